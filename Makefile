@@ -1,0 +1,24 @@
+# The two set-up commands: `make play` and `make test`.
+BUILD_DIR := build
+JOBS      := $(shell nproc 2>/dev/null || echo 2)
+
+.PHONY: play test deps build bench clean
+
+play: build
+	cd data && ../$(BUILD_DIR)/paperlune
+
+test: build
+	cd $(BUILD_DIR) && ctest --output-on-failure -j1
+
+deps:
+	sh tools/install-deps.sh
+
+build: deps
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD_DIR) -j$(JOBS)
+
+bench: build
+	$(BUILD_DIR)/bench/paperlune_bench
+
+clean:
+	rm -rf $(BUILD_DIR) data

@@ -1,0 +1,24 @@
+// The sound layer: the FSOUND calls the game makes, built on Allegro's digital
+// sound and libvorbisfile. Every call is harmless without a device, with a
+// missing file or with a null handle; no caller examines a result.
+#ifndef PAPERLUNE_PLATFORM_FSOUND_H
+#define PAPERLUNE_PLATFORM_FSOUND_H
+
+struct FSOUND_SAMPLE;   // a decoded WAV sample
+struct FSOUND_STREAM;   // a looping Ogg Vorbis music stream
+
+const unsigned int FSOUND_LOOP_OFF    = 1;  // sample mode: play once
+const unsigned int FSOUND_LOOP_NORMAL = 2;  // stream mode: loop
+const int FSOUND_FREE = -1;                 // channel: any free one
+
+signed char    FSOUND_Init(int mixrate, int maxchannels, unsigned int flags);
+FSOUND_SAMPLE *FSOUND_Sample_Load(int index, const char *path, unsigned int mode, int offset, int length);
+int            FSOUND_PlaySound(int channel, FSOUND_SAMPLE *sample);
+void           FSOUND_Sample_Free(FSOUND_SAMPLE *sample);
+FSOUND_STREAM *FSOUND_Stream_Open(const char *path, unsigned int mode, int offset, int length);
+int            FSOUND_Stream_Play(int channel, FSOUND_STREAM *stream);
+signed char    FSOUND_Stream_Stop(FSOUND_STREAM *stream);
+signed char    FSOUND_Stream_Close(FSOUND_STREAM *stream);
+void           FSOUND_Close();
+
+#endif

@@ -1,0 +1,7 @@
+#include "player/game.h"
+
+int mistakes = 0;
+
+void game(int)
+{
+}

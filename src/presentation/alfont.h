@@ -1,0 +1,52 @@
+// The font layer: TrueType fonts on FreeType 2, drawn onto Allegro bitmaps.
+// Glyphs are rasterised once per height into a cache holding a 1-bit and an
+// anti-aliased rendering of each.
+#ifndef PAPERLUNE_PRESENTATION_ALFONT_H
+#define PAPERLUNE_PRESENTATION_ALFONT_H
+
+#include <allegro.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+struct ALFONT_GLYPH {
+    char cached;                  // the entry holds a rendering at the font's current height
+    int mono_w, mono_h;
+    int aa_w, aa_h;
+    int mono_left, mono_top;      // left of the pen position, top above the baseline
+    int aa_left, aa_top;
+    int advance_x, advance_y;     // whole pixels
+    int has_mono, has_aa;
+    unsigned char *mono_bits;     // mono_w * mono_h bytes, non-zero where set; null when empty
+    unsigned char *aa_bits;       // aa_w * aa_h coverage bytes 0..255; null when empty
+};
+
+struct ALFONT_FONT {
+    FT_Face face;
+    int requested_size;           // height last set by alfont_set_font_size; 0 before
+    int pixel_size;               // pixel size set on the face to get that height
+    int ascent;                   // scaled ascender in whole pixels
+    char *mem_data;               // font bytes when opened from memory; null from a file
+    int mem_size;
+    int extra_spacing;            // pixels added after every advance
+    int fixed_count;              // -1 for a scalable face, else its number of fixed sizes
+    ALFONT_GLYPH *glyph_cache;    // one entry per glyph index of the face
+    int *fixed_heights;           // heights of the fixed sizes, closed by -1
+};
+
+extern FT_Library ft_library;     // null until alfont_init succeeds
+extern int alfont_inited;         // 1 while ft_library is valid
+extern int alfont_textmode;       // background colour of text; negative = transparent
+
+int          alfont_init();
+void         alfont_exit();
+ALFONT_FONT *alfont_load_font(const char *path);
+void         alfont_destroy_font(ALFONT_FONT *f);
+int          alfont_set_font_size(ALFONT_FONT *f, int h);
+int          alfont_text_mode(int mode);
+int          alfont_text_length(ALFONT_FONT *f, const char *str);
+void         alfont_textout_aa(BITMAP *bmp, ALFONT_FONT *f, const char *s, int x, int y, int color);
+void         alfont_textout(BITMAP *bmp, ALFONT_FONT *f, const char *s, int x, int y, int color);
+void         alfont_textout_centre_aa(BITMAP *bmp, ALFONT_FONT *f, const char *s, int x, int y, int color);
+void         alfont_textout_centre(BITMAP *bmp, ALFONT_FONT *f, const char *s, int x, int y, int color);
+
+#endif

@@ -1,0 +1,42 @@
+#include "presentation/datafile.h"
+
+#include <cstdio>
+
+const char DATA_FILENAME[] = "game.dat";
+
+DATAFILE *data = nullptr;
+
+static char checkMessage[160];
+
+BITMAP *DataBitmap(int index)
+{
+    return static_cast<BITMAP *>(data[index].dat);
+}
+
+const char *CheckGameData(DATAFILE *file)
+{
+    if (!file) {
+        snprintf(checkMessage, sizeof checkMessage,
+                 "Cannot load the pictures: %s is missing or unreadable.", DATA_FILENAME);
+        return checkMessage;
+    }
+    int count = 0;
+    while (file[count].type != DAT_END)
+        count++;
+    if (count < DATA_PICTURES) {
+        snprintf(checkMessage, sizeof checkMessage,
+                 "%s holds %d objects; the game needs %d pictures.", DATA_FILENAME, count, DATA_PICTURES);
+        return checkMessage;
+    }
+    for (int i = 0; i < DATA_PICTURES; i++) {
+        if (i == DATA_UNUSED_INDEX)
+            continue;
+        bool bitmap = file[i].type == DAT_BITMAP || file[i].type == DAT_JPEG;
+        if (!bitmap || !file[i].dat) {
+            snprintf(checkMessage, sizeof checkMessage,
+                     "Picture %d of %s is not a bitmap.", i, DATA_FILENAME);
+            return checkMessage;
+        }
+    }
+    return nullptr;
+}

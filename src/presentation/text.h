@@ -1,0 +1,13 @@
+// The two helpers through which every screen draws its text: set the height,
+// then draw, anti-aliased when the flag is set.
+#ifndef PAPERLUNE_PRESENTATION_TEXT_H
+#define PAPERLUNE_PRESENTATION_TEXT_H
+
+#include "presentation/alfont.h"
+
+extern char AA;   // 1: every text is drawn anti-aliased; never changed
+
+int Textout(BITMAP *bmp, ALFONT_FONT *f, const char *text, int x, int y, int color, int size, bool aa);
+int Textout_centre(BITMAP *bmp, ALFONT_FONT *f, const char *text, int x, int y, int color, int size, bool aa);
+
+#endif

@@ -1,0 +1,44 @@
+#include "shell/globals.h"
+
+#include "platform/path.h"
+
+#include <allegro.h>
+#include <cstdlib>
+
+const char APP_TITLE[] = "Paperlune";
+const char MENU_FONT[] = "Fonts\\engeregu.ttf";
+const char FONT_LOAD_ERROR[] = "Cannot load the font";
+
+ALFONT_FONT *typerfont = nullptr;
+FSOUND_SAMPLE *type_sample = nullptr;
+FSOUND_SAMPLE *bell_sample = nullptr;
+FSOUND_STREAM *MUSIC_STREAM = nullptr;
+bool QWERTZ = false;
+
+static const int LEFT_BUTTON = 1;
+
+void ClearState()
+{
+    clear_keybuf();
+    mouse_b &= ~LEFT_BUTTON;
+    key[KEY_ENTER] = 0;
+}
+
+void FatalError(const char *message)
+{
+    // Text mode first, so that the message box is not hidden behind a
+    // full-screen mode.
+    set_gfx_mode(GFX_TEXT, 0, 0, 0, 0);
+    allegro_message("%s\n", message);
+    alfont_exit();
+    allegro_exit();
+    exit(1);
+}
+
+ALFONT_FONT *LoadFontOrDie(const char *gamePath)
+{
+    ALFONT_FONT *font = alfont_load_font(gamePath);
+    if (!font)
+        FatalError(FONT_LOAD_ERROR);
+    return font;
+}

@@ -1,0 +1,166 @@
+#include "shell/menu.h"
+
+#include "player/game.h"
+#include "presentation/datafile.h"
+#include "presentation/show.h"
+#include "presentation/text.h"
+#include "records/dialogs.h"
+#include "records/save.h"
+#include "shell/globals.h"
+#include "story/graph.h"
+
+static const int MENU_BIG = 60;
+static const int MENU_NORMAL = 40;
+static const int MENU_SMALL = 25;
+static const char MENU_CR[] = "A story in letters by the Paperlune team";
+static const int MENU_CR_X = 40;
+static const int MENU_CR_Y = 50;
+static const int MENU_TITLE_X = 80;
+static const int MENU_TITLE_Y = 150;
+static const int MENU_ITEM_X = 80;
+static const int MENU_TEXT_COLOR = 0x000000;
+static const int MENU_HIGHLIGHT_COLOR = 0xFF0000;
+
+static const char MENU_NG[] = "New game";
+static const char MENU_LG[] = "Continue Playing";
+static const char MENU_HS[] = "Hall of Records";
+static const char MENU_QG[] = "Quit";
+
+// Pointer bands, inclusive: x 81..249, and per item y from its drawn y + 1
+// over 19 lines.
+static const int MENU_BAND_LEFT = 81;
+static const int MENU_BAND_RIGHT = 249;
+static const int MENU_BAND_HEIGHT = 19;
+
+struct MenuItem {
+    const char *text;
+    int y;
+};
+
+static const MenuItem MENU_LIST[MENU_ITEMS] = {
+    {MENU_NG, 250}, {MENU_LG, 280}, {MENU_HS, 310}, {MENU_QG, 340},
+};
+
+static const int ACTION_NEW_GAME = 10;
+static const int ACTION_CONTINUE = 20;
+static const int ACTION_RECORDS  = 30;
+static const int ACTION_QUIT     = 40;
+
+int MenuItemAt(int x, int y)
+{
+    if (x < MENU_BAND_LEFT || x > MENU_BAND_RIGHT)
+        return 0;
+    for (int i = 0; i < MENU_ITEMS; i++) {
+        int top = MENU_LIST[i].y + 1;
+        if (y >= top && y < top + MENU_BAND_HEIGHT)
+            return i + 1;
+    }
+    return 0;
+}
+
+int MenuNextSelection(int selection, const MenuInput &input, int *keySounds)
+{
+    *keySounds = 0;
+    if (input.keyWaiting) {
+        // The arrows sound even at the ends of the list.
+        if (input.up) {
+            if (selection > 1)
+                selection--;
+            (*keySounds)++;
+        }
+        if (input.down) {
+            if (selection < MENU_ITEMS)
+                selection++;
+            (*keySounds)++;
+        }
+        if (input.enter)
+            selection *= MENU_ACTION;
+    }
+    // The pointer wins over the keys, so Enter over a band undoes itself.
+    int pointed = MenuItemAt(input.pointerX, input.pointerY);
+    if (pointed)
+        selection = pointed;
+    if (input.click && pointed)
+        selection *= MENU_ACTION;
+    return selection;
+}
+
+static void DrawMenu(BITMAP *buffer, ALFONT_FONT *font, int selection)
+{
+    blit(DataBitmap(MENU_BACKGROUND), buffer, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+    // Twice at the same place: the second pass darkens the soft edges.
+    Textout(buffer, font, MENU_CR, MENU_CR_X, MENU_CR_Y, MENU_TEXT_COLOR, MENU_SMALL, AA);
+    Textout(buffer, font, MENU_CR, MENU_CR_X, MENU_CR_Y, MENU_TEXT_COLOR, MENU_SMALL, AA);
+    Textout(buffer, font, APP_TITLE, MENU_TITLE_X, MENU_TITLE_Y, MENU_TEXT_COLOR, MENU_BIG, AA);
+    for (int i = 0; i < MENU_ITEMS; i++)
+        Textout(buffer, font, MENU_LIST[i].text, MENU_ITEM_X, MENU_LIST[i].y, MENU_TEXT_COLOR, MENU_NORMAL, AA);
+    if (selection >= 1 && selection <= MENU_ITEMS) {
+        const MenuItem &item = MENU_LIST[selection - 1];
+        Textout(buffer, font, item.text, MENU_ITEM_X, item.y, MENU_HIGHLIGHT_COLOR, MENU_NORMAL, AA);
+    }
+    BITMAP *pointer = DataBitmap(MOUSE_CURSOR);
+    masked_blit(pointer, buffer, 0, 0, mouse_x, mouse_y, pointer->w, pointer->h);
+}
+
+void MainMenu(BITMAP *buffer, ALFONT_FONT *font)
+{
+    int selection = 1;
+    bool fadeIn = true;
+    while (selection != ACTION_QUIT) {
+        MenuInput input;
+        input.keyWaiting = keypressed();
+        input.up = key[KEY_UP];
+        input.down = key[KEY_DOWN];
+        input.enter = key[KEY_ENTER];
+        input.pointerX = mouse_x;
+        input.pointerY = mouse_y;
+        input.click = mouse_b & 1;
+        int keySounds;
+        selection = MenuNextSelection(selection, input, &keySounds);
+        for (int i = 0; i < keySounds; i++)
+            FSOUND_PlaySound(FSOUND_FREE, type_sample);
+        if (input.keyWaiting)
+            ClearState();
+
+        switch (selection) {
+        case ACTION_NEW_GAME:
+            FSOUND_PlaySound(FSOUND_FREE, bell_sample);
+            ClearState();
+            SaveData.runMistakes = 0;
+            SaveData.runTime = 0;
+            game(ENTRY_NEW_GAME);
+            selection = ACTION_NEW_GAME / MENU_ACTION;
+            fadeIn = true;
+            break;
+        case ACTION_CONTINUE:
+            FSOUND_PlaySound(FSOUND_FREE, bell_sample);
+            ClearState();
+            // A resume value in no group (a damaged file) offers nothing.
+            if (SaveData.resumeId > 0 && EntryScene(SaveData.resumeId))
+                game(SaveData.resumeId);
+            selection = ACTION_CONTINUE / MENU_ACTION;
+            fadeIn = true;
+            break;
+        case ACTION_RECORDS:
+            FSOUND_PlaySound(FSOUND_FREE, bell_sample);
+            ClearState();
+            highscoreWnd();
+            selection = ACTION_RECORDS / MENU_ACTION;
+            fadeIn = true;
+            break;
+        case ACTION_QUIT:
+            FSOUND_PlaySound(FSOUND_FREE, bell_sample);
+            continue;
+        default:
+            break;
+        }
+
+        DrawMenu(buffer, font, selection);
+        if (fadeIn) {
+            show(buffer);
+            fadeIn = false;
+        } else {
+            blit(buffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+        }
+    }
+}

@@ -1,0 +1,29 @@
+// The main menu: New game, Continue Playing, Hall of Records, Quit.
+#ifndef PAPERLUNE_SHELL_MENU_H
+#define PAPERLUNE_SHELL_MENU_H
+
+#include <allegro.h>
+#include "presentation/alfont.h"
+
+const int MENU_ITEMS = 4;
+const int MENU_ACTION = 10;   // an activated item's selection times this is its action code
+
+// What one pass of the menu reads.
+struct MenuInput {
+    bool keyWaiting;
+    bool up, down, enter;
+    int pointerX, pointerY;
+    bool click;
+};
+
+// Item 1..4 whose pointer band holds (x, y), or 0.
+int MenuItemAt(int x, int y);
+
+// The keyboard, pointer and click steps of one pass: the new selection (an
+// action code when an item was activated), and how many key sounds to play.
+int MenuNextSelection(int selection, const MenuInput &input, int *keySounds);
+
+// Runs until "Quit" is activated.
+void MainMenu(BITMAP *buffer, ALFONT_FONT *font);
+
+#endif

@@ -1,0 +1,201 @@
+// The pieces the game stands on: path names, the fade, and game.dat as the
+// packer writes it and the library loads it.
+#include <allegro.h>
+#include <jpgalleg.h>
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <string>
+#include <unistd.h>
+
+#include "datwriter.h"
+#include "platform/path.h"
+#include "presentation/datafile.h"
+#include "presentation/show.h"
+
+namespace {
+
+void StartLibrary()
+{
+    static bool started = false;
+    if (!started) {
+        install_allegro(SYSTEM_NONE, &errno, atexit);
+        jpgalleg_init();
+        set_color_depth(32);
+        started = true;
+    }
+}
+
+std::string ScratchFile(const char *name)
+{
+    return std::string("/tmp/paperlune-unit-") + std::to_string(getpid()) + "-" + name;
+}
+
+bool WriteBytes(const std::string &path, const std::vector<uint8_t> &bytes)
+{
+    FILE *f = fopen(path.c_str(), "wb");
+    if (!f)
+        return false;
+    bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return fclose(f) == 0 && ok;
+}
+
+DatObject SolidBitmap(int w, int h, uint32_t color)
+{
+    DatObject o;
+    o.jpeg = false;
+    o.width = w;
+    o.height = h;
+    o.pixels.assign(size_t(w) * h, color);
+    return o;
+}
+
+}  // namespace
+
+TEST(Foundation, GamePathsUseThePlatformSeparator)
+{
+    EXPECT_EQ(NativePath("Fonts\\typewriter.ttf"), "Fonts/typewriter.ttf");
+    EXPECT_EQ(NativePath("music\\Vantu - letters.ogg"), "music/Vantu - letters.ogg");
+    EXPECT_EQ(NativePath("game.dat"), "game.dat");
+    EXPECT_EQ(NativePath(nullptr), "");
+}
+
+TEST(Foundation, FadeRunsThirtyTwoWeightsFromZeroTo248)
+{
+    std::vector<int> weights;
+    for (int step = 0; step < SHOW_STEPS; step++)
+        weights.push_back(ShowWeight(step));
+    ASSERT_EQ(weights.size(), 32u);
+    EXPECT_EQ(weights.front(), 0);
+    EXPECT_EQ(weights.back(), 248);
+    for (size_t i = 1; i < weights.size(); i++)
+        EXPECT_EQ(weights[i] - weights[i - 1], 8);
+}
+
+TEST(Foundation, FadeStepBlendsOnlyTheTargetsOwnOpaqueArea)
+{
+    StartLibrary();
+    BITMAP *work = create_bitmap_ex(32, 64, 48);
+    BITMAP *target = create_bitmap_ex(32, 16, 16);   // smaller than the "screen"
+    clear_to_color(work, makecol32(0, 0, 0));
+    clear_to_color(target, makecol32(200, 100, 50));
+    putpixel(target, 3, 3, makecol32(255, 0, 255));   // mask colour
+
+    ShowBlendStep(work, target, 0);
+    EXPECT_EQ(getpixel(work, 5, 5), makecol32(0, 0, 0)) << "weight 0 leaves the old picture";
+
+    ShowBlendStep(work, target, 128);
+    int blended = getpixel(work, 5, 5);
+    EXPECT_NEAR(getr32(blended), 100, 2);
+    EXPECT_NEAR(getg32(blended), 50, 2);
+    EXPECT_EQ(getpixel(work, 3, 3), makecol32(0, 0, 0)) << "mask pixels are skipped";
+    EXPECT_EQ(getpixel(work, 20, 20), makecol32(0, 0, 0)) << "outside the target nothing changes";
+
+    // Steps accumulate: after the full run the picture is close to the target.
+    for (int step = 0; step < SHOW_STEPS; step++)
+        ShowBlendStep(work, target, ShowWeight(step));
+    EXPECT_NEAR(getr32(getpixel(work, 5, 5)), 200, 3);
+    destroy_bitmap(target);
+    destroy_bitmap(work);
+}
+
+TEST(Foundation, PackedDatafileLoadsBothKindsWithTheMaskKept)
+{
+    StartLibrary();
+    // A JPEG made by the add-on itself, to be stored as it is.
+    BITMAP *photo = create_bitmap_ex(32, 40, 30);
+    clear_to_color(photo, makecol32(30, 120, 220));
+    std::string jpgPath = ScratchFile("photo.jpg");
+    ASSERT_EQ(save_jpg(jpgPath.c_str(), photo, nullptr), 0);
+    destroy_bitmap(photo);
+
+    DatObject sprite = SolidBitmap(5, 4, 0x123456);
+    sprite.pixels[0] = DAT_MASK_COLOR;
+    sprite.pixels[19] = 0xFFFFFF;
+    DatObject jpeg;
+    jpeg.jpeg = true;
+    ASSERT_TRUE(LoadFileBytes(jpgPath, jpeg.bytes));
+    std::vector<DatObject> objects = {sprite, jpeg};
+    objects[0].name = "SPRITE";
+
+    std::string datPath = ScratchFile("two.dat");
+    ASSERT_TRUE(WriteBytes(datPath, EncodeDatafile(objects)));
+    DATAFILE *file = load_datafile(datPath.c_str());
+    ASSERT_NE(file, nullptr);
+
+    ASSERT_EQ(file[0].type, DAT_BITMAP);
+    BITMAP *b = static_cast<BITMAP *>(file[0].dat);
+    EXPECT_EQ(b->w, 5);
+    EXPECT_EQ(b->h, 4);
+    EXPECT_EQ(bitmap_color_depth(b), 32);
+    EXPECT_EQ(getpixel(b, 0, 0), bitmap_mask_color(b));
+    EXPECT_EQ(getpixel(b, 0, 0) & 0xFFFFFF, 0xFF00FF);
+    EXPECT_EQ(getpixel(b, 1, 0) & 0xFFFFFF, 0x123456);
+    EXPECT_EQ(getpixel(b, 4, 3) & 0xFFFFFF, 0xFFFFFF);
+
+    ASSERT_EQ(file[1].type, DAT_JPEG);
+    BITMAP *j = static_cast<BITMAP *>(file[1].dat);
+    ASSERT_NE(j, nullptr);
+    EXPECT_EQ(j->w, 40);
+    EXPECT_EQ(j->h, 30);
+    int p = getpixel(j, 20, 15);
+    EXPECT_NEAR(getb32(p), 220, 6);
+    EXPECT_NEAR(getr32(p), 30, 6);
+    EXPECT_EQ(file[2].type, DAT_END);
+
+    unload_datafile(file);
+    remove(datPath.c_str());
+    remove(jpgPath.c_str());
+}
+
+TEST(Foundation, OpaqueMaskColouredPixelsAreNudgedOffTheMask)
+{
+    // A PNG whose opaque pixel is exactly the mask colour must not turn
+    // transparent, and a clear pixel must become exactly the mask.
+    StartLibrary();
+    BITMAP *img = create_bitmap_ex(32, 2, 1);
+    putpixel(img, 0, 0, makecol32(255, 0, 255));
+    putpixel(img, 1, 0, makecol32(10, 20, 30));
+    std::string bmpPath = ScratchFile("pink.bmp");
+    ASSERT_EQ(save_bitmap(bmpPath.c_str(), img, nullptr), 0);
+    destroy_bitmap(img);
+    std::string pngPath = ScratchFile("pink.png");
+    std::string cmd = "convert '" + bmpPath + "' '" + pngPath + "' 2>/dev/null";
+    if (system(cmd.c_str()) != 0)
+        GTEST_SKIP() << "ImageMagick is needed to make the PNG";
+    DatObject o;
+    std::string error;
+    ASSERT_TRUE(LoadPngObject(pngPath, o, error)) << error;
+    EXPECT_EQ(o.pixels[0], DAT_MASK_NUDGED);
+    EXPECT_EQ(o.pixels[1], 0x0A141Eu);
+    remove(bmpPath.c_str());
+    remove(pngPath.c_str());
+}
+
+TEST(Foundation, GameDataCheckNamesWhatIsWrong)
+{
+    StartLibrary();
+    EXPECT_NE(CheckGameData(nullptr), nullptr);
+
+    std::vector<DatObject> objects;
+    for (int i = 0; i < 20; i++)
+        objects.push_back(SolidBitmap(4, 4, 0x808080));
+    std::string path = ScratchFile("short.dat");
+    ASSERT_TRUE(WriteBytes(path, EncodeDatafile(objects)));
+    DATAFILE *file = load_datafile(path.c_str());
+    ASSERT_NE(file, nullptr);
+    const char *message = CheckGameData(file);
+    ASSERT_NE(message, nullptr);
+    EXPECT_NE(std::string(message).find("20"), std::string::npos) << message;
+    unload_datafile(file);
+
+    while (objects.size() < 33)
+        objects.push_back(SolidBitmap(4, 4, 0x808080));
+    ASSERT_TRUE(WriteBytes(path, EncodeDatafile(objects)));
+    file = load_datafile(path.c_str());
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(CheckGameData(file), nullptr);
+    unload_datafile(file);
+    remove(path.c_str());
+}

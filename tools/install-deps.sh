@@ -1,0 +1,19 @@
+#!/bin/sh
+# Installs the Debian packages that building, running and testing Paperlune need,
+# skipping those already present. Runs as root, or through sudo.
+set -e
+PACKAGES="build-essential cmake pkg-config libgtest-dev libbenchmark-dev
+liballegro4-dev libjpgalleg4-dev libfreetype-dev libvorbis-dev libpng-dev
+libxtst-dev libx11-dev libasound2-plugins alsa-utils xvfb x11-utils
+imagemagick librsvg2-bin fonts-courier-prime fonts-noto-extra"
+
+missing=""
+for p in $PACKAGES; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+[ -z "$missing" ] && exit 0
+
+if [ "$(id -u)" -eq 0 ]; then SUDO=""; else SUDO="sudo"; fi
+echo "Installing:$missing"
+$SUDO apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends $missing
