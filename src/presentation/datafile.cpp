@@ -1,5 +1,7 @@
 #include "presentation/datafile.h"
 
+#include <jpgalleg.h>
+
 #include <cstdio>
 
 const char DATA_FILENAME[] = "game.dat";

@@ -17,7 +17,6 @@ const int INTRO_SLIDES      = 6;
 const int DATA_PICTURES     = 33;     // positions 0..32 must be present
 const int DATA_UNUSED_INDEX = 2;      // never drawn; any object may stand there
 
-const int DAT_JPEG = DAT_ID('J', 'P', 'E', 'G');
 
 extern DATAFILE *data;                // the loaded game.dat, from start-up to shutdown
 

@@ -11,7 +11,7 @@ static const uint32_t PROPERTY_MAGIC  = 0x70726F70;   // "prop"
 static const uint32_t TYPE_NAME       = 0x4E414D45;   // "NAME"
 static const uint32_t TYPE_BITMAP     = 0x424D5020;   // "BMP "
 static const uint32_t TYPE_JPEG       = 0x4A504547;   // "JPEG"
-static const int BITMAP_DEPTH = 32;                   // stored as 8.8.8 RGB triplets
+static const int BITMAP_DEPTH = 32;                   // stored as three bytes a pixel
 static const int ALPHA_OPAQUE_FROM = 128;
 
 static void PutBig32(std::vector<uint8_t> &out, uint32_t v)
@@ -35,10 +35,11 @@ static std::vector<uint8_t> BitmapBody(const DatObject &object)
     PutBig16(body, BITMAP_DEPTH);
     PutBig16(body, object.width);
     PutBig16(body, object.height);
+    // The loader takes each pixel blue first.
     for (uint32_t p : object.pixels) {
-        body.push_back(p >> 16);
-        body.push_back(p >> 8);
         body.push_back(p);
+        body.push_back(p >> 8);
+        body.push_back(p >> 16);
     }
     return body;
 }

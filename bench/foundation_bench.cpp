@@ -1,0 +1,71 @@
+// Costs of what every screen does: one fade step, a full-screen copy,
+// loading game.dat.
+#include <allegro.h>
+#include <jpgalleg.h>
+#include <benchmark/benchmark.h>
+
+#include <cerrno>
+#include <string>
+
+#include "presentation/show.h"
+
+static void StartLibrary()
+{
+    static bool started = false;
+    if (!started) {
+        install_allegro(SYSTEM_NONE, &errno, atexit);
+        jpgalleg_init();
+        set_color_depth(32);
+        started = true;
+    }
+}
+
+static const int W = 640, H = 480;
+
+static void BM_FadeStepWithoutRetrace(benchmark::State &state)
+{
+    StartLibrary();
+    BITMAP *work = create_bitmap_ex(32, W, H);
+    BITMAP *target = create_bitmap_ex(32, W, H);
+    clear_to_color(work, makecol32(10, 20, 30));
+    clear_to_color(target, makecol32(200, 180, 150));
+    int step = 0;
+    for (auto _ : state) {
+        ShowBlendStep(work, target, ShowWeight(step));
+        step = (step + 1) % SHOW_STEPS;
+        benchmark::ClobberMemory();
+    }
+    destroy_bitmap(target);
+    destroy_bitmap(work);
+}
+BENCHMARK(BM_FadeStepWithoutRetrace)->Unit(benchmark::kMicrosecond);
+
+static void BM_FullScreenCopy(benchmark::State &state)
+{
+    StartLibrary();
+    BITMAP *from = create_bitmap_ex(32, W, H);
+    BITMAP *to = create_bitmap_ex(32, W, H);
+    clear_to_color(from, makecol32(1, 2, 3));
+    for (auto _ : state) {
+        blit(from, to, 0, 0, 0, 0, W, H);
+        benchmark::ClobberMemory();
+    }
+    destroy_bitmap(to);
+    destroy_bitmap(from);
+}
+BENCHMARK(BM_FullScreenCopy)->Unit(benchmark::kMicrosecond);
+
+static void BM_LoadGameData(benchmark::State &state)
+{
+    StartLibrary();
+    std::string path = std::string(PAPERLUNE_DATA_DIR) + "/game.dat";
+    for (auto _ : state) {
+        DATAFILE *file = load_datafile(path.c_str());
+        if (!file) {
+            state.SkipWithError("game.dat did not load");
+            break;
+        }
+        unload_datafile(file);
+    }
+}
+BENCHMARK(BM_LoadGameData)->Unit(benchmark::kMillisecond);

@@ -1,0 +1,275 @@
+#include "player/typing.h"
+
+#include <cstring>
+
+#include "player/clock.h"
+#include "player/game.h"
+#include "presentation/datafile.h"
+#include "presentation/show.h"
+#include "presentation/text.h"
+#include "records/dialogs.h"
+#include "records/save.h"
+#include "shell/globals.h"
+
+static const int TYPE_AREA_X = 35;
+static const int TYPE_AREA_Y = 45;
+static const int TYPE_SIZE = 15;                 // font size and line pitch of the page
+static const int TYPE_LAST_LINE = SCENE_TEXT_LINES - 1;
+static const int TYPE_UNWRITTEN_COLOR = 0x353535;
+static const int TYPE_WRITTEN_COLOR = 0x000000;
+static const int TYPE_MISTAKES_COLOR = 0xC4262A;
+static const int TYPE_CURSOR_COLOR = 0xFF0000;
+static const int TYPE_CURSOR_ALPHA = 100;
+static const int TYPE_CURSOR_LEFT = 1;           // the box starts one pixel left of the character
+static const int TYPE_CURSOR_RIGHT = 2;          // and ends two right of its half width
+static const char TYPE_MISTAKE_MARK = '_';
+static const int TIMER_SPRITE_X = 380;
+static const int TIMER_SPRITE_Y = 42;
+static const double TYPE_FADE_SHARE = 20.0;      // per cent of the limit over which fadeImage goes
+static const int TYPE_FULL_OPACITY = 255;
+static const int TYPE_PENALTY_BASE = 7;          // seconds of a mistake at difficulty 0..2
+static const int TYPE_PENALTY_STEP = 3;          // one more second every three difficulties
+
+static const int PAUSE_VEIL_ALPHA = 170;
+static const int PAUSE_VEIL_COLOR = 0x000000;
+static const int PAUSE_TEXT_COLOR = 0xFFFFFF;
+static const char PAUSE_TITLE[] = "PAUSED";
+static const char PAUSE_HINT[] = "press any key to continue";
+static const int PAUSE_TITLE_SIZE = 35;
+static const int PAUSE_TITLE_DY = -35;
+static const int PAUSE_HINT_SIZE = 20;
+static const int PAUSE_HINT_DY = 5;
+
+static const int TYPE_DONE_HOLD_MS = 2000;
+static const int TYPE_WAIT_YIELD_MS = 1;
+static const int LEFT_BUTTON = 1;
+static const int ASCII_MASK = 0xFF;
+
+char EN2CZ(char c)
+{
+    switch (c) {
+    case '"': return '!';
+    case ':': return '"';
+    case '<': return '?';
+    default: break;
+    }
+    if (QWERTZ) {
+        switch (c) {
+        case 'Y': return 'Z';
+        case 'Z': return 'Y';
+        case 'y': return 'z';
+        case 'z': return 'y';
+        default: break;
+        }
+    }
+    return c;
+}
+
+KeyJudgement JudgeKey(char expected, char typed)
+{
+    KeyJudgement j;
+    if (expected == ' ') {
+        j.mistake = typed != ' ';
+        j.drawn = j.mistake ? TYPE_MISTAKE_MARK : ' ';
+        j.color = TYPE_MISTAKES_COLOR;
+        j.advance = ' ';
+    } else {
+        // A wrong key still shows the letter's own character, in red.
+        j.mistake = typed != expected;
+        j.drawn = expected;
+        j.color = j.mistake ? TYPE_MISTAKES_COLOR : TYPE_WRITTEN_COLOR;
+        j.advance = expected;
+    }
+    return j;
+}
+
+int MistakePenalty(int difficulty)
+{
+    return difficulty / TYPE_PENALTY_STEP + TYPE_PENALTY_BASE;
+}
+
+void SpriteOpacities(int count, int limit, int *timeOpacity, int *fadeOpacity)
+{
+    *timeOpacity = TYPE_NO_SPRITE;
+    *fadeOpacity = TYPE_NO_SPRITE;
+    if (limit <= 0)
+        return;
+    double fifth = limit / 100.0 * TYPE_FADE_SHARE;
+    int fifthSeconds = int(fifth);
+    if (count <= limit) {
+        // timeImage stays opaque until fadeImage has gone, then fades to the limit.
+        double factor = count >= fifthSeconds ? double(TYPE_FULL_OPACITY) / limit : 0.0;
+        int opacity = int(TYPE_FULL_OPACITY - count * factor);
+        if (opacity > 0)
+            *timeOpacity = opacity;
+    }
+    if (count <= fifthSeconds && fifth > 0) {
+        int opacity = int(TYPE_FULL_OPACITY - count * TYPE_FULL_OPACITY / fifth);
+        if (opacity > 0)
+            *fadeOpacity = opacity;
+    }
+}
+
+static int CharWidth(ALFONT_FONT *font, char c)
+{
+    char s[2] = {c, 0};
+    return alfont_text_length(font, s);
+}
+
+static void DrawChar(BITMAP *bmp, ALFONT_FONT *font, char c, int x, int y, int color)
+{
+    char s[2] = {c, 0};
+    Textout(bmp, font, s, x, y, color, TYPE_SIZE, AA);
+}
+
+static void DrawSprites(BITMAP *bmp, const Scene *scene, int limit)
+{
+    int timeOpacity, fadeOpacity;
+    SpriteOpacities(counter.load(), limit, &timeOpacity, &fadeOpacity);
+    if (timeOpacity != TYPE_NO_SPRITE) {
+        set_trans_blender(0, 0, 0, timeOpacity);
+        draw_trans_sprite(bmp, DataBitmap(scene->timeImage), TIMER_SPRITE_X, TIMER_SPRITE_Y);
+    }
+    if (fadeOpacity != TYPE_NO_SPRITE) {
+        set_trans_blender(0, 0, 0, fadeOpacity);
+        draw_trans_sprite(bmp, DataBitmap(scene->fadeImage), TIMER_SPRITE_X, TIMER_SPRITE_Y);
+    }
+}
+
+void TypingPagePreview(const Scene *scene, ALFONT_FONT *font, BITMAP *page)
+{
+    alfont_text_mode(-1);
+    blit(DataBitmap(scene->background), page, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+    alfont_set_font_size(font, TYPE_SIZE);
+    // One character at a time by its own advance, so that every typed
+    // character lands exactly on its preview.
+    for (int l = 0; l < SCENE_TEXT_LINES; l++) {
+        int x = 0;
+        const char *line = scene->text[l];
+        for (size_t i = 0; i <= strlen(line); i++) {
+            DrawChar(page, font, line[i], TYPE_AREA_X + x, TYPE_AREA_Y + TYPE_SIZE * l, TYPE_UNWRITTEN_COLOR);
+            x += CharWidth(font, line[i]);
+        }
+    }
+}
+
+void TypingCursorAndSprites(BITMAP *frame, const Scene *scene, ALFONT_FONT *font, int line, int pos, int x, int limit)
+{
+    const int y = TYPE_AREA_Y + TYPE_SIZE * line;
+    const int w = CharWidth(font, scene->text[line][pos]);
+    drawing_mode(DRAW_MODE_TRANS, nullptr, 0, 0);
+    set_trans_blender(0, 0, 0, TYPE_CURSOR_ALPHA);
+    rectfill(frame, TYPE_AREA_X + x - TYPE_CURSOR_LEFT, y, TYPE_AREA_X + x + w / 2 + TYPE_CURSOR_RIGHT, y + TYPE_SIZE,
+             TYPE_CURSOR_COLOR);
+    DrawSprites(frame, scene, limit);
+    set_trans_blender(0, 0, 0, TYPE_FULL_OPACITY);
+    solid_mode();
+}
+
+static void DrawPauseOverlay(BITMAP *frame, ALFONT_FONT *font)
+{
+    drawing_mode(DRAW_MODE_TRANS, nullptr, 0, 0);
+    set_trans_blender(0, 0, 0, PAUSE_VEIL_ALPHA);
+    rectfill(frame, 0, 0, frame->w - 1, frame->h - 1, PAUSE_VEIL_COLOR);
+    solid_mode();
+    Textout_centre(frame, font, PAUSE_TITLE, SCREEN_W / 2, SCREEN_H / 2 + PAUSE_TITLE_DY,
+                   PAUSE_TEXT_COLOR, PAUSE_TITLE_SIZE, AA);
+    Textout_centre(frame, font, PAUSE_HINT, SCREEN_W / 2, SCREEN_H / 2 + PAUSE_HINT_DY,
+                   PAUSE_TEXT_COLOR, PAUSE_HINT_SIZE, AA);
+}
+
+LetterOutcome typeLetter(Scene *scene, ALFONT_FONT *font, BITMAP *page, BITMAP *frame, bool *timedOut)
+{
+    TypingPagePreview(scene, font, page);
+    const int limit = DifficultyTimeCalculator(scene->text, scene->difficulty);
+    int line = 0, pos = 0, x = 0;
+    bool paused = false;
+    bool firstFrame = true;
+    counter = 0;
+    clear_keybuf();
+
+    while (!*timedOut && line <= TYPE_LAST_LINE) {
+        blit(page, frame, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+        const char *text = scene->text[line];
+
+        if (key[KEY_F12]) {
+            // Held F12 keeps the pause and is never taken as a typed key.
+            paused = true;
+            RemoveClock();
+            clear_keybuf();
+        }
+        if (key[KEY_ESC] && quitWnd())
+            return LETTER_LEFT;
+        if (counter.load() >= limit)
+            *timedOut = true;   // this frame is still finished
+
+        if (!paused)
+            TypingCursorAndSprites(frame, scene, font, line, pos, x, limit);
+
+        if (text[0] == '\0') {
+            // Blank lines pass without a key, one per frame.
+            pos = 0;
+            line++;
+            x = 0;
+            clear_keybuf();
+        }
+
+        if (line <= TYPE_LAST_LINE && keypressed()) {
+            const char *current = scene->text[line];
+            int length = strlen(current);
+            if (paused) {
+                InstallClock();
+                clear_keybuf();   // the key that ends the pause is not typed
+                paused = false;
+            } else if (length > 0 && pos == length - 1) {
+                // The line's last character is never typed: any key ends the line.
+                clear_keybuf();
+                pos = 0;
+                line++;
+                x = 0;
+            } else {
+                char typed = EN2CZ(char(readkey() & ASCII_MASK));
+                if (!key[KEY_ESC]) {
+                    FSOUND_PlaySound(FSOUND_FREE, type_sample);
+                    KeyJudgement j = JudgeKey(current[pos], typed);
+                    if (j.drawn != ' ')
+                        DrawChar(page, font, j.drawn, TYPE_AREA_X + x, TYPE_AREA_Y + TYPE_SIZE * line, j.color);
+                    x += CharWidth(font, j.advance);
+                    if (j.mistake) {
+                        mistakes++;
+                        counter.fetch_add(MistakePenalty(scene->difficulty));
+                    }
+                    pos++;
+                    clear_keybuf();   // keys pressed ahead in this frame are dropped
+                }
+            }
+        }
+
+        if (paused)
+            DrawPauseOverlay(frame, font);
+        if (firstFrame) {
+            show(frame);
+            firstFrame = false;
+        } else {
+            blit(frame, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+        }
+    }
+
+    // A letter whose time ran out in its last frame is not also completed:
+    // its time would otherwise count twice once the group is played again.
+    if (*timedOut)
+        return LETTER_TIMED_OUT;
+
+    SaveData.runMistakes = mistakes;
+    SaveData.runTime += counter.load();
+    DrawSprites(page, scene, limit);
+    set_trans_blender(0, 0, 0, TYPE_FULL_OPACITY);
+    solid_mode();
+    blit(page, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+    rest(TYPE_DONE_HOLD_MS);
+    ClearState();
+    while (!keypressed() && !(mouse_b & LEFT_BUTTON))
+        rest(TYPE_WAIT_YIELD_MS);
+    ClearState();
+    return LETTER_COMPLETED;
+}

@@ -1,0 +1,130 @@
+// Ways through the game that many tests share.
+#include "harness.h"
+
+#include <X11/keysym.h>
+
+namespace harness {
+
+static const int PARK_X = 620;   // a pointer position away from every item
+static const int PARK_Y = 20;
+static const int MENU_ITEM_Y[] = {250, 280, 310, 340};
+static const int START_MS = 20000;
+
+bool MenuShown()
+{
+    Image s = Screenshot();
+    Image menu = DataPicture(MENU_BACKGROUND);
+    return Difference(s, menu, 400, 380, 200, 80) < 4.0 && Difference(s, menu, 330, 0, 280, 40) < 4.0;
+}
+
+bool LaunchToMenu(Run &run)
+{
+    MoveMouse(PARK_X, PARK_Y);
+    if (!Launch(run))
+        return false;
+    if (!WaitFor([] { return ShownPicture(Screenshot(), {27}) == 27; }, START_MS))
+        return false;
+    PressKey(XK_space);
+    return WaitFor(MenuShown, START_MS);
+}
+
+int MenuHighlight()
+{
+    Image s = Screenshot();
+    for (int i = 0; i < 4; i++)
+        if (ShareOfColour(s, 80, MENU_ITEM_Y[i] + 4, 170, 30, 0xFF0000, 70) > 0.02)
+            return i + 1;
+    return 0;
+}
+
+void ChooseMenuItem(int item)
+{
+    MoveMouse(PARK_X, PARK_Y);
+    for (int i = 0; i < 4; i++) {
+        PressKey(XK_Up);
+        Sleep(40);
+    }
+    for (int i = 1; i < item; i++) {
+        PressKey(XK_Down);
+        Sleep(40);
+    }
+    WaitFor([&] { return MenuHighlight() == item; }, 3000);
+    PressKey(XK_Return);
+}
+
+std::vector<int32_t> SaveWords(const Run &run)
+{
+    std::vector<uint8_t> bytes = ReadFile(PathIn(run, "gmstat.dat"));
+    std::vector<int32_t> words;
+    for (size_t i = 0; i + 4 <= bytes.size(); i += 4)
+        words.push_back(int32_t(uint32_t(bytes[i]) | uint32_t(bytes[i + 1]) << 8 |
+                                uint32_t(bytes[i + 2]) << 16 | uint32_t(bytes[i + 3]) << 24));
+    return words;
+}
+
+void WriteSave(const Run &run, const std::vector<int32_t> &words)
+{
+    std::vector<uint8_t> bytes;
+    for (int32_t w : words)
+        for (int b = 0; b < 4; b++)
+            bytes.push_back(uint8_t(uint32_t(w) >> (8 * b)));
+    WriteFile(PathIn(run, "gmstat.dat"), bytes);
+}
+
+}  // namespace harness
+
+namespace harness {
+
+void ParkPointer()
+{
+    MoveMouse(PARK_X, PARK_Y);
+}
+
+Image QuitDialog(int selected)
+{
+    std::vector<TextItem> items;
+    TextItem question{"Quit current game?", 320, 150, 0, 60};
+    question.centred = true;
+    items.push_back(question);
+    items.push_back({"Yes", 200, 200, selected == 1 ? 0xFFFFFFu : 0u, 40});
+    items.push_back({"No", 400, 200, selected == 2 ? 0xFFFFFFu : 0u, 40});
+    TextItem comment{"Your game will be saved after the last completed letter.", 320, 250, 0, 25};
+    comment.centred = true;
+    items.push_back(comment);
+    return Compose(QUIT_BACKGROUND, items);
+}
+
+bool QuitDialogShown(int selected)
+{
+    // Away from the parked pointer in the top right corner.
+    Image s = Screenshot();
+    return Difference(s, QuitDialog(selected), 0, 100, SCREEN_W, 200) < 2.0;
+}
+
+}  // namespace harness
+
+namespace harness {
+
+double EndingLinesDifference(const Image &screen, int background, const std::string &line18,
+                             const std::string &line19, int *offset)
+{
+    double best = 255.0;
+    // Both ending lines are on screen while the roll offset runs from -209 to -31.
+    for (int o = -209; o <= -31; o++) {
+        int y18 = o + 450, y19 = o + 475;
+        TextItem a{line18, 320, y18, 0xFFFFFF, 25};
+        TextItem b{line19, 320, y19, 0xFFFFFF, 25};
+        a.centred = b.centred = true;
+        Image expected = Compose(background, {a, b}, false, {{10, 240, 630, 470, 0x000000, 128}});
+        int top = y18 - 2 < 242 ? 242 : y18 - 2;
+        int bottom = y19 + 27 > 468 ? 468 : y19 + 27;
+        double d = Difference(screen, expected, 100, top, 440, bottom - top);
+        if (d < best) {
+            best = d;
+            *offset = o;
+        }
+    }
+    return best;
+}
+
+}  // namespace harness

@@ -1,0 +1,440 @@
+#include "harness.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+#include <X11/extensions/XTest.h>
+#include <png.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace harness {
+
+static const char XVFB[] = "/usr/bin/Xvfb";
+static const int FIRST_DISPLAY = 71;
+static const int DISPLAY_TRIES = 20;
+static const int DISPLAY_START_MS = 10000;
+
+static ::Display *x = nullptr;
+static pid_t xvfbPid = -1;
+static std::string displayName;
+
+static void StopDisplay()
+{
+    if (x) {
+        XCloseDisplay(x);
+        x = nullptr;
+    }
+    if (xvfbPid > 0) {
+        kill(xvfbPid, SIGTERM);
+        waitpid(xvfbPid, nullptr, 0);
+        xvfbPid = -1;
+    }
+}
+
+void Sleep(int ms)
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+bool WaitFor(const std::function<bool()> &condition, int timeoutMs, int pollMs)
+{
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        if (condition())
+            return true;
+        if (std::chrono::steady_clock::now() >= end)
+            return false;
+        Sleep(pollMs);
+    }
+}
+
+bool StartDisplay()
+{
+    if (x)
+        return true;
+    for (int n = FIRST_DISPLAY; n < FIRST_DISPLAY + DISPLAY_TRIES; n++) {
+        std::string lock = "/tmp/.X" + std::to_string(n) + "-lock";
+        if (access(lock.c_str(), F_OK) == 0)
+            continue;
+        std::string name = ":" + std::to_string(n);
+        pid_t pid = fork();
+        if (pid == 0) {
+            int devnull = open("/dev/null", O_WRONLY);
+            dup2(devnull, 1);
+            dup2(devnull, 2);
+            execl(XVFB, XVFB, name.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp",
+                  "-noreset", (char *)nullptr);
+            _exit(127);
+        }
+        bool up = WaitFor([&] {
+            x = XOpenDisplay(name.c_str());
+            return x != nullptr || waitpid(pid, nullptr, WNOHANG) == pid;
+        }, DISPLAY_START_MS, 50);
+        if (up && x) {
+            xvfbPid = pid;
+            displayName = name;
+            setenv("DISPLAY", name.c_str(), 1);
+            atexit(StopDisplay);
+            return true;
+        }
+        kill(pid, SIGTERM);
+        waitpid(pid, nullptr, 0);
+    }
+    return false;
+}
+
+static bool Shell(const std::string &command)
+{
+    return system(command.c_str()) == 0;
+}
+
+static std::string Quote(const std::string &s)
+{
+    std::string q = "'";
+    for (char c : s) {
+        if (c == '\'')
+            q += "'\\''";
+        else
+            q += c;
+    }
+    return q + "'";
+}
+
+Run Prepare(const char *name)
+{
+    Run run;
+    std::string pattern = std::string("/tmp/paperlune-") + name + "-XXXXXX";
+    std::vector<char> buf(pattern.begin(), pattern.end());
+    buf.push_back(0);
+    if (!mkdtemp(buf.data()))
+        return run;
+    run.dir = buf.data();
+    Shell("cp -r " + Quote(PAPERLUNE_DATA_DIR) + "/. " + Quote(run.dir));
+    // A progress file from an earlier build of data/ must not leak in.
+    unlink((run.dir + "/gmstat.dat").c_str());
+    run.home = run.dir + "/.home";
+    mkdir(run.home.c_str(), 0755);
+    run.soundFile = run.dir + "/.sound.raw";
+    // ALSA's default device becomes a raw file; the plug pins its format.
+    std::string asoundrc =
+        "pcm.!default {\n"
+        "  type plug\n"
+        "  slave { pcm \"capture\" format S16_LE rate 44100 channels 2 }\n"
+        "}\n"
+        "pcm.capture {\n"
+        "  type file\n"
+        "  slave.pcm \"null\"\n"
+        "  file \"" + run.soundFile + "\"\n"
+        "  format \"raw\"\n"
+        "}\n";
+    FILE *f = fopen((run.home + "/.asoundrc").c_str(), "w");
+    if (f) {
+        fputs(asoundrc.c_str(), f);
+        fclose(f);
+    }
+    return run;
+}
+
+bool Launch(Run &run)
+{
+    if (!StartDisplay() || run.dir.empty())
+        return false;
+    run.pid = fork();
+    if (run.pid == 0) {
+        if (chdir(run.dir.c_str()) != 0)
+            _exit(126);
+        setenv("HOME", run.home.c_str(), 1);
+        setenv("DISPLAY", displayName.c_str(), 1);
+        std::string log = run.dir + "/.game.log";
+        int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(out, 1);
+        dup2(out, 2);
+        execl(PAPERLUNE_GAME, PAPERLUNE_GAME, (char *)nullptr);
+        _exit(127);
+    }
+    return run.pid > 0;
+}
+
+static bool Reap(Run &run, int options)
+{
+    if (run.ended)
+        return true;
+    int status;
+    pid_t r = waitpid(run.pid, &status, options);
+    if (r != run.pid)
+        return false;
+    run.ended = true;
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return true;
+}
+
+bool Alive(Run &run)
+{
+    return run.pid > 0 && !Reap(run, WNOHANG);
+}
+
+bool WaitExit(Run &run, int timeoutMs)
+{
+    if (run.pid <= 0)
+        return false;
+    return WaitFor([&] { return Reap(run, WNOHANG); }, timeoutMs);
+}
+
+void Kill(Run &run)
+{
+    if (Alive(run)) {
+        kill(run.pid, SIGKILL);
+        Reap(run, 0);
+    }
+}
+
+std::string PathIn(const Run &run, const std::string &relative)
+{
+    return run.dir + "/" + relative;
+}
+
+bool FileExists(const std::string &path)
+{
+    struct stat st;
+    return stat(path.c_str(), &st) == 0;
+}
+
+std::vector<uint8_t> ReadFile(const std::string &path)
+{
+    std::vector<uint8_t> bytes;
+    FILE *f = fopen(path.c_str(), "rb");
+    if (!f)
+        return bytes;
+    uint8_t chunk[65536];
+    size_t n;
+    while ((n = fread(chunk, 1, sizeof chunk, f)) > 0)
+        bytes.insert(bytes.end(), chunk, chunk + n);
+    fclose(f);
+    return bytes;
+}
+
+bool WriteFile(const std::string &path, const std::vector<uint8_t> &bytes)
+{
+    FILE *f = fopen(path.c_str(), "wb");
+    if (!f)
+        return false;
+    bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return fclose(f) == 0 && ok;
+}
+
+// Input ------------------------------------------------------------------
+
+static void Flush()
+{
+    XFlush(x);
+    XSync(x, False);
+}
+
+void KeyDown(unsigned long keysym)
+{
+    XTestFakeKeyEvent(x, XKeysymToKeycode(x, keysym), True, CurrentTime);
+    Flush();
+}
+
+void KeyUp(unsigned long keysym)
+{
+    XTestFakeKeyEvent(x, XKeysymToKeycode(x, keysym), False, CurrentTime);
+    Flush();
+}
+
+void PressKey(unsigned long keysym, int holdMs)
+{
+    KeyDown(keysym);
+    Sleep(holdMs);
+    KeyUp(keysym);
+}
+
+void TypeChar(char c, int holdMs)
+{
+    KeySym sym = (unsigned char)c;   // Latin-1 keysyms are their codes
+    if (c == ' ')
+        sym = XK_space;
+    KeyCode code = XKeysymToKeycode(x, sym);
+    bool shift = XkbKeycodeToKeysym(x, code, 0, 0) != sym;
+    if (shift)
+        KeyDown(XK_Shift_L);
+    XTestFakeKeyEvent(x, code, True, CurrentTime);
+    Flush();
+    Sleep(holdMs);
+    XTestFakeKeyEvent(x, code, False, CurrentTime);
+    Flush();
+    if (shift)
+        KeyUp(XK_Shift_L);
+}
+
+void MoveMouse(int mx, int my)
+{
+    XTestFakeMotionEvent(x, -1, mx, my, CurrentTime);
+    Flush();
+}
+
+void ButtonDown()
+{
+    XTestFakeButtonEvent(x, 1, True, CurrentTime);
+    Flush();
+}
+
+void ButtonUp()
+{
+    XTestFakeButtonEvent(x, 1, False, CurrentTime);
+    Flush();
+}
+
+void Click(int cx, int cy, int holdMs)
+{
+    MoveMouse(cx, cy);
+    Sleep(30);
+    ButtonDown();
+    Sleep(holdMs);   // the game polls the button state, so hold it a few frames
+    ButtonUp();
+}
+
+// The screen ---------------------------------------------------------------
+
+Image Screenshot()
+{
+    Image image;
+    XImage *xi = XGetImage(x, DefaultRootWindow(x), 0, 0, SCREEN_W, SCREEN_H, AllPlanes, ZPixmap);
+    if (!xi)
+        return image;
+    image.w = SCREEN_W;
+    image.h = SCREEN_H;
+    image.px.resize(size_t(SCREEN_W) * SCREEN_H);
+    for (int yy = 0; yy < SCREEN_H; yy++)
+        for (int xx = 0; xx < SCREEN_W; xx++)
+            image.px[size_t(yy) * SCREEN_W + xx] = XGetPixel(xi, xx, yy) & 0xFFFFFF;
+    XDestroyImage(xi);
+    return image;
+}
+
+bool SavePng(const Image &image, const std::string &path)
+{
+    std::vector<uint8_t> rgb(image.px.size() * 3);
+    for (size_t i = 0; i < image.px.size(); i++) {
+        rgb[i * 3] = image.px[i] >> 16;
+        rgb[i * 3 + 1] = image.px[i] >> 8;
+        rgb[i * 3 + 2] = image.px[i];
+    }
+    png_image png;
+    memset(&png, 0, sizeof png);
+    png.version = PNG_IMAGE_VERSION;
+    png.width = image.w;
+    png.height = image.h;
+    png.format = PNG_FORMAT_RGB;
+    return png_image_write_to_file(&png, path.c_str(), 0, rgb.data(), 0, nullptr) != 0;
+}
+
+double Difference(const Image &a, const Image &b, int rx, int ry, int w, int h)
+{
+    if (a.px.empty() || b.px.empty())
+        return 255.0;
+    double sum = 0;
+    for (int yy = ry; yy < ry + h; yy++)
+        for (int xx = rx; xx < rx + w; xx++) {
+            uint32_t p = a.at(xx, yy), q = b.at(xx, yy);
+            for (int shift = 0; shift <= 16; shift += 8)
+                sum += std::abs(int((p >> shift) & 0xFF) - int((q >> shift) & 0xFF));
+        }
+    return sum / (3.0 * w * h);
+}
+
+double ShareOfColour(const Image &image, int rx, int ry, int w, int h, uint32_t colour, int tol)
+{
+    if (image.px.empty())
+        return 0;
+    int hits = 0;
+    for (int yy = ry; yy < ry + h; yy++)
+        for (int xx = rx; xx < rx + w; xx++) {
+            uint32_t p = image.at(xx, yy);
+            bool near = true;
+            for (int shift = 0; shift <= 16; shift += 8)
+                near = near && std::abs(int((p >> shift) & 0xFF) - int((colour >> shift) & 0xFF)) <= tol;
+            hits += near;
+        }
+    return double(hits) / (double(w) * h);
+}
+
+// Message boxes: the library runs xmessage with the text as its last argument.
+
+static std::vector<pid_t> ChildrenNamed(pid_t parent, const char *comm)
+{
+    std::vector<pid_t> found;
+    DIR *proc = opendir("/proc");
+    if (!proc)
+        return found;
+    while (dirent *e = readdir(proc)) {
+        pid_t pid = atoi(e->d_name);
+        if (pid <= 0)
+            continue;
+        std::string stat;
+        std::vector<uint8_t> raw = ReadFile("/proc/" + std::string(e->d_name) + "/stat");
+        stat.assign(raw.begin(), raw.end());
+        size_t open = stat.find('('), close = stat.rfind(')');
+        if (open == std::string::npos || close == std::string::npos)
+            continue;
+        std::string name = stat.substr(open + 1, close - open - 1);
+        int ppid = 0;
+        char state;
+        if (sscanf(stat.c_str() + close + 1, " %c %d", &state, &ppid) != 2)
+            continue;
+        if (ppid == parent && name == comm)
+            found.push_back(pid);
+    }
+    closedir(proc);
+    return found;
+}
+
+std::string MessageBox(const Run &run)
+{
+    for (pid_t pid : ChildrenNamed(run.pid, "xmessage")) {
+        std::vector<uint8_t> raw = ReadFile("/proc/" + std::to_string(pid) + "/cmdline");
+        std::vector<std::string> args;
+        std::string cur;
+        for (uint8_t c : raw) {
+            if (c == 0) {
+                args.push_back(cur);
+                cur.clear();
+            } else {
+                cur += char(c);
+            }
+        }
+        if (!args.empty()) {
+            std::string text = args.back();
+            while (!text.empty() && (text.back() == '\n' || text.back() == ' '))
+                text.pop_back();
+            return text;
+        }
+    }
+    return "";
+}
+
+void DismissMessageBox(const Run &run)
+{
+    for (pid_t pid : ChildrenNamed(run.pid, "xmessage"))
+        kill(pid, SIGTERM);
+}
+
+std::string ShotPath(const std::string &name)
+{
+    std::string dir = PAPERLUNE_SHOT_DIR;
+    mkdir(dir.c_str(), 0755);
+    return dir + "/" + name + ".png";
+}
+
+}  // namespace harness

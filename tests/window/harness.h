@@ -1,0 +1,236 @@
+// Runs the built game for real: its own X server, real key presses and clicks
+// through XTEST, screenshots, exit codes, message boxes, files and the sound
+// the game sent to ALSA.
+#ifndef PAPERLUNE_TESTS_HARNESS_H
+#define PAPERLUNE_TESTS_HARNESS_H
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace harness {
+
+const int SCREEN_W = 640;
+const int SCREEN_H = 480;
+
+struct Image {
+    int w = 0, h = 0;
+    std::vector<uint32_t> px;   // 0xRRGGBB
+    uint32_t at(int x, int y) const { return px[size_t(y) * w + x]; }
+};
+
+struct Run {
+    std::string dir;        // scratch working directory holding a copy of data/
+    std::string home;       // HOME of the game: its ALSA configuration
+    std::string soundFile;  // raw S16_LE stereo 44.1 kHz written by ALSA
+    pid_t pid = -1;
+    int exitCode = -1;      // once it has ended; 128 + signal when killed
+    bool ended = false;
+};
+
+// Starts the X server once for the whole test program; false when it fails.
+bool StartDisplay();
+
+// A fresh scratch directory with a copy of the game's data.
+Run Prepare(const char *name);
+// Starts the game in the run's directory.
+bool Launch(Run &run);
+// Waits for the game to end; false on time-out.
+bool WaitExit(Run &run, int timeoutMs);
+void Kill(Run &run);
+bool Alive(Run &run);
+
+// Files of the scratch directory.
+std::string PathIn(const Run &run, const std::string &relative);
+bool FileExists(const std::string &path);
+std::vector<uint8_t> ReadFile(const std::string &path);
+bool WriteFile(const std::string &path, const std::vector<uint8_t> &bytes);
+
+// Input, as a person gives it.
+void KeyDown(unsigned long keysym);
+void KeyUp(unsigned long keysym);
+void PressKey(unsigned long keysym, int holdMs = 40);   // an X keysym, e.g. XK_Return
+void TypeChar(char c, int holdMs = 12);                 // with Shift where the layout needs it
+void MoveMouse(int x, int y);
+void Click(int x, int y, int holdMs = 120);
+void ButtonDown();
+void ButtonUp();
+
+// The screen.
+Image Screenshot();
+bool SavePng(const Image &image, const std::string &path);
+// Mean absolute channel difference over a rectangle.
+double Difference(const Image &a, const Image &b, int x, int y, int w, int h);
+// Share of pixels in the rectangle within tol of colour on every channel.
+double ShareOfColour(const Image &image, int x, int y, int w, int h, uint32_t colour, int tol);
+
+// Polls until the condition holds; false on time-out.
+bool WaitFor(const std::function<bool()> &condition, int timeoutMs, int pollMs = 20);
+void Sleep(int ms);
+
+// The text of a message box the game shows, or "" when none is open.
+std::string MessageBox(const Run &run);
+// Closes an open message box as a person would (Enter on it).
+void DismissMessageBox(const Run &run);
+
+// Where screenshots of a test run go for a person to look at.
+std::string ShotPath(const std::string &name);
+
+}  // namespace harness
+
+#endif
+
+namespace harness {
+
+// Picture `index` of the data's game.dat as the game loads it (32-bit).
+Image DataPicture(int index);
+
+// Index of the datafile picture among `candidates` that the screen shows
+// (mean difference below `tolerance`), or -1.
+int ShownPicture(const Image &screen, const std::vector<int> &candidates, double tolerance = 6.0);
+
+}  // namespace harness
+
+namespace harness {
+
+// Text laid out the way a screen draws it, for comparing with a screenshot.
+struct TextItem {
+    std::string text;
+    int x, y;
+    uint32_t colour;
+    int size;
+    bool centred = false;
+};
+
+// Datafile picture `background` with the items drawn on it through the game's
+// own font layer, in the narration font (or the typewriter font).
+// A translucent rectangle laid over the background before the text.
+struct Veil {
+    int x1, y1, x2, y2;
+    uint32_t colour;
+    int alpha;
+};
+
+Image Compose(int background, const std::vector<TextItem> &items, bool typewriter = false,
+              const std::vector<Veil> &veils = {});
+
+}  // namespace harness
+
+namespace harness {
+
+const int MENU_BACKGROUND = 7;
+const int HS_BACKGROUND = 8;
+const int QUIT_BACKGROUND = 1;
+
+// The menu's background shows where no text stands.
+bool MenuShown();
+// Launches the game, skips the intro with a key and waits for the menu.
+bool LaunchToMenu(Run &run);
+// The menu item (1..4) drawn in red, or 0.
+int MenuHighlight();
+// Picks a menu item with the keys, the pointer parked away from the items.
+void ChooseMenuItem(int item);
+
+// The little-endian words of a progress file.
+std::vector<int32_t> SaveWords(const Run &run);
+void WriteSave(const Run &run, const std::vector<int32_t> &words);
+
+}  // namespace harness
+
+struct Scene;
+
+namespace harness {
+
+// The story as the game builds it, for knowing what each page must show.
+const Scene *SceneNamed(const std::string &name);
+
+// Line indexes of each page of a narration text.
+std::vector<std::vector<int>> NarrationPages(const Scene *scene);
+// What a narration page must look like: its lines centred on the picture.
+Image NarrationPage(const Scene *scene, const std::vector<int> &lines);
+// The letter box with the given lines of a page shown.
+Image LetterBoxPage(const Scene *scene, const std::vector<int> &lines);
+
+// Polls until the screen is the expected image within tolerance.
+bool WaitForScreen(const Image &expected, int timeoutMs, double tolerance = 2.0);
+// Reads every page of a narration scene, one key each.
+bool ReadNarration(const std::string &sceneName);
+// The choice screen: question and two choices, the selected one grey.
+Image ChoiceScreen(const Scene *scene, int selected, bool afterLetter = false);
+// Chooses 1 or 2 at a choice screen with the keys.
+bool Choose(const std::string &sceneName, int choice);
+
+// Typing -------------------------------------------------------------------
+
+struct WrongKey {
+    int line, pos;
+    unsigned long keysym;   // a Latin-1 character, or a key such as XK_Left
+};
+
+struct TypingPlan {
+    std::vector<WrongKey> wrong;
+    int keyGapMs = 0;   // extra pause after each key, to pace a human-like typist
+    // F12 before typing this cell, held paused for pauseMs, ended by a key.
+    int pauseLine = -1, pausePos = 0, pauseMs = 0;
+    bool pauseSeen = false;   // out: the veil and "PAUSED" were on screen
+    bool pauseKeyTyped = false;   // out: the key that ended the pause moved the cursor
+};
+
+// Types the letter of a typing scene by real key presses, waiting for the
+// cursor to move after each one; false when the game did not follow.
+bool TypeLetter(const std::string &sceneName, TypingPlan &plan);
+bool TypeLetter(const std::string &sceneName);
+// The pause veil with "PAUSED" is on screen.
+bool PauseShown();
+// Advance of a character on the typing page.
+int TypeAdvance(char c);
+// The cursor box is over (line, x offset) of the typing page.
+bool CursorAt(int line, int x);
+// After the last line: the page without cursor stands, then a key moves on.
+bool FinishLetter();
+
+}  // namespace harness
+
+namespace harness {
+
+// The quit dialog as it must look with the given answer highlighted.
+Image QuitDialog(int selected);
+bool QuitDialogShown(int selected);
+// The pointer parked where no screen draws anything of note.
+void ParkPointer();
+
+}  // namespace harness
+
+namespace harness {
+
+// Lines of the credits roll as the ending screen draws them, for finding the
+// ending lines in a screenshot: the roll offset that matches best, or a
+// large difference when none does.
+double EndingLinesDifference(const Image &screen, int background, const std::string &line18,
+                             const std::string &line19, int *offset);
+
+}  // namespace harness
+
+namespace harness {
+
+// Plays the story from a scene the way a player would, following `choices`
+// (1 or 2) at each choice, until its closing scene's record is written.
+// `stopAt`: a scene at whose first screen the walk stops, without a key.
+struct Walk {
+    std::vector<int> choices;
+    std::string stopAt;
+    TypingPlan typing;
+    int lettersTyped = 0;
+    std::string failedAt;   // where the game did not do what the walk expected
+    std::string closing;    // the closing scene reached
+};
+bool WalkStory(const std::string &fromScene, Walk &walk);
+// Reads one letter-box scene line by line, then its bare picture.
+bool ReadLetterBox(const std::string &sceneName);
+// Escape, then "Yes": the game saves and returns to the menu.
+bool QuitAndSave();
+
+}  // namespace harness

@@ -1,0 +1,226 @@
+// The typewriter page by real key presses: clean letters, mistakes, the
+// pause, quitting, and running out of time.
+#include "harness.h"
+
+#include <X11/keysym.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+
+#include "story/scene.h"
+
+using namespace harness;
+
+namespace {
+
+const int PAGE_MS = 8000;
+const int EXIT_MS = 10000;
+const int TYPE_X = 35, TYPE_Y = 45, PITCH = 15;
+const uint32_t PREVIEW = 0x353535, MISTAKE = 0xC4262A;
+const int TIMEOUT_IMAGE = 26;
+
+std::vector<int32_t> Fresh(int32_t resumeId, int32_t runTime, int32_t runMistakes)
+{
+    std::vector<int32_t> w(13, -1);
+    w[0] = resumeId;
+    w[1] = runTime;
+    w[2] = runMistakes;
+    return w;
+}
+
+void QuitGame(Run &run)
+{
+    ASSERT_TRUE(WaitFor(MenuShown, PAGE_MS));
+    ChooseMenuItem(4);
+    ASSERT_TRUE(WaitExit(run, EXIT_MS));
+    EXPECT_EQ(run.exitCode, 0);
+}
+
+// The letter as it must stand once typed: black over the grey preview,
+// with the given cells in red.
+Image TypedLetter(const Scene *scene, const std::vector<std::pair<int, int>> &red = {},
+                  const std::vector<std::pair<int, int>> &underscores = {})
+{
+    std::vector<TextItem> items;
+    for (int l = 0; l < 25; l++)
+        items.push_back({scene->text[l], TYPE_X, TYPE_Y + PITCH * l, PREVIEW, PITCH});
+    for (int l = 0; l < 25; l++) {
+        int x = 0, length = strlen(scene->text[l]);
+        for (int p = 0; p < length; p++) {
+            char c = scene->text[l][p];
+            bool isRed = false, isMark = false;
+            for (auto &r : red)
+                isRed = isRed || (r.first == l && r.second == p);
+            for (auto &u : underscores)
+                isMark = isMark || (u.first == l && u.second == p);
+            // The last character of a line is never typed.
+            if (p < length - 1 && (c != ' ' || isMark))
+                items.push_back({std::string(1, isMark ? '_' : c), TYPE_X + x, TYPE_Y + PITCH * l,
+                                 isRed || isMark ? MISTAKE : 0u, PITCH});
+            x += TypeAdvance(c);
+        }
+    }
+    return Compose(scene->background, items, true);
+}
+
+int FirstSpace(const Scene *scene, int line)
+{
+    const char *p = strchr(scene->text[line], ' ');
+    return p ? int(p - scene->text[line]) : -1;
+}
+
+int BodyLine(const Scene *scene)
+{
+    // A long line in the middle of the letter.
+    for (int l = 2; l < 25; l++)
+        if (strlen(scene->text[l]) > 20)
+            return l;
+    return 0;
+}
+
+}  // namespace
+
+TEST(Letters, CleanLetterShowsInBlackAndItsTimeIsRecorded)
+{
+    Run run = Prepare("clean");
+    WriteSave(run, Fresh(141, 0, 0));
+    ASSERT_TRUE(LaunchToMenu(run));
+    ChooseMenuItem(2);
+    const Scene *letter = SceneNamed("Scene04e1");
+    auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(TypeLetter("Scene04e1"));
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    ASSERT_TRUE(WaitFor([&] { return !CursorAt(0, 0); }, 3000));
+    Image s = Screenshot();
+    SavePng(s, ShotPath("typed-clean"));
+    EXPECT_LT(Difference(s, TypedLetter(letter), 20, 40, 340, 390), 1.5) << "every character in black";
+    EXPECT_LT(ShareOfColour(s, 20, 40, 340, 390, MISTAKE, 30), 0.0005) << "no red anywhere";
+    ASSERT_TRUE(FinishLetter());
+
+    // The next scene starts; quitting there writes the letter's time.
+    ASSERT_TRUE(WaitForScreen(NarrationPage(SceneNamed("Scene04e2"), NarrationPages(SceneNamed("Scene04e2"))[0]),
+                              PAGE_MS));
+    ASSERT_TRUE(QuitAndSave());
+    std::vector<int32_t> w = SaveWords(run);
+    ASSERT_EQ(w.size(), 13u);
+    EXPECT_EQ(w[0], 142);
+    EXPECT_GE(w[1], 1);
+    EXPECT_LE(w[1], int(seconds) + 3) << "the clock counts the seconds of typing";
+    EXPECT_EQ(w[2], 0);
+    QuitGame(run);
+}
+
+TEST(Letters, WrongKeysShowInRedCountAndCostTime)
+{
+    Run run = Prepare("mistakes");
+    WriteSave(run, Fresh(141, 0, 0));
+    ASSERT_TRUE(LaunchToMenu(run));
+    ChooseMenuItem(2);
+    const Scene *letter = SceneNamed("Scene04e1");
+    int line = BodyLine(letter);
+    int space = FirstSpace(letter, line);
+    ASSERT_GT(space, 2);
+    TypingPlan plan;
+    plan.wrong = {
+        {line, space, 'x'},          // a wrong key where a space belongs: a red "_"
+        {line, 0, XK_Left},          // arrows, Enter and Backspace are mistakes too
+        {line, 1, XK_Return},
+        {line, space + 1, XK_BackSpace},
+        {line, space + 2, '#'},      // a wrong character: the right one in red
+    };
+    ASSERT_TRUE(TypeLetter("Scene04e1", plan));
+    ASSERT_TRUE(WaitFor([&] { return !CursorAt(0, 0); }, 3000));
+    Image s = Screenshot();
+    SavePng(s, ShotPath("typed-mistakes"));
+    Image expected = TypedLetter(letter, {{line, 0}, {line, 1}, {line, space + 1}, {line, space + 2}}, {{line, space}});
+    EXPECT_LT(Difference(s, expected, 20, 40, 340, 390), 1.5);
+    Image clean = TypedLetter(letter);
+    EXPECT_GT(Difference(s, clean, 30, TYPE_Y + PITCH * line, 300, PITCH),
+              Difference(s, expected, 30, TYPE_Y + PITCH * line, 300, PITCH) + 1.0);
+    ASSERT_TRUE(FinishLetter());
+    const Scene *next = SceneNamed("Scene04e2");
+    ASSERT_TRUE(WaitForScreen(NarrationPage(next, NarrationPages(next)[0]), PAGE_MS));
+    ASSERT_TRUE(QuitAndSave());
+    std::vector<int32_t> w = SaveWords(run);
+    ASSERT_EQ(w.size(), 13u);
+    EXPECT_EQ(w[2], 5) << "five mistakes";
+    EXPECT_GE(w[1], 5 * 7) << "each costs seven seconds at difficulty 1";
+    QuitGame(run);
+}
+
+TEST(Letters, EscapeIsNeverAMistakeAndQuittingKeepsEarlierLetters)
+{
+    Run run = Prepare("typingquit");
+    WriteSave(run, Fresh(7, 100, 2));
+    ASSERT_TRUE(LaunchToMenu(run));
+    ChooseMenuItem(2);
+    ASSERT_TRUE(WaitFor([] { return CursorAt(0, 0); }, PAGE_MS));
+    // Escape, then "No": the same page, nothing typed, nothing counted.
+    ParkPointer();
+    PressKey(XK_Escape);
+    ASSERT_TRUE(WaitFor([] { return QuitDialogShown(1); }, 3000));
+    PressKey(XK_Down);
+    ASSERT_TRUE(WaitFor([] { return QuitDialogShown(2); }, 3000));
+    PressKey(XK_Return);
+    ASSERT_TRUE(WaitFor([] { return CursorAt(0, 0); }, 3000)) << "the cursor did not move";
+    ASSERT_TRUE(QuitAndSave());
+    EXPECT_EQ(SaveWords(run), Fresh(7, 100, 2)) << "the group and the letters before it";
+    QuitGame(run);
+}
+
+TEST(Letters, PauseStopsTheClockAndItsEndingKeyIsNotTyped)
+{
+    Run run = Prepare("pause");
+    WriteSave(run, Fresh(141, 0, 0));
+    ASSERT_TRUE(LaunchToMenu(run));
+    ChooseMenuItem(2);
+    const int PAUSE_MS = 6000;
+    TypingPlan plan;
+    plan.pauseLine = BodyLine(SceneNamed("Scene04e1"));
+    plan.pausePos = 3;
+    plan.pauseMs = PAUSE_MS;
+    auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(TypeLetter("Scene04e1", plan));
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_TRUE(plan.pauseSeen) << "the veil with PAUSED";
+    EXPECT_FALSE(plan.pauseKeyTyped) << "the key that ended the pause was typed";
+    ASSERT_TRUE(WaitFor([&] { return !CursorAt(0, 0); }, 3000));
+    EXPECT_LT(ShareOfColour(Screenshot(), 20, 40, 340, 390, MISTAKE, 30), 0.0005) << "no mistake was made";
+    ASSERT_TRUE(FinishLetter());
+    Sleep(1500);
+    ASSERT_TRUE(QuitAndSave());
+    std::vector<int32_t> w = SaveWords(run);
+    ASSERT_EQ(w.size(), 13u);
+    EXPECT_EQ(w[2], 0);
+    EXPECT_LE(w[1], int(seconds - PAUSE_MS / 1000.0) + 2) << "the paused seconds were counted";
+    EXPECT_GE(w[1], 1);
+    QuitGame(run);
+}
+
+TEST(Letters, TimeOutShowsItsPictureAndContinueReplaysTheLetterOnce)
+{
+    Run run = Prepare("timeout");
+    WriteSave(run, Fresh(141, 40, 1));
+    ASSERT_TRUE(LaunchToMenu(run));
+    ChooseMenuItem(2);
+    ASSERT_TRUE(WaitFor([] { return CursorAt(0, 0); }, PAGE_MS));
+    // 278 seconds at seven a mistake: forty wrong keys use them up.
+    bool timedOut = WaitFor([] {
+        TypeChar('#');
+        Sleep(25);
+        return ShownPicture(Screenshot(), {TIMEOUT_IMAGE}) == TIMEOUT_IMAGE;
+    }, 30000, 1);
+    ASSERT_TRUE(timedOut);
+    SavePng(Screenshot(), ShotPath("timeout"));
+    EXPECT_EQ(SaveWords(run), Fresh(141, 40, 1)) << "a time-out writes nothing";
+    Sleep(2200);
+    PressKey(XK_space);
+    ASSERT_TRUE(WaitFor(MenuShown, PAGE_MS));
+    // Continue plays the same letter again, from its start.
+    ChooseMenuItem(2);
+    ASSERT_TRUE(WaitFor([] { return CursorAt(0, 0); }, PAGE_MS));
+    ASSERT_TRUE(QuitAndSave());
+    EXPECT_EQ(SaveWords(run), Fresh(141, 40, 1)) << "nothing of the failed letter counted";
+    QuitGame(run);
+}

@@ -1,0 +1,104 @@
+// Reference pictures: the test loads game.dat the way the game does, so a
+// screenshot can be compared with what a picture should look like.
+#include "harness.h"
+
+#include <allegro.h>
+#include <jpgalleg.h>
+
+#include <cerrno>
+#include <map>
+#include <string>
+
+namespace harness {
+
+static DATAFILE *pictures = nullptr;
+static std::map<int, Image> cache;
+
+static void LoadPictures()
+{
+    if (pictures)
+        return;
+    install_allegro(SYSTEM_NONE, &errno, atexit);
+    jpgalleg_init();
+    set_color_depth(32);
+    std::string path = std::string(PAPERLUNE_DATA_DIR) + "/game.dat";
+    pictures = load_datafile(path.c_str());
+}
+
+Image DataPicture(int index)
+{
+    auto found = cache.find(index);
+    if (found != cache.end())
+        return found->second;
+    LoadPictures();
+    Image image;
+    if (!pictures)
+        return image;
+    BITMAP *b = static_cast<BITMAP *>(pictures[index].dat);
+    image.w = b->w;
+    image.h = b->h;
+    image.px.resize(size_t(b->w) * b->h);
+    for (int y = 0; y < b->h; y++)
+        for (int x = 0; x < b->w; x++)
+            image.px[size_t(y) * b->w + x] = getpixel(b, x, y) & 0xFFFFFF;
+    cache[index] = image;
+    return image;
+}
+
+int ShownPicture(const Image &screen, const std::vector<int> &candidates, double tolerance)
+{
+    for (int index : candidates) {
+        Image picture = DataPicture(index);
+        if (picture.w < SCREEN_W || picture.h < SCREEN_H)
+            continue;
+        if (Difference(screen, picture, 0, 0, SCREEN_W, SCREEN_H) < tolerance)
+            return index;
+    }
+    return -1;
+}
+
+}  // namespace harness
+
+#include "presentation/alfont.h"
+#include "presentation/text.h"
+
+namespace harness {
+
+Image Compose(int background, const std::vector<TextItem> &items, bool typewriter, const std::vector<Veil> &veils)
+{
+    LoadPictures();
+    Image image;
+    if (!pictures || alfont_init() != 0)
+        return image;
+    std::string fontPath = std::string(PAPERLUNE_DATA_DIR) + (typewriter ? "/Fonts/typewriter.ttf" : "/Fonts/engeregu.ttf");
+    ALFONT_FONT *font = alfont_load_font(fontPath.c_str());
+    if (!font)
+        return image;
+    BITMAP *b = create_bitmap_ex(32, SCREEN_W, SCREEN_H);
+    blit(static_cast<BITMAP *>(pictures[background].dat), b, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+    for (const Veil &v : veils) {
+        drawing_mode(DRAW_MODE_TRANS, nullptr, 0, 0);
+        set_trans_blender(0, 0, 0, v.alpha);
+        rectfill(b, v.x1, v.y1, v.x2, v.y2, v.colour);
+        solid_mode();
+    }
+    int oldMode = alfont_text_mode(-1);
+    for (const TextItem &t : items) {
+        if (t.centred)
+            Textout_centre(b, font, t.text.c_str(), t.x, t.y, t.colour, t.size, true);
+        else
+            Textout(b, font, t.text.c_str(), t.x, t.y, t.colour, t.size, true);
+    }
+    alfont_text_mode(oldMode);
+    image.w = SCREEN_W;
+    image.h = SCREEN_H;
+    image.px.resize(size_t(SCREEN_W) * SCREEN_H);
+    for (int y = 0; y < SCREEN_H; y++)
+        for (int x = 0; x < SCREEN_W; x++)
+            image.px[size_t(y) * SCREEN_W + x] = getpixel(b, x, y) & 0xFFFFFF;
+    destroy_bitmap(b);
+    alfont_destroy_font(font);
+    return image;
+}
+
+}  // namespace harness

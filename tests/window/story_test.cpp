@@ -1,0 +1,162 @@
+// The scene player as a player meets it: pages, letter boxes, choices, the
+// quit dialog and an ending reached from a saved game.
+#include "harness.h"
+
+#include <X11/keysym.h>
+#include <gtest/gtest.h>
+
+#include "story/scene.h"
+
+using namespace harness;
+
+namespace {
+
+const int PAGE_MS = 8000;
+const int EXIT_MS = 10000;
+
+void QuitGame(Run &run)
+{
+    ASSERT_TRUE(WaitFor(MenuShown, PAGE_MS));
+    ChooseMenuItem(4);
+    ASSERT_TRUE(WaitExit(run, EXIT_MS));
+    EXPECT_EQ(run.exitCode, 0);
+}
+
+}  // namespace
+
+TEST(Story, NewGameTurnsItsPagesOneKeyAtATimeUpToTheFirstChoice)
+{
+    Run run = Prepare("newgame");
+    ASSERT_TRUE(LaunchToMenu(run));
+    ChooseMenuItem(1);
+
+    const Scene *first = SceneNamed("Scene01");
+    ASSERT_NE(first, nullptr);
+    std::vector<std::vector<int>> pages = NarrationPages(first);
+    ASSERT_TRUE(WaitForScreen(NarrationPage(first, pages[0]), PAGE_MS));
+    SavePng(Screenshot(), ShotPath("narration-scene01"));
+    Sleep(1500);
+    EXPECT_LT(Difference(Screenshot(), NarrationPage(first, pages[0]), 0, 0, SCREEN_W, SCREEN_H), 2.0)
+        << "a page waits for the player";
+    ASSERT_TRUE(ReadNarration("Scene01"));
+    ASSERT_TRUE(ReadNarration("Scene02"));
+    ASSERT_TRUE(ReadNarration("Scene03"));
+    const Scene *choice = SceneNamed("Scene03");
+    ASSERT_TRUE(WaitForScreen(ChoiceScreen(choice, 1), PAGE_MS));
+    SavePng(Screenshot(), ShotPath("choice-scene03"));
+    PressKey(XK_Down);
+    EXPECT_TRUE(WaitForScreen(ChoiceScreen(choice, 2), 3000));
+    PressKey(XK_Up);
+    EXPECT_TRUE(WaitForScreen(ChoiceScreen(choice, 1), 3000));
+
+    // Escape offers to quit; "No" returns to the same screen.
+    ParkPointer();
+    PressKey(XK_Escape);
+    ASSERT_TRUE(WaitFor([] { return QuitDialogShown(1); }, 3000)) << "Yes is preselected";
+    SavePng(Screenshot(), ShotPath("quit-dialog"));
+    PressKey(XK_Down);
+    ASSERT_TRUE(WaitFor([] { return QuitDialogShown(2); }, 3000));
+    PressKey(XK_Return);
+    ASSERT_TRUE(WaitForScreen(ChoiceScreen(choice, 1), 3000));
+
+    // "Yes" saves the group of the opening, which cannot be continued.
+    PressKey(XK_Escape);
+    ASSERT_TRUE(WaitFor([] { return QuitDialogShown(1); }, 3000));
+    PressKey(XK_Return);
+    ASSERT_TRUE(WaitFor(MenuShown, PAGE_MS));
+    std::vector<int32_t> words = SaveWords(run);
+    ASSERT_EQ(words.size(), 13u);
+    EXPECT_EQ(words[0], 0);
+    EXPECT_EQ(words[1], 0);
+    EXPECT_EQ(words[2], 0);
+    for (int i = 3; i < 13; i++)
+        EXPECT_EQ(words[i], -1);
+
+    // Nothing to continue: the menu comes back with the same item.
+    ChooseMenuItem(2);
+    Sleep(1500);
+    EXPECT_TRUE(MenuShown());
+    EXPECT_EQ(MenuHighlight(), 2);
+    QuitGame(run);
+}
+
+TEST(Story, QuitDialogAnswersOnlyToClicksOnItsAnswers)
+{
+    Run run = Prepare("quitclick");
+    ASSERT_TRUE(LaunchToMenu(run));
+    ChooseMenuItem(1);
+    const Scene *first = SceneNamed("Scene01");
+    ASSERT_TRUE(WaitForScreen(NarrationPage(first, NarrationPages(first)[0]), PAGE_MS));
+    ParkPointer();
+    PressKey(XK_Escape);
+    ASSERT_TRUE(WaitFor([] { return QuitDialogShown(1); }, 3000));
+    Click(340, 220);   // between the answers
+    Sleep(500);
+    ParkPointer();
+    EXPECT_TRUE(WaitFor([] { return QuitDialogShown(1); }, 2000));
+    Click(300, 195);   // above the band
+    Sleep(500);
+    ParkPointer();
+    EXPECT_TRUE(WaitFor([] { return QuitDialogShown(1); }, 2000));
+    Click(410, 220);   // "No"
+    ASSERT_TRUE(WaitForScreen(NarrationPage(first, NarrationPages(first)[0]), 3000)) << "back on the same page";
+    ASSERT_EQ(SaveWords(run).size(), 13u);
+    EXPECT_EQ(SaveWords(run)[1], -1) << "\"No\" writes nothing: the file still holds the defaults";
+    PressKey(XK_Escape);
+    ASSERT_TRUE(WaitFor([] { return QuitDialogShown(1); }, 3000));
+    Click(210, 220);   // "Yes"
+    ASSERT_TRUE(WaitFor(MenuShown, PAGE_MS));
+    EXPECT_EQ(SaveWords(run)[1], 0) << "\"Yes\" wrote the run of the new game";
+    QuitGame(run);
+}
+
+TEST(Story, ContinuedGameReadsTheLetterBoxesAndRecordsItsEnding)
+{
+    Run run = Prepare("continue3262");
+    WriteSave(run, {3262, 900, 3, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1});
+    ASSERT_TRUE(LaunchToMenu(run));
+    ChooseMenuItem(2);
+    ASSERT_TRUE(ReadNarration("Scene26e2"));
+    ASSERT_TRUE(ReadLetterBox("Scene26e3"));
+    SavePng(Screenshot(), ShotPath("letterbox-scene26e4"));
+    ASSERT_TRUE(ReadLetterBox("Scene26e4"));
+    ASSERT_TRUE(ReadLetterBox("Scene26e5"));
+
+    // The record is written before the roll starts.
+    ASSERT_TRUE(WaitFor([&] {
+        std::vector<int32_t> w = SaveWords(run);
+        return w.size() == 13 && w[7] == 900;
+    }, PAGE_MS));
+    EXPECT_EQ(SaveWords(run), (std::vector<int32_t>{3262, 900, 3, -1, -1, -1, -1, 900, 3, -1, -1, -1, -1}));
+
+    // A click never ends the roll; the ending lines come last.
+    Sleep(2000);
+    Click(320, 300);
+    const Scene *closing = SceneNamed("Scene26e6");
+    int offset = 0;
+    double d = 255;
+    ASSERT_TRUE(WaitFor([&] {
+        d = EndingLinesDifference(Screenshot(), closing->background, "Ending 3 of 5", "Irela Ending", &offset);
+        return d < 3.0;
+    }, 45000, 500)) << "best difference " << d;
+    Image s = Screenshot();
+    SavePng(s, ShotPath("credits-ending3"));
+    int wrongOffset;
+    EXPECT_GT(EndingLinesDifference(s, closing->background, "Ending 4 of 5", "Tovanne Ending", &wrongOffset), d + 1.0);
+    PressKey(XK_space);
+    QuitGame(run);
+}
+
+TEST(Story, DamagedResumeValueStartsNothing)
+{
+    Run run = Prepare("resume9999");
+    std::vector<int32_t> words = {9999, 10, 1, 50, 2, -1, -1, -1, -1, -1, -1, -1, -1};
+    WriteSave(run, words);
+    ASSERT_TRUE(LaunchToMenu(run));
+    ChooseMenuItem(2);
+    Sleep(2000);
+    EXPECT_TRUE(MenuShown());
+    EXPECT_EQ(MenuHighlight(), 2);
+    EXPECT_EQ(SaveWords(run), words);
+    QuitGame(run);
+}
