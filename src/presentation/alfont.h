@@ -49,4 +49,8 @@ void         alfont_textout(BITMAP *bmp, ALFONT_FONT *f, const char *s, int x, i
 void         alfont_textout_centre_aa(BITMAP *bmp, ALFONT_FONT *f, const char *s, int x, int y, int color);
 void         alfont_textout_centre(BITMAP *bmp, ALFONT_FONT *f, const char *s, int x, int y, int color);
 
+// Renders glyph index g at the font's current height into its cache entry,
+// unless the entry already holds it.
+void         _alfont_cache_glyph(ALFONT_FONT *f, int g);
+
 #endif

@@ -1,0 +1,24 @@
+#include "presentation/text.h"
+
+char AA = 1;
+
+int Textout(BITMAP *bmp, ALFONT_FONT *f, const char *text, int x, int y, int color, int size, bool aa)
+{
+    // A refused height leaves the font at its last one, which is still worth drawing.
+    alfont_set_font_size(f, size);
+    if (aa)
+        alfont_textout_aa(bmp, f, text, x, y, color);
+    else
+        alfont_textout(bmp, f, text, x, y, color);
+    return 0;
+}
+
+int Textout_centre(BITMAP *bmp, ALFONT_FONT *f, const char *text, int x, int y, int color, int size, bool aa)
+{
+    alfont_set_font_size(f, size);
+    if (aa)
+        alfont_textout_centre_aa(bmp, f, text, x, y, color);
+    else
+        alfont_textout_centre(bmp, f, text, x, y, color);
+    return 0;
+}

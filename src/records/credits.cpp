@@ -1,0 +1,123 @@
+#include "records/dialogs.h"
+#include "records/rules.h"
+#include "records/save.h"
+
+#include <allegro.h>
+
+#include "presentation/datafile.h"
+#include "presentation/text.h"
+#include "shell/globals.h"
+
+static const char CREDITS_FONT[] = "Fonts\\engeregu.ttf";
+static const int CREDITS_FSIZE = 25;          // text size and line pitch of the roll
+static const int CREDITS_TEXT_COLOR = 0xFFFFFF;
+static const int CREDITS_BOX_COLOR = 0x000000;
+static const int CREDITS_BOX_MARGIN = 10;     // the box: (10, H/2) to (W - 10, H - 10)
+static const int CREDITS_SHADE_ALPHA = 128;   // the box halves the background's light
+static const int CREDITS_OUTLINE_ALPHA = 255;
+static const int CREDITS_START_RISE = 45;     // entry 0 starts with its top at H - 45
+static const int CREDITS_BOTTOM_MARGIN = 35;  // a line shows while its top is above H - 35
+static const int CREDITS_FRAME_MS = 50;       // one pixel of rise per frame
+static const int CREDITS_TRANSPARENT_TEXT = -1;
+
+static const int CREDITS_ENDINGS = PATH_COUNT;
+static const char *const CREDITS_ENDING_NUMBERS[CREDITS_ENDINGS] = {
+    "Ending 1 of 5", "Ending 2 of 5", "Ending 3 of 5", "Ending 4 of 5", "Ending 5 of 5",
+};
+static const char *const CREDITS_ENDING_TITLES[CREDITS_ENDINGS] = {
+    "Red Ending", "Blue Ending", "Irela Ending", "Tovanne Ending", "Green Ending",
+};
+
+// The two ending lines are empty until the first ending of a run.
+const char *Credits[Credits_length] = {
+    "Story",
+    "the Paperlune team",
+    "",
+    "Programming",
+    "the Paperlune team",
+    "",
+    "Pictures and music",
+    "the Paperlune team",
+    "",
+    "Fonts",
+    "Courier Prime, Noto Serif Condensed",
+    "",
+    "Built on",
+    "Allegro 4, JPGalleg, FreeType, Ogg Vorbis",
+    "",
+    "",
+    "Thank you for playing!",
+    "",
+    "",
+    "",
+};
+
+int RecordEnding(SaveRecord &record)
+{
+    int path = UpdatePathRecord(record);
+    if (path) {
+        Credits[CREDITS_ENDING_NUMBER] = CREDITS_ENDING_NUMBERS[path - 1];
+        Credits[CREDITS_ENDING_TITLE] = CREDITS_ENDING_TITLES[path - 1];
+    }
+    return path;
+}
+
+int CreditsStartOffset(int screenH)
+{
+    return screenH - CREDITS_START_RISE;
+}
+
+bool CreditsLineVisible(int y, int screenH)
+{
+    return y > screenH / 2 && y < screenH - CREDITS_BOTTOM_MARGIN;
+}
+
+bool CreditsRollOver(int offset, int screenH)
+{
+    // The slot below the last line has risen past the middle of the screen.
+    return offset + Credits_length * CREDITS_FSIZE < screenH / 2;
+}
+
+static void DrawRoll(BITMAP *buffer, ALFONT_FONT *font, BITMAP *background, int offset)
+{
+    int left = CREDITS_BOX_MARGIN, top = SCREEN_H / 2;
+    int right = SCREEN_W - CREDITS_BOX_MARGIN, bottom = SCREEN_H - CREDITS_BOX_MARGIN;
+    blit(background, buffer, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+    drawing_mode(DRAW_MODE_TRANS, nullptr, 0, 0);
+    set_trans_blender(0, 0, 0, CREDITS_SHADE_ALPHA);
+    rectfill(buffer, left, top, right, bottom, CREDITS_BOX_COLOR);
+    set_trans_blender(0, 0, 0, CREDITS_OUTLINE_ALPHA);
+    rect(buffer, left, top, right, bottom, CREDITS_BOX_COLOR);
+    for (int i = 0; i < Credits_length; i++) {
+        int y = offset + CREDITS_FSIZE * i;
+        if (CreditsLineVisible(y, SCREEN_H))
+            Textout_centre(buffer, font, Credits[i], SCREEN_W / 2, y, CREDITS_TEXT_COLOR, CREDITS_FSIZE, AA);
+    }
+}
+
+void credits(int background)
+{
+    BITMAP *buffer = create_bitmap(SCREEN_W, SCREEN_H);
+    ALFONT_FONT *font = LoadFontOrDie(CREDITS_FONT);
+    alfont_text_mode(CREDITS_TRANSPARENT_TEXT);
+    int offset = CreditsStartOffset(SCREEN_H);
+    // Keys typed during play must not cut the roll short.
+    clear_keybuf();
+    RecordEnding(SaveData);
+    // Written before the roll, so a key that ends it at once loses nothing.
+    SaveGameData();
+
+    BITMAP *picture = DataBitmap(background);
+    // A click never ends the roll; only a key does.
+    while (!keypressed()) {
+        DrawRoll(buffer, font, picture, offset);
+        if (CreditsRollOver(offset, SCREEN_H))
+            break;
+        rest(CREDITS_FRAME_MS);
+        blit(buffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+        offset--;
+    }
+
+    destroy_bitmap(buffer);
+    alfont_destroy_font(font);
+}

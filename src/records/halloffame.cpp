@@ -1,0 +1,124 @@
+#include "records/dialogs.h"
+#include "records/rules.h"
+#include "records/save.h"
+
+#include <allegro.h>
+#include <cstdio>
+
+#include "presentation/datafile.h"
+#include "presentation/text.h"
+#include "shell/globals.h"
+
+static const char HS_FONT[] = "Fonts\\engeregu.ttf";
+static const int HS_BIG = 60;
+static const int HS_NORMAL = 30;
+static const char HS_TITLE[] = "Hall Of Records";
+static const int HS_TITLE_X = 80;
+static const int HS_TITLE_Y = 40;
+static const char HS_PATH[] = "Path";
+static const char HS_OTIME[] = "Overall Time Score";
+static const char HS_MISTAKES[] = "Mistakes";
+static const char HS_PATH1[] = "Path 1";
+static const char HS_PATH2[] = "Path 2";
+static const char HS_PATH3[] = "Path 3";
+static const char HS_PATH4[] = "Path 4";
+static const char HS_PATH5[] = "Path 5";
+static const char HS_QUIT[] = "Back";
+static const char HS_NOT_FINISHED[] = "N/A";
+
+static const int HS_LABEL_X = 50;
+static const int HS_TIME_X = 200;
+static const int HS_MISTAKES_X = 400;
+static const int HS_HEADER_Y = 150;
+static const int HS_ROW_PITCH = 40;           // path k on HS_HEADER_Y + k x this
+static const int HS_QUIT_X = 500;
+static const int HS_QUIT_Y = 380;
+static const int HS_QUIT_TOP = 381;           // "Back" answers clicks on y 381..409
+static const int HS_QUIT_BOTTOM = 409;
+static const int HS_TEXT_COLOR = 0x000000;
+
+static const int SECONDS_PER_MINUTE = 60;
+static const int NOT_FINISHED = -1;
+static const int LEFT_BUTTON = 1;
+
+static const char *const HS_ROW_LABELS[PATH_COUNT] = {
+    HS_PATH1, HS_PATH2, HS_PATH3, HS_PATH4, HS_PATH5,
+};
+
+std::string HsTimeText(int32_t bestTime)
+{
+    if (bestTime == NOT_FINISHED)
+        return HS_NOT_FINISHED;
+    char text[32];
+    snprintf(text, sizeof text, "%dmin+%ds",
+             static_cast<int>(bestTime / SECONDS_PER_MINUTE), static_cast<int>(bestTime % SECONDS_PER_MINUTE));
+    return text;
+}
+
+std::string HsMistakesText(int32_t bestMistakes)
+{
+    if (bestMistakes == NOT_FINISHED)
+        return "";
+    char text[32];
+    snprintf(text, sizeof text, "%dmis", static_cast<int>(bestMistakes));
+    return text;
+}
+
+HsClick HsClickAt(int x, int y, int backWidth)
+{
+    if (x <= HS_QUIT_X || x >= HS_QUIT_X + backWidth)
+        return HS_CLICK_NONE;
+    if (y >= HS_QUIT_TOP && y <= HS_QUIT_BOTTOM)
+        return HS_CLICK_LEAVE;
+    return HS_CLICK_CLEAR;
+}
+
+static void DrawRecords(BITMAP *buffer, ALFONT_FONT *font)
+{
+    blit(DataBitmap(HS_BACKGROUND), buffer, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+    Textout(buffer, font, HS_TITLE, HS_TITLE_X, HS_TITLE_Y, HS_TEXT_COLOR, HS_BIG, AA);
+    Textout(buffer, font, HS_PATH, HS_LABEL_X, HS_HEADER_Y, HS_TEXT_COLOR, HS_NORMAL, AA);
+    Textout(buffer, font, HS_OTIME, HS_TIME_X, HS_HEADER_Y, HS_TEXT_COLOR, HS_NORMAL, AA);
+    Textout(buffer, font, HS_MISTAKES, HS_MISTAKES_X, HS_HEADER_Y, HS_TEXT_COLOR, HS_NORMAL, AA);
+    for (int k = 0; k < PATH_COUNT; k++)
+        Textout(buffer, font, HS_ROW_LABELS[k], HS_LABEL_X, HS_HEADER_Y + HS_ROW_PITCH * (k + 1),
+                HS_TEXT_COLOR, HS_NORMAL, AA);
+    for (int k = 0; k < PATH_COUNT; k++) {
+        const PathRecord &best = SaveData.pathRecords[k];
+        int y = HS_HEADER_Y + HS_ROW_PITCH * (k + 1);
+        Textout(buffer, font, HsMistakesText(best.bestMistakes).c_str(), HS_MISTAKES_X, y, HS_TEXT_COLOR, HS_NORMAL, AA);
+        Textout(buffer, font, HsTimeText(best.bestTime).c_str(), HS_TIME_X, y, HS_TEXT_COLOR, HS_NORMAL, AA);
+    }
+    // Last text of the frame: "Back" is measured at this size from the second pass on.
+    Textout(buffer, font, HS_QUIT, HS_QUIT_X, HS_QUIT_Y, HS_TEXT_COLOR, HS_NORMAL, AA);
+    BITMAP *pointer = DataBitmap(MOUSE_CURSOR);
+    masked_blit(pointer, buffer, 0, 0, mouse_x, mouse_y, pointer->w, pointer->h);
+}
+
+void highscoreWnd()
+{
+    BITMAP *buffer = create_bitmap(SCREEN_W, SCREEN_H);
+    ALFONT_FONT *font = LoadFontOrDie(HS_FONT);
+    clear_keybuf();
+
+    for (;;) {
+        if (keypressed()) {
+            if (key[KEY_ENTER])
+                break;
+            ClearState();
+        }
+        if (mouse_b & LEFT_BUTTON) {
+            HsClick click = HsClickAt(mouse_x, mouse_y, alfont_text_length(font, HS_QUIT));
+            if (click == HS_CLICK_LEAVE)
+                break;
+            if (click == HS_CLICK_CLEAR)
+                ClearState();
+        }
+        DrawRecords(buffer, font);
+        blit(buffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+    }
+
+    destroy_bitmap(buffer);
+    alfont_destroy_font(font);
+    ClearState();
+}

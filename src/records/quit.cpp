@@ -1,0 +1,143 @@
+#include "records/dialogs.h"
+#include "records/rules.h"
+#include "records/save.h"
+
+#include <allegro.h>
+
+#include "presentation/datafile.h"
+#include "presentation/text.h"
+#include "shell/globals.h"
+
+static const char QUIT_FONT[] = "Fonts\\engeregu.ttf";
+static const int QUIT_BIG = 60;
+static const int QUIT_NORMAL = 40;
+static const int QUIT_SMALL = 25;
+static const char QUIT_QUESTION[] = "Quit current game?";
+static const char QUIT_YES[] = "Yes";
+static const char QUIT_NO[] = "No";
+static const char QUIT_COMMENT[] = "Your game will be saved after the last completed letter.";
+
+static const int QUIT_CENTRE_X = 320;
+static const int QUIT_QUESTION_Y = 150;
+static const int QUIT_YES_X = 200;
+static const int QUIT_NO_X = 400;
+static const int QUIT_ANSWER_Y = 200;
+static const int QUIT_COMMENT_Y = 250;
+static const int QUIT_TEXT_COLOR = 0x000000;
+static const int QUIT_SELECTED_COLOR = 0xFFFFFF;
+
+// The answers' band, inclusive; each answer's box reaches twice its width.
+static const int QUIT_BAND_TOP = 201;
+static const int QUIT_BAND_BOTTOM = 239;
+static const int QUIT_BOX_FACTOR = 2;
+
+static const int QUIT_SELECT_YES = 1;
+static const int QUIT_SELECT_NO = 2;
+static const int QUIT_ACTION = 10;            // selection x this = action code
+static const int QUIT_ACTION_YES = QUIT_SELECT_YES * QUIT_ACTION;
+static const int LEFT_BUTTON = 1;
+
+static bool InBand(int y)
+{
+    return y >= QUIT_BAND_TOP && y <= QUIT_BAND_BOTTOM;
+}
+
+static bool InBox(int x, int left, int width)
+{
+    return x > left && x < left + QUIT_BOX_FACTOR * width;
+}
+
+int QuitPointed(int selection, int x, int y, int yesWidth, int noWidth)
+{
+    if (!InBand(y))
+        return selection;
+    if (InBox(x, QUIT_NO_X, noWidth))
+        selection = QUIT_SELECT_NO;
+    if (InBox(x, QUIT_YES_X, yesWidth))
+        selection = QUIT_SELECT_YES;
+    return selection;
+}
+
+int QuitClickAction(int selection, int x, int y, int yesWidth, int noWidth)
+{
+    if (!InBand(y))
+        return QUIT_CLICK_IGNORED;
+    if (InBox(x, QUIT_NO_X, noWidth))
+        return selection * QUIT_ACTION;
+    if (InBox(x, QUIT_YES_X, yesWidth))
+        return QUIT_ACTION_YES;
+    return QUIT_CLICK_CLEAR;
+}
+
+static void DrawQuit(BITMAP *buffer, ALFONT_FONT *font, int selection)
+{
+    blit(DataBitmap(QUIT_BACKGROUND), buffer, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+    Textout_centre(buffer, font, QUIT_QUESTION, QUIT_CENTRE_X, QUIT_QUESTION_Y, QUIT_TEXT_COLOR, QUIT_BIG, AA);
+    Textout(buffer, font, QUIT_YES, QUIT_YES_X, QUIT_ANSWER_Y,
+            selection == QUIT_SELECT_YES ? QUIT_SELECTED_COLOR : QUIT_TEXT_COLOR, QUIT_NORMAL, AA);
+    Textout(buffer, font, QUIT_NO, QUIT_NO_X, QUIT_ANSWER_Y,
+            selection == QUIT_SELECT_NO ? QUIT_SELECTED_COLOR : QUIT_TEXT_COLOR, QUIT_NORMAL, AA);
+    // Drawn last, so the answers are measured at this size from the second pass on.
+    Textout_centre(buffer, font, QUIT_COMMENT, QUIT_CENTRE_X, QUIT_COMMENT_Y, QUIT_TEXT_COLOR, QUIT_SMALL, AA);
+    BITMAP *pointer = DataBitmap(MOUSE_CURSOR);
+    masked_blit(pointer, buffer, 0, 0, mouse_x, mouse_y, pointer->w, pointer->h);
+}
+
+bool quitWnd()
+{
+    BITMAP *buffer = create_bitmap(SCREEN_W, SCREEN_H);
+    ALFONT_FONT *font = LoadFontOrDie(QUIT_FONT);
+    int selection = QUIT_SELECT_YES;
+    int action = 0;
+    clear_keybuf();
+
+    for (;;) {
+        if (keypressed()) {
+            if (key[KEY_UP] && selection > QUIT_SELECT_YES)
+                selection--;
+            if (key[KEY_LEFT] && selection > QUIT_SELECT_YES)
+                selection--;
+            if (key[KEY_DOWN] && selection < QUIT_SELECT_NO)
+                selection++;
+            if (key[KEY_RIGHT] && selection < QUIT_SELECT_NO)
+                selection++;
+            if (key[KEY_ENTER]) {
+                action = selection * QUIT_ACTION;
+                break;
+            }
+            // Only the keys: a button held now still counts below.
+            clear_keybuf();
+        }
+
+        // One pointer position for both tests, so a click hits what it selected.
+        int x = mouse_x;
+        int y = mouse_y;
+        int yesWidth = alfont_text_length(font, QUIT_YES);
+        int noWidth = alfont_text_length(font, QUIT_NO);
+        selection = QuitPointed(selection, x, y, yesWidth, noWidth);
+        if (mouse_b & LEFT_BUTTON) {
+            int clicked = QuitClickAction(selection, x, y, yesWidth, noWidth);
+            if (clicked > 0) {
+                action = clicked;
+                break;
+            }
+            if (clicked == QUIT_CLICK_CLEAR)
+                ClearState();
+        }
+
+        DrawQuit(buffer, font, selection);
+        blit(buffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+    }
+
+    destroy_bitmap(buffer);
+    alfont_destroy_font(font);
+    // The Enter that answered must not turn a page of the scene player; a
+    // button still held is left alone.
+    clear_keybuf();
+    key[KEY_ENTER] = 0;
+    if (action == QUIT_ACTION_YES) {
+        SaveGameData();
+        return true;
+    }
+    return false;
+}

@@ -1,0 +1,52 @@
+// The rules behind the records screens that need no window: the texts of
+// the Hall of Records, the hit boxes of its "Back" and of the quit answers,
+// and the ending lines and visibility rule of the credits roll.
+#ifndef PAPERLUNE_RECORDS_RULES_H
+#define PAPERLUNE_RECORDS_RULES_H
+
+#include <string>
+
+#include "records/save.h"
+
+// Hall of Records cells: "N/A" / "" for a path never finished, else
+// "2min+5s" / "7mis".
+std::string HsTimeText(int32_t bestTime);
+std::string HsMistakesText(int32_t bestMistakes);
+
+enum HsClick {
+    HS_CLICK_NONE,     // left or right of "Back": the click stays
+    HS_CLICK_CLEAR,    // above or below "Back": the click is dropped
+    HS_CLICK_LEAVE,    // on "Back"
+};
+// A click at (x, y) with "Back" measured backWidth pixels wide.
+HsClick HsClickAt(int x, int y, int backWidth);
+
+// Which answer the pointer at (x, y) selects: 1 "Yes", 2 "No", or the
+// current selection when it is on neither; the words measured yesWidth and
+// noWidth pixels wide.
+int QuitPointed(int selection, int x, int y, int yesWidth, int noWidth);
+const int QUIT_CLICK_IGNORED = -1;   // outside the answers' band: nothing happens
+const int QUIT_CLICK_CLEAR = 0;      // in the band between the boxes: the click is dropped
+// A click at (x, y), after the pointer rule has set the selection: the
+// action code 10 ("Yes") or 20 ("No"), or one of the two values above.
+int QuitClickAction(int selection, int x, int y, int yesWidth, int noWidth);
+
+const int Credits_length = 20;
+const int CREDITS_ENDING_NUMBER = 18;   // "Ending k of 5"
+const int CREDITS_ENDING_TITLE = 19;    // the ending's name
+extern const char *Credits[Credits_length];
+
+// Set-up of the ending screen before the roll: the path record of the run
+// and the two ending lines. Returns the path, 0 when the id has none (the
+// lines then keep their text).
+int RecordEnding(SaveRecord &record);
+
+// Roll offset of the first frame on a screen of the given height.
+int CreditsStartOffset(int screenH);
+// Whether a line with its top at y is drawn: whole lines only, inside the
+// darkened box.
+bool CreditsLineVisible(int y, int screenH);
+// Whether the roll is over once the frame at this offset is composed.
+bool CreditsRollOver(int offset, int screenH);
+
+#endif

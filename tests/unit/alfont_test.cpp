@@ -1,0 +1,428 @@
+// The font layer checked against FreeType itself: sizes, widths and drawn
+// pixels are worked out here from a face this file opens on its own.
+#include <allegro.h>
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+#include <unistd.h>
+
+#include "presentation/alfont.h"
+#include "presentation/text.h"
+
+namespace {
+
+const char *const FONT_FILES[] = {"typewriter.ttf", "engeregu.ttf"};
+const int GAME_HEIGHTS[] = {8, 15, 20, 22, 23, 24, 25, 30, 35, 40, 60};
+const int SWEEP_TOP = 70;
+const int PAPER = 0x808080;
+const int INK = 0x2040C0;
+const int TOLERANCE = 2;   // per channel, for blends rounded by the library
+
+void StartLibrary()
+{
+    if (!system_driver)
+        install_allegro(SYSTEM_NONE, &errno, atexit);
+    set_color_depth(32);
+    ASSERT_EQ(alfont_init(), 0);
+}
+
+std::string FontPath(const char *file)
+{
+    return std::string(PAPERLUNE_DATA_DIR) + "/Fonts/" + file;
+}
+
+int RealHeight(FT_Face face, int s)
+{
+    FT_Set_Pixel_Sizes(face, 0, s);
+    return std::abs(int(face->size->metrics.ascender >> 6)) + std::abs(int(face->size->metrics.descender >> 6));
+}
+
+// The size that gives exactly h nearest to h, else the largest giving less; -1 if none.
+int ExpectedPixelSize(FT_Face face, int h)
+{
+    int exact = -1, below = -1;
+    for (int s = 1; s <= 3 * h + 16; s++) {
+        int r = RealHeight(face, s);
+        if (r == h && (exact < 0 || std::abs(s - h) < std::abs(exact - h)))
+            exact = s;
+        if (r < h)
+            below = s;
+    }
+    return exact > 0 ? exact : below;
+}
+
+// One glyph as FreeType renders it straight from the face, placed on the line.
+struct RefGlyph { int x, y, w, h; std::vector<int> v; };
+
+std::vector<RefGlyph> Reference(FT_Face face, int h, const std::string &text, bool aa, int x, int y)
+{
+    FT_Set_Pixel_Sizes(face, 0, ExpectedPixelSize(face, h));
+    int ascent = int(face->size->metrics.ascender >> 6);
+    std::vector<RefGlyph> out;
+    for (unsigned char ch : text) {
+        FT_Load_Glyph(face, FT_Get_Char_Index(face, ch), FT_LOAD_DEFAULT);
+        FT_Render_Glyph(face->glyph, aa ? FT_RENDER_MODE_NORMAL : FT_RENDER_MODE_MONO);
+        const FT_Bitmap &b = face->glyph->bitmap;
+        RefGlyph g{x + face->glyph->bitmap_left, y + ascent - face->glyph->bitmap_top, int(b.width), int(b.rows), {}};
+        for (int r = 0; r < g.h; r++)
+            for (int c = 0; c < g.w; c++) {
+                unsigned char byte = b.buffer[r * b.pitch + (aa ? c : c / 8)];
+                g.v.push_back(aa ? byte : ((byte >> (7 - c % 8)) & 1) * 255);
+            }
+        out.push_back(g);
+        x += int(face->glyph->advance.x >> 6);
+    }
+    return out;
+}
+
+int RefWidth(FT_Face face, int h, const std::string &text)
+{
+    FT_Set_Pixel_Sizes(face, 0, ExpectedPixelSize(face, h));
+    int w = 0;
+    for (unsigned char ch : text) {
+        FT_Load_Glyph(face, FT_Get_Char_Index(face, ch), FT_LOAD_DEFAULT);
+        w += int(face->glyph->advance.x >> 6);
+    }
+    return w;
+}
+
+// Calls paint(pixel, coverage) for every covered pixel, glyph after glyph.
+template <class Paint>
+void Compose(std::vector<int> &img, int w, int h, const std::vector<RefGlyph> &glyphs, Paint paint)
+{
+    for (const RefGlyph &g : glyphs)
+        for (int r = 0; r < g.h; r++)
+            for (int c = 0; c < g.w; c++) {
+                int v = g.v[r * g.w + c], px = g.x + c, py = g.y + r;
+                if (v && px >= 0 && py >= 0 && px < w && py < h)
+                    img[py * w + px] = paint(img[py * w + px], v);
+            }
+}
+
+int Mix(int under, int over, int v)
+{
+    int out = 0;
+    for (int shift = 0; shift <= 16; shift += 8) {
+        int b = (under >> shift) & 0xFF, f = (over >> shift) & 0xFF;
+        out |= (b + (f - b) * v / 255) << shift;
+    }
+    return out;
+}
+
+// Counts pixels off by more than the tolerance in any channel.
+int Mismatches(BITMAP *bmp, const std::vector<int> &want, int tolerance)
+{
+    int bad = 0;
+    for (int y = 0; y < bmp->h; y++)
+        for (int x = 0; x < bmp->w; x++) {
+            int got = getpixel(bmp, x, y), exp = want[y * bmp->w + x];
+            for (int shift = 0; shift <= 16; shift += 8)
+                if (std::abs(((got >> shift) & 0xFF) - ((exp >> shift) & 0xFF)) > tolerance) {
+                    bad++;
+                    break;
+                }
+        }
+    return bad;
+}
+
+class AlfontFont : public ::testing::TestWithParam<const char *> {
+protected:
+    void SetUp() override
+    {
+        StartLibrary();
+        ASSERT_EQ(FT_Init_FreeType(&lib), 0);
+        ASSERT_EQ(FT_New_Face(lib, FontPath(GetParam()).c_str(), 0, &ref), 0);
+        font = alfont_load_font(FontPath(GetParam()).c_str());
+        ASSERT_NE(font, nullptr);
+        bmp = create_bitmap_ex(32, 480, 120);
+        clear_to_color(bmp, PAPER);
+        oldMode = alfont_text_mode(-1);
+    }
+    void TearDown() override
+    {
+        alfont_text_mode(oldMode);
+        solid_mode();
+        if (bmp)
+            destroy_bitmap(bmp);
+        alfont_destroy_font(font);
+        FT_Done_Face(ref);
+        FT_Done_FreeType(lib);
+    }
+    std::vector<int> Paper() const { return std::vector<int>(bmp->w * bmp->h, PAPER); }
+    ALFONT_GLYPH &Entry(char ch) { return font->glyph_cache[FT_Get_Char_Index(font->face, ch)]; }
+
+    FT_Library lib = nullptr;
+    FT_Face ref = nullptr;
+    ALFONT_FONT *font = nullptr;
+    BITMAP *bmp = nullptr;
+    int oldMode = 0;
+};
+
+// Walks the game's heights and a sweep; counts the heights met exactly, those
+// that fell back to the size below, and those whose search had to run upwards.
+struct SearchCounts { int exact = 0, below = 0, upward = 0; };
+
+SearchCounts CheckSizeSearch(ALFONT_FONT *font, FT_Face ref)
+{
+    SearchCounts n;
+    std::vector<int> heights(std::begin(GAME_HEIGHTS), std::end(GAME_HEIGHTS));
+    for (int h = 2; h <= SWEEP_TOP; h++)
+        heights.push_back(h);
+    for (int h : heights) {
+        SCOPED_TRACE("height " + std::to_string(h));
+        int s = ExpectedPixelSize(ref, h);
+        if (s < 0) {   // smaller than any size of the face
+            EXPECT_EQ(alfont_set_font_size(font, h), -1);
+            EXPECT_NE(font->requested_size, h);
+            continue;
+        }
+        n.upward += RealHeight(ref, h) < h;
+        (RealHeight(ref, s) == h ? n.exact : n.below)++;
+        EXPECT_EQ(alfont_set_font_size(font, h), 0);
+        EXPECT_EQ(font->pixel_size, s);
+        EXPECT_EQ(font->requested_size, h);
+        EXPECT_EQ(font->face->size->metrics.y_ppem, s);
+        EXPECT_EQ(font->ascent, int(ref->size->metrics.ascender >> 6));
+    }
+    return n;
+}
+
+// A copy of the typewriter face with its line squeezed to under half the em,
+// so that every search for a height starts below it and runs upwards.
+std::string ShortLinedCopy()
+{
+    std::string path = "/tmp/paperlune-unit-" + std::to_string(getpid()) + "-short.ttf";
+    std::ifstream in(FontPath("typewriter.ttf"), std::ios::binary);
+    std::vector<unsigned char> b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    auto u16 = [&](size_t at) { return (b[at] << 8) | b[at + 1]; };
+    for (size_t t = 0; b.size() > 12 && t < size_t(u16(4)); t++) {
+        size_t rec = 12 + 16 * t;
+        if (std::string(b.begin() + rec, b.begin() + rec + 4) != "hhea")
+            continue;
+        size_t at = (size_t(u16(rec + 8)) << 16 | u16(rec + 10)) + 4;
+        for (size_t k : {at, at + 2}) {   // ascender, descender: signed 16-bit font units
+            int v = int16_t(u16(k)) * 2 / 5;
+            b[k] = static_cast<unsigned char>((v >> 8) & 0xFF);
+            b[k + 1] = static_cast<unsigned char>(v & 0xFF);
+        }
+    }
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char *>(b.data()), b.size());
+    return path;
+}
+
+}  // namespace
+
+TEST_P(AlfontFont, SizeSearchPicksTheHeightFreeTypeGives)
+{
+    SearchCounts n = CheckSizeSearch(font, ref);
+    EXPECT_GT(n.exact, 0);
+    EXPECT_GT(n.below, 0);
+}
+
+TEST(AlfontSizeSearch, ShortLinedFaceSearchesUpwards)
+{
+    StartLibrary();
+    std::string path = ShortLinedCopy();
+    FT_Library lib;
+    FT_Face ref;
+    ASSERT_EQ(FT_Init_FreeType(&lib), 0);
+    ASSERT_EQ(FT_New_Face(lib, path.c_str(), 0, &ref), 0);
+    ALFONT_FONT *font = alfont_load_font(path.c_str());
+    ASSERT_NE(font, nullptr);
+    SearchCounts n = CheckSizeSearch(font, ref);
+    EXPECT_GT(n.upward, 20) << "the squeezed copy does not search upwards";
+    EXPECT_GT(n.exact, 0);
+    EXPECT_GT(n.below, 0);
+    alfont_destroy_font(font);
+    FT_Done_Face(ref);
+    FT_Done_FreeType(lib);
+    remove(path.c_str());
+}
+
+TEST_P(AlfontFont, RefusedHeightsKeepSizeAndCache)
+{
+    ASSERT_EQ(alfont_set_font_size(font, 25), 0);
+    alfont_text_length(font, "A");
+    ALFONT_GLYPH before = Entry('A');
+    ASSERT_TRUE(before.cached);
+    int pixel = font->pixel_size, ascent = font->ascent;
+    // Height 1 is below every size: the search runs down to nothing and fails.
+    ASSERT_EQ(ExpectedPixelSize(ref, 1), -1);
+    for (int h : {0, -7, 1}) {
+        EXPECT_EQ(alfont_set_font_size(font, h), -1) << h;
+        EXPECT_EQ(font->requested_size, 25);
+        EXPECT_EQ(font->pixel_size, pixel);
+        EXPECT_EQ(font->ascent, ascent);
+        EXPECT_EQ(font->face->size->metrics.y_ppem, pixel) << "pixel size not restored after " << h;
+        EXPECT_TRUE(Entry('A').cached);
+        EXPECT_EQ(Entry('A').aa_bits, before.aa_bits);
+    }
+    EXPECT_EQ(alfont_set_font_size(font, 25), 0);
+    EXPECT_EQ(Entry('A').aa_bits, before.aa_bits);
+    EXPECT_EQ(Entry('A').mono_bits, before.mono_bits);
+    ASSERT_EQ(alfont_set_font_size(font, 26), 0);
+    EXPECT_FALSE(Entry('A').cached);
+    EXPECT_EQ(Entry('A').aa_bits, nullptr);
+    EXPECT_EQ(Entry('A').mono_bits, nullptr);
+}
+
+TEST_P(AlfontFont, WidthsAreFreeTypeAdvances)
+{
+    const std::string texts[] = {"Paperlune", "Hall of Records", "a b  c", "Quit."};
+    for (int h : {15, 25, 40}) {
+        alfont_set_font_size(font, h);
+        for (const std::string &t : texts) {
+            font->extra_spacing = 0;
+            EXPECT_EQ(alfont_text_length(font, t.c_str()), RefWidth(ref, h, t)) << t << " at " << h;
+            font->extra_spacing = 3;
+            EXPECT_EQ(alfont_text_length(font, t.c_str()), RefWidth(ref, h, t) + 3 * int(t.size()));
+        }
+    }
+    EXPECT_EQ(alfont_text_length(font, ""), 0);
+}
+
+TEST_P(AlfontFont, CharactersWithoutAdvanceOrEntryAddNothing)
+{
+    alfont_set_font_size(font, 30);
+    font->extra_spacing = 2;
+    // The first character of the face that does not move the pen (a combining mark, a soft hyphen).
+    FT_Set_Pixel_Sizes(ref, 0, font->pixel_size);
+    FT_UInt gi = 0;
+    FT_ULong code = FT_Get_First_Char(ref, &gi);
+    for (; gi; code = FT_Get_Next_Char(ref, code, &gi))
+        if (code > 0 && FT_Load_Glyph(ref, gi, FT_LOAD_DEFAULT) == 0 && ref->glyph->advance.x >> 6 == 0)
+            break;
+    ASSERT_NE(gi, 0u) << "face has no zero-advance character";
+    ASSERT_LT(code, 0x800u);
+    const char mark[] = {char(0xC0 | (code >> 6)), char(0x80 | (code & 0x3F)), 0};
+    EXPECT_EQ(alfont_text_length(font, (std::string("e") + mark + "e" + mark).c_str()),
+              2 * alfont_text_length(font, "e"));
+
+    // Without a character map codes are glyph indices; U+FFFD lies past the last one.
+    FT_CharMap map = font->face->charmap;
+    font->face->charmap = nullptr;
+    ASSERT_GE(0xFFFD, font->face->num_glyphs);
+    int width = alfont_text_length(font, "\xEF\xBF\xBD");
+    alfont_textout_aa(bmp, font, "\xEF\xBF\xBD", 10, 10, INK);
+    font->face->charmap = map;
+    EXPECT_EQ(width, 0);
+    EXPECT_EQ(Mismatches(bmp, Paper(), 0), 0);
+}
+
+TEST_P(AlfontFont, TransparentTextBlendsByCoverage)
+{
+    Textout(bmp, font, "Paperlune Wg", 12, 20, INK, 40, true);
+    std::vector<int> want = Paper();
+    Compose(want, bmp->w, bmp->h, Reference(ref, 40, "Paperlune Wg", true, 12, 20),
+            [](int under, int v) { return Mix(under, INK, v); });
+    EXPECT_EQ(Mismatches(bmp, want, TOLERANCE), 0);
+    EXPECT_GT(Mismatches(bmp, Paper(), 0), 200) << "hardly anything drawn";
+    // The draw leaves the library in solid mode.
+    putpixel(bmp, 0, 0, INK);
+    EXPECT_EQ(getpixel(bmp, 0, 0), INK);
+}
+
+TEST_P(AlfontFont, OpaqueTextFillsItsBoxWithTheRamp)
+{
+    const int box = 0xF0E0D0, x = 30, y = 30;
+    alfont_text_mode(box);
+    Textout(bmp, font, "Quit Wg", x, y, INK, 35, true);
+    std::vector<int> want = Paper();
+    int w = RefWidth(ref, 35, "Quit Wg");
+    for (int yy = y; yy < y + 35; yy++)
+        for (int xx = x; xx < x + w; xx++)
+            want[yy * bmp->w + xx] = box;
+    Compose(want, bmp->w, bmp->h, Reference(ref, 35, "Quit Wg", true, x, y),
+            [box](int, int v) { return Mix(box, INK, v); });
+    EXPECT_EQ(Mismatches(bmp, want, TOLERANCE), 0);
+}
+
+TEST_P(AlfontFont, PlainTextWritesSetPixelsInTheCurrentMode)
+{
+    std::vector<RefGlyph> glyphs = Reference(ref, 24, "Continue Playing", false, 5, 40);
+    Textout(bmp, font, "Continue Playing", 5, 40, INK, 24, false);
+    std::vector<int> want = Paper();
+    Compose(want, bmp->w, bmp->h, glyphs, [](int, int) { return INK; });
+    EXPECT_EQ(Mismatches(bmp, want, 0), 0);
+
+    clear_to_color(bmp, PAPER);
+    drawing_mode(DRAW_MODE_XOR, nullptr, 0, 0);
+    alfont_textout(bmp, font, "Continue Playing", 5, 40, INK);
+    want = Paper();
+    Compose(want, bmp->w, bmp->h, glyphs, [](int under, int) { return under ^ INK; });
+    EXPECT_EQ(Mismatches(bmp, want, 0), 0);
+    putpixel(bmp, 0, 0, INK);   // still XOR: the plain draw leaves the mode alone
+    EXPECT_EQ(getpixel(bmp, 0, 0), PAPER ^ INK);
+}
+
+TEST_P(AlfontFont, TextOutsideTheClipDrawsNothing)
+{
+    alfont_set_font_size(font, 30);
+    set_clip_rect(bmp, 100, 40, 299, 79);   // ct 40, cb and cr one past the edge
+    struct { int x, y; bool drawn; } cases[] = {
+        {150, 40 - 30 - 1, false}, {150, 81, false}, {301, 50, false}, {150, 40 - 30, true}};
+    for (auto c : cases) {
+        for (bool aa : {true, false}) {
+            alfont_set_font_size(font, 31);
+            alfont_set_font_size(font, 30);
+            (aa ? alfont_textout_aa : alfont_textout)(bmp, font, "Hjg", c.x, c.y, INK);
+            // Skipped lines do no glyph work at all.
+            EXPECT_EQ(bool(Entry('H').cached), c.drawn) << c.x << "," << c.y;
+            if (!c.drawn) {
+                EXPECT_EQ(Mismatches(bmp, Paper(), 0), 0) << c.x << "," << c.y;
+            }
+        }
+    }
+    // A line running past the right edge stops at the first pen position beyond it.
+    alfont_set_font_size(font, 31);
+    alfont_set_font_size(font, 30);
+    alfont_textout_aa(bmp, font, "MW", 299, 45, INK);
+    EXPECT_TRUE(Entry('M').cached);
+    EXPECT_FALSE(Entry('W').cached);
+}
+
+TEST_P(AlfontFont, CentredOddWidthShiftsLeftByHalfLess)
+{
+    std::string text;
+    int h = 22;
+    for (; h <= 30 && text.empty(); h++)
+        for (const char *t : {"Quit", "New game", "Hall of Records", "Continue Playing", "i", "iii"})
+            if (RefWidth(ref, h, t) % 2 == 1) {
+                text = t;
+                break;
+            }
+    ASSERT_FALSE(text.empty()) << "no odd-width text to centre";
+    h--;
+    int w = RefWidth(ref, h, text);
+    Textout_centre(bmp, font, text.c_str(), 200, 30, INK, h, false);
+    std::vector<int> want = Paper();
+    Compose(want, bmp->w, bmp->h, Reference(ref, h, text, false, 200 - (w - 1) / 2, 30),
+            [](int, int) { return INK; });
+    EXPECT_EQ(Mismatches(bmp, want, 0), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(AlfontShipped, AlfontFont, ::testing::ValuesIn(FONT_FILES));
+
+TEST(AlfontLoad, OpensGamePathsAtTheStartHeight)
+{
+    StartLibrary();
+    std::string game = std::string(PAPERLUNE_DATA_DIR) + "/Fonts\\typewriter.ttf";
+    ALFONT_FONT *f = alfont_load_font(game.c_str());
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(f->requested_size, 8);
+    EXPECT_EQ(f->fixed_count, -1);
+    EXPECT_EQ(f->fixed_heights[0], -1);
+    EXPECT_EQ(f->extra_spacing, 0);
+    alfont_destroy_font(f);
+    EXPECT_EQ(alfont_load_font((std::string(PAPERLUNE_DATA_DIR) + "/Fonts/missing.ttf").c_str()), nullptr);
+    EXPECT_EQ(alfont_load_font(FontPath("LICENSE-NotoSerif.txt").c_str()), nullptr);
+    alfont_destroy_font(nullptr);
+    EXPECT_EQ(AA, 1);
+}
