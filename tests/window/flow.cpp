@@ -17,7 +17,7 @@ bool MenuShown()
     return Difference(s, menu, 400, 380, 200, 80) < 4.0 && Difference(s, menu, 330, 0, 280, 40) < 4.0;
 }
 
-bool LaunchToMenu(Run &run)
+bool LaunchToMenu(GameRun &run)
 {
     MoveMouse(PARK_X, PARK_Y);
     if (!Launch(run))
@@ -25,7 +25,7 @@ bool LaunchToMenu(Run &run)
     if (!WaitFor([] { return ShownPicture(Screenshot(), {27}) == 27; }, START_MS))
         return false;
     PressKey(XK_space);
-    return WaitFor(MenuShown, START_MS);
+    return WaitFor(MenuShown, START_MS) && WaitStable();
 }
 
 int MenuHighlight()
@@ -40,19 +40,30 @@ int MenuHighlight()
 void ChooseMenuItem(int item)
 {
     MoveMouse(PARK_X, PARK_Y);
-    for (int i = 0; i < 4; i++) {
-        PressKey(XK_Up);
-        Sleep(40);
+    WaitStable();
+    // One arrow at a time, each seen to land: a key is read only while it is down.
+    for (int tries = 0; tries < 12; tries++) {
+        int now = MenuHighlight();
+        if (now == item)
+            break;
+        PressKey(now > item || now == 0 ? XK_Up : XK_Down, 60);
+        WaitFor([&] { return MenuHighlight() != now; }, 1000);
     }
-    for (int i = 1; i < item; i++) {
-        PressKey(XK_Down);
-        Sleep(40);
-    }
-    WaitFor([&] { return MenuHighlight() == item; }, 3000);
-    PressKey(XK_Return);
+    PressKey(XK_Return, 60);
 }
 
-std::vector<int32_t> SaveWords(const Run &run)
+bool WaitStable(int timeoutMs)
+{
+    Image last = Screenshot();
+    return WaitFor([&] {
+        Image now = Screenshot();
+        bool same = Difference(now, last, 0, 0, SHOT_W, SHOT_H) < 0.05;
+        last = now;
+        return same;
+    }, timeoutMs, 60);
+}
+
+std::vector<int32_t> SaveWords(const GameRun &run)
 {
     std::vector<uint8_t> bytes = ReadFile(PathIn(run, "gmstat.dat"));
     std::vector<int32_t> words;
@@ -62,7 +73,7 @@ std::vector<int32_t> SaveWords(const Run &run)
     return words;
 }
 
-void WriteSave(const Run &run, const std::vector<int32_t> &words)
+void WriteSave(const GameRun &run, const std::vector<int32_t> &words)
 {
     std::vector<uint8_t> bytes;
     for (int32_t w : words)
@@ -98,7 +109,7 @@ bool QuitDialogShown(int selected)
 {
     // Away from the parked pointer in the top right corner.
     Image s = Screenshot();
-    return Difference(s, QuitDialog(selected), 0, 100, SCREEN_W, 200) < 2.0;
+    return Difference(s, QuitDialog(selected), 0, 100, SHOT_W, 200) < 2.0;
 }
 
 }  // namespace harness

@@ -2,6 +2,7 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/XKBlib.h>
 #include <X11/keysym.h>
 #include <X11/extensions/XTest.h>
 #include <png.h>
@@ -29,8 +30,11 @@ static ::Display *x = nullptr;
 static pid_t xvfbPid = -1;
 static std::string displayName;
 
+static void KillStrays();
+
 static void StopDisplay()
 {
+    KillStrays();
     if (x) {
         XCloseDisplay(x);
         x = nullptr;
@@ -111,9 +115,9 @@ static std::string Quote(const std::string &s)
     return q + "'";
 }
 
-Run Prepare(const char *name)
+GameRun Prepare(const char *name)
 {
-    Run run;
+    GameRun run;
     std::string pattern = std::string("/tmp/paperlune-") + name + "-XXXXXX";
     std::vector<char> buf(pattern.begin(), pattern.end());
     buf.push_back(0);
@@ -146,10 +150,26 @@ Run Prepare(const char *name)
     return run;
 }
 
-bool Launch(Run &run)
+static std::vector<pid_t> launched;
+
+// A test that failed half-way leaves its game running; the next one must not
+// share the screen with it.
+static void KillStrays()
+{
+    for (pid_t pid : launched) {
+        if (waitpid(pid, nullptr, WNOHANG) == 0) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+        }
+    }
+    launched.clear();
+}
+
+bool Launch(GameRun &run)
 {
     if (!StartDisplay() || run.dir.empty())
         return false;
+    KillStrays();
     run.pid = fork();
     if (run.pid == 0) {
         if (chdir(run.dir.c_str()) != 0)
@@ -163,10 +183,11 @@ bool Launch(Run &run)
         execl(PAPERLUNE_GAME, PAPERLUNE_GAME, (char *)nullptr);
         _exit(127);
     }
+    launched.push_back(run.pid);
     return run.pid > 0;
 }
 
-static bool Reap(Run &run, int options)
+static bool Reap(GameRun &run, int options)
 {
     if (run.ended)
         return true;
@@ -179,19 +200,19 @@ static bool Reap(Run &run, int options)
     return true;
 }
 
-bool Alive(Run &run)
+bool Alive(GameRun &run)
 {
     return run.pid > 0 && !Reap(run, WNOHANG);
 }
 
-bool WaitExit(Run &run, int timeoutMs)
+bool WaitExit(GameRun &run, int timeoutMs)
 {
     if (run.pid <= 0)
         return false;
     return WaitFor([&] { return Reap(run, WNOHANG); }, timeoutMs);
 }
 
-void Kill(Run &run)
+void Kill(GameRun &run)
 {
     if (Alive(run)) {
         kill(run.pid, SIGKILL);
@@ -199,7 +220,7 @@ void Kill(Run &run)
     }
 }
 
-std::string PathIn(const Run &run, const std::string &relative)
+std::string PathIn(const GameRun &run, const std::string &relative)
 {
     return run.dir + "/" + relative;
 }
@@ -235,6 +256,13 @@ bool WriteFile(const std::string &path, const std::vector<uint8_t> &bytes)
 
 // Input ------------------------------------------------------------------
 
+// Input and screenshots may come before the first launch.
+static ::Display *X()
+{
+    StartDisplay();
+    return x;
+}
+
 static void Flush()
 {
     XFlush(x);
@@ -243,13 +271,15 @@ static void Flush()
 
 void KeyDown(unsigned long keysym)
 {
-    XTestFakeKeyEvent(x, XKeysymToKeycode(x, keysym), True, CurrentTime);
+    ::Display *d = X();
+    XTestFakeKeyEvent(d, XKeysymToKeycode(d, keysym), True, CurrentTime);
     Flush();
 }
 
 void KeyUp(unsigned long keysym)
 {
-    XTestFakeKeyEvent(x, XKeysymToKeycode(x, keysym), False, CurrentTime);
+    ::Display *d = X();
+    XTestFakeKeyEvent(d, XKeysymToKeycode(d, keysym), False, CurrentTime);
     Flush();
 }
 
@@ -265,7 +295,7 @@ void TypeChar(char c, int holdMs)
     KeySym sym = (unsigned char)c;   // Latin-1 keysyms are their codes
     if (c == ' ')
         sym = XK_space;
-    KeyCode code = XKeysymToKeycode(x, sym);
+    KeyCode code = XKeysymToKeycode(X(), sym);
     bool shift = XkbKeycodeToKeysym(x, code, 0, 0) != sym;
     if (shift)
         KeyDown(XK_Shift_L);
@@ -280,19 +310,19 @@ void TypeChar(char c, int holdMs)
 
 void MoveMouse(int mx, int my)
 {
-    XTestFakeMotionEvent(x, -1, mx, my, CurrentTime);
+    XTestFakeMotionEvent(X(), -1, mx, my, CurrentTime);
     Flush();
 }
 
 void ButtonDown()
 {
-    XTestFakeButtonEvent(x, 1, True, CurrentTime);
+    XTestFakeButtonEvent(X(), 1, True, CurrentTime);
     Flush();
 }
 
 void ButtonUp()
 {
-    XTestFakeButtonEvent(x, 1, False, CurrentTime);
+    XTestFakeButtonEvent(X(), 1, False, CurrentTime);
     Flush();
 }
 
@@ -310,15 +340,16 @@ void Click(int cx, int cy, int holdMs)
 Image Screenshot()
 {
     Image image;
-    XImage *xi = XGetImage(x, DefaultRootWindow(x), 0, 0, SCREEN_W, SCREEN_H, AllPlanes, ZPixmap);
+    ::Display *d = X();
+    XImage *xi = XGetImage(d, DefaultRootWindow(d), 0, 0, SHOT_W, SHOT_H, AllPlanes, ZPixmap);
     if (!xi)
         return image;
-    image.w = SCREEN_W;
-    image.h = SCREEN_H;
-    image.px.resize(size_t(SCREEN_W) * SCREEN_H);
-    for (int yy = 0; yy < SCREEN_H; yy++)
-        for (int xx = 0; xx < SCREEN_W; xx++)
-            image.px[size_t(yy) * SCREEN_W + xx] = XGetPixel(xi, xx, yy) & 0xFFFFFF;
+    image.w = SHOT_W;
+    image.h = SHOT_H;
+    image.px.resize(size_t(SHOT_W) * SHOT_H);
+    for (int yy = 0; yy < SHOT_H; yy++)
+        for (int xx = 0; xx < SHOT_W; xx++)
+            image.px[size_t(yy) * SHOT_W + xx] = XGetPixel(xi, xx, yy) & 0xFFFFFF;
     XDestroyImage(xi);
     return image;
 }
@@ -400,7 +431,7 @@ static std::vector<pid_t> ChildrenNamed(pid_t parent, const char *comm)
     return found;
 }
 
-std::string MessageBox(const Run &run)
+std::string MessageBox(const GameRun &run)
 {
     for (pid_t pid : ChildrenNamed(run.pid, "xmessage")) {
         std::vector<uint8_t> raw = ReadFile("/proc/" + std::to_string(pid) + "/cmdline");
@@ -424,7 +455,7 @@ std::string MessageBox(const Run &run)
     return "";
 }
 
-void DismissMessageBox(const Run &run)
+void DismissMessageBox(const GameRun &run)
 {
     for (pid_t pid : ChildrenNamed(run.pid, "xmessage"))
         kill(pid, SIGTERM);

@@ -13,8 +13,8 @@
 
 namespace harness {
 
-const int SCREEN_W = 640;
-const int SCREEN_H = 480;
+const int SHOT_W = 640;
+const int SHOT_H = 480;
 
 struct Image {
     int w = 0, h = 0;
@@ -22,7 +22,7 @@ struct Image {
     uint32_t at(int x, int y) const { return px[size_t(y) * w + x]; }
 };
 
-struct Run {
+struct GameRun {
     std::string dir;        // scratch working directory holding a copy of data/
     std::string home;       // HOME of the game: its ALSA configuration
     std::string soundFile;  // raw S16_LE stereo 44.1 kHz written by ALSA
@@ -35,16 +35,16 @@ struct Run {
 bool StartDisplay();
 
 // A fresh scratch directory with a copy of the game's data.
-Run Prepare(const char *name);
+GameRun Prepare(const char *name);
 // Starts the game in the run's directory.
-bool Launch(Run &run);
+bool Launch(GameRun &run);
 // Waits for the game to end; false on time-out.
-bool WaitExit(Run &run, int timeoutMs);
-void Kill(Run &run);
-bool Alive(Run &run);
+bool WaitExit(GameRun &run, int timeoutMs);
+void Kill(GameRun &run);
+bool Alive(GameRun &run);
 
 // Files of the scratch directory.
-std::string PathIn(const Run &run, const std::string &relative);
+std::string PathIn(const GameRun &run, const std::string &relative);
 bool FileExists(const std::string &path);
 std::vector<uint8_t> ReadFile(const std::string &path);
 bool WriteFile(const std::string &path, const std::vector<uint8_t> &bytes);
@@ -72,9 +72,9 @@ bool WaitFor(const std::function<bool()> &condition, int timeoutMs, int pollMs =
 void Sleep(int ms);
 
 // The text of a message box the game shows, or "" when none is open.
-std::string MessageBox(const Run &run);
+std::string MessageBox(const GameRun &run);
 // Closes an open message box as a person would (Enter on it).
-void DismissMessageBox(const Run &run);
+void DismissMessageBox(const GameRun &run);
 
 // Where screenshots of a test run go for a person to look at.
 std::string ShotPath(const std::string &name);
@@ -89,7 +89,7 @@ namespace harness {
 Image DataPicture(int index);
 
 // Index of the datafile picture among `candidates` that the screen shows
-// (mean difference below `tolerance`), or -1.
+// best (mean difference below `tolerance`), or -1.
 int ShownPicture(const Image &screen, const std::vector<int> &candidates, double tolerance = 6.0);
 
 }  // namespace harness
@@ -128,15 +128,17 @@ const int QUIT_BACKGROUND = 1;
 // The menu's background shows where no text stands.
 bool MenuShown();
 // Launches the game, skips the intro with a key and waits for the menu.
-bool LaunchToMenu(Run &run);
+bool LaunchToMenu(GameRun &run);
+// Waits until the screen stops changing (a fade has ended).
+bool WaitStable(int timeoutMs = 5000);
 // The menu item (1..4) drawn in red, or 0.
 int MenuHighlight();
 // Picks a menu item with the keys, the pointer parked away from the items.
 void ChooseMenuItem(int item);
 
 // The little-endian words of a progress file.
-std::vector<int32_t> SaveWords(const Run &run);
-void WriteSave(const Run &run, const std::vector<int32_t> &words);
+std::vector<int32_t> SaveWords(const GameRun &run);
+void WriteSave(const GameRun &run, const std::vector<int32_t> &words);
 
 }  // namespace harness
 
@@ -232,5 +234,20 @@ bool WalkStory(const std::string &fromScene, Walk &walk);
 bool ReadLetterBox(const std::string &sceneName);
 // Escape, then "Yes": the game saves and returns to the menu.
 bool QuitAndSave();
+
+}  // namespace harness
+
+namespace harness {
+
+// Sound the game sent to ALSA, as mono samples in -1..1 at 44.1 kHz.
+std::vector<float> CapturedSound(const GameRun &run);
+// A 16-bit PCM WAV file as mono samples; empty when unreadable.
+std::vector<float> WavSamples(const std::string &path);
+// Places in `sound` where `sample` starts (normalised correlation above
+// `threshold` around each onset), in sample offsets.
+std::vector<size_t> FindSample(const std::vector<float> &sound, const std::vector<float> &sample,
+                               double threshold = 0.8);
+// Root mean square of sound[from, to).
+double Rms(const std::vector<float> &sound, size_t from, size_t to);
 
 }  // namespace harness

@@ -29,7 +29,7 @@ std::vector<int32_t> Fresh(int32_t resumeId, int32_t runTime, int32_t runMistake
     return w;
 }
 
-void QuitGame(Run &run)
+void QuitGame(GameRun &run)
 {
     ASSERT_TRUE(WaitFor(MenuShown, PAGE_MS));
     ChooseMenuItem(4);
@@ -83,7 +83,7 @@ int BodyLine(const Scene *scene)
 
 TEST(Letters, CleanLetterShowsInBlackAndItsTimeIsRecorded)
 {
-    Run run = Prepare("clean");
+    GameRun run = Prepare("clean");
     WriteSave(run, Fresh(141, 0, 0));
     ASSERT_TRUE(LaunchToMenu(run));
     ChooseMenuItem(2);
@@ -113,7 +113,7 @@ TEST(Letters, CleanLetterShowsInBlackAndItsTimeIsRecorded)
 
 TEST(Letters, WrongKeysShowInRedCountAndCostTime)
 {
-    Run run = Prepare("mistakes");
+    GameRun run = Prepare("mistakes");
     WriteSave(run, Fresh(141, 0, 0));
     ASSERT_TRUE(LaunchToMenu(run));
     ChooseMenuItem(2);
@@ -151,7 +151,7 @@ TEST(Letters, WrongKeysShowInRedCountAndCostTime)
 
 TEST(Letters, EscapeIsNeverAMistakeAndQuittingKeepsEarlierLetters)
 {
-    Run run = Prepare("typingquit");
+    GameRun run = Prepare("typingquit");
     WriteSave(run, Fresh(7, 100, 2));
     ASSERT_TRUE(LaunchToMenu(run));
     ChooseMenuItem(2);
@@ -171,7 +171,7 @@ TEST(Letters, EscapeIsNeverAMistakeAndQuittingKeepsEarlierLetters)
 
 TEST(Letters, PauseStopsTheClockAndItsEndingKeyIsNotTyped)
 {
-    Run run = Prepare("pause");
+    GameRun run = Prepare("pause");
     WriteSave(run, Fresh(141, 0, 0));
     ASSERT_TRUE(LaunchToMenu(run));
     ChooseMenuItem(2);
@@ -200,7 +200,7 @@ TEST(Letters, PauseStopsTheClockAndItsEndingKeyIsNotTyped)
 
 TEST(Letters, TimeOutShowsItsPictureAndContinueReplaysTheLetterOnce)
 {
-    Run run = Prepare("timeout");
+    GameRun run = Prepare("timeout");
     WriteSave(run, Fresh(141, 40, 1));
     ASSERT_TRUE(LaunchToMenu(run));
     ChooseMenuItem(2);

@@ -39,7 +39,7 @@ std::vector<TextItem> HallTexts(const std::vector<std::string> &times, const std
 
 TEST(Menu, KeysAndPointerMoveTheHighlightAsAPlayerExpects)
 {
-    Run run = Prepare("menu");
+    GameRun run = Prepare("menu");
     ASSERT_TRUE(LaunchToMenu(run));
     EXPECT_EQ(MenuHighlight(), 1);
     PressKey(XK_Up);
@@ -81,6 +81,8 @@ TEST(Menu, KeysAndPointerMoveTheHighlightAsAPlayerExpects)
     EXPECT_TRUE(WaitFor([] { return MenuHighlight() == 3; }, 3000));
 
     // A click on an item activates it: Quit.
+    ASSERT_TRUE(WaitStable());
+    SavePng(Screenshot(), ShotPath("menu-before-quit"));
     Click(100, 350);
     ASSERT_TRUE(WaitExit(run, EXIT_MS));
     EXPECT_EQ(run.exitCode, 0);
@@ -88,7 +90,7 @@ TEST(Menu, KeysAndPointerMoveTheHighlightAsAPlayerExpects)
 
 TEST(Menu, FirstStartWritesTheDefaultProgressFile)
 {
-    Run run = Prepare("firststart");
+    GameRun run = Prepare("firststart");
     ASSERT_TRUE(LaunchToMenu(run));
     std::vector<uint8_t> bytes = ReadFile(PathIn(run, "gmstat.dat"));
     std::vector<uint8_t> expected(52, 0xFF);
@@ -102,7 +104,7 @@ TEST(Menu, FirstStartWritesTheDefaultProgressFile)
 
 TEST(Menu, HallOfRecordsShowsAPreparedFile)
 {
-    Run run = Prepare("hall");
+    GameRun run = Prepare("hall");
     WriteSave(run, {0, -1, -1, 125, 7, -1, -1, 0, 0, 187, 2, 59, -1});
     ASSERT_TRUE(LaunchToMenu(run));
     ChooseMenuItem(3);

@@ -23,7 +23,7 @@ std::string Time(int32_t seconds)
 }
 
 // Waits for the ending's record, ends the roll, and checks the Hall of Records.
-void CheckEnding(Run &run, int path, int32_t closingId)
+void CheckEnding(GameRun &run, int path, int32_t closingId)
 {
     std::vector<int32_t> w;
     ASSERT_TRUE(WaitFor([&] {
@@ -53,7 +53,7 @@ void CheckEnding(Run &run, int path, int32_t closingId)
     ASSERT_TRUE(WaitFor(MenuShown, PAGE_MS));
 }
 
-void Quit(Run &run)
+void Quit(GameRun &run)
 {
     ChooseMenuItem(4);
     ASSERT_TRUE(WaitExit(run, EXIT_MS));
@@ -64,7 +64,7 @@ void Quit(Run &run)
 
 TEST(Playthrough, RedEndingFromNewGame)
 {
-    Run run = Prepare("path1");
+    GameRun run = Prepare("path1");
     ASSERT_TRUE(LaunchToMenu(run));
     ChooseMenuItem(1);
     Walk walk;
@@ -78,7 +78,7 @@ TEST(Playthrough, RedEndingFromNewGame)
 
 TEST(Playthrough, BlueGreenIrelaAndTovanneEndings)
 {
-    Run run = Prepare("paths2to5");
+    GameRun run = Prepare("paths2to5");
     ASSERT_TRUE(LaunchToMenu(run));
 
     // Path 2 from a new game, saving on the way where the later paths part.
@@ -101,7 +101,7 @@ TEST(Playthrough, BlueGreenIrelaAndTovanneEndings)
 
     // The Irela ending: back to the game's save at group 11, on to group 24, saved again.
 
-    Run second = Prepare("paths3to5");
+    GameRun second = Prepare("paths3to5");
     ASSERT_TRUE(WriteFile(PathIn(second, "gmstat.dat"), fileAt11));
     ASSERT_TRUE(LaunchToMenu(second));
     ChooseMenuItem(2);
@@ -121,7 +121,7 @@ TEST(Playthrough, BlueGreenIrelaAndTovanneEndings)
     Quit(second);
 
     // Tovanne: from the game's save at group 24 to group 28, saved there.
-    Run third = Prepare("paths4to5");
+    GameRun third = Prepare("paths4to5");
     ASSERT_TRUE(WriteFile(PathIn(third, "gmstat.dat"), fileAt24));
     ASSERT_TRUE(LaunchToMenu(third));
     ChooseMenuItem(2);
@@ -141,7 +141,7 @@ TEST(Playthrough, BlueGreenIrelaAndTovanneEndings)
     Quit(third);
 
     // Green: the same save at group 28, the other answer.
-    Run fourth = Prepare("path5");
+    GameRun fourth = Prepare("path5");
     ASSERT_TRUE(WriteFile(PathIn(fourth, "gmstat.dat"), fileAt28));
     ASSERT_TRUE(LaunchToMenu(fourth));
     ChooseMenuItem(2);

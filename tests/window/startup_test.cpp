@@ -23,19 +23,20 @@ const int EXIT_MS = 10000;
 
 TEST(Startup, IntroShowsTheSixSlidesInOrderThenTheMenu)
 {
-    Run run = Prepare("intro");
+    GameRun run = Prepare("intro");
     MoveMouse(620, 20);
     ASSERT_TRUE(Launch(run));
     std::vector<int> seen;
     auto start = std::chrono::steady_clock::now();
     bool menu = WaitFor([&] {
+        if (MenuShown())
+            return true;
         int shown = ShownPicture(Screenshot(), SLIDES);
-        if (shown >= 0 && (seen.empty() || seen.back() != shown)) {
+        if (shown > (seen.empty() ? 0 : seen.back())) {
             seen.push_back(shown);
-            if (shown == 29)
-                SavePng(Screenshot(), ShotPath("intro-slide-3"));
+            SavePng(Screenshot(), ShotPath("intro-slide-" + std::to_string(shown - 26)));
         }
-        return seen.size() == SLIDES.size() && MenuShown();
+        return false;
     }, INTRO_MS, 30);
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_EQ(seen, SLIDES);
@@ -52,7 +53,7 @@ TEST(Startup, IntroShowsTheSixSlidesInOrderThenTheMenu)
 
 TEST(Startup, KeyDuringTheThirdFadeEndsTheIntroAfterThatSlide)
 {
-    Run run = Prepare("skip");
+    GameRun run = Prepare("skip");
     MoveMouse(620, 20);
     ASSERT_TRUE(Launch(run));
     // Slide 2 complete, then the moment the screen starts to leave it.
@@ -103,7 +104,7 @@ TEST(Startup, MissingOrShortGameDataIsRefusedWithAMessage)
     }
     cases.push_back({"shortdat", EncodeDatafile(few), "20"});
     for (const Case &c : cases) {
-        Run run = Prepare(c.name);
+        GameRun run = Prepare(c.name);
         if (c.bytes.empty())
             unlink(PathIn(run, "game.dat").c_str());
         else
@@ -117,4 +118,42 @@ TEST(Startup, MissingOrShortGameDataIsRefusedWithAMessage)
         EXPECT_EQ(run.exitCode, 1) << c.name;
         EXPECT_FALSE(FileExists(PathIn(run, "gmstat.dat"))) << "nothing further ran";
     }
+}
+
+TEST(Startup, MissingTypewriterFontStopsAtOnceWithoutTouchingTheProgressFile)
+{
+    GameRun run = Prepare("notypefont");
+    unlink(PathIn(run, "Fonts/typewriter.ttf").c_str());
+    ASSERT_TRUE(Launch(run));
+    std::string text;
+    ASSERT_TRUE(WaitFor([&] { return !(text = MessageBox(run)).empty(); }, START_MS));
+    EXPECT_EQ(text, "Cannot load the font");
+    EXPECT_FALSE(FileExists(PathIn(run, "gmstat.dat"))) << "the progress file is neither read nor created";
+    DismissMessageBox(run);
+    ASSERT_TRUE(WaitExit(run, EXIT_MS));
+    EXPECT_EQ(run.exitCode, 1);
+}
+
+TEST(Startup, MissingMenuFontStopsAfterTheIntro)
+{
+    GameRun run = Prepare("nomenufont");
+    unlink(PathIn(run, "Fonts/engeregu.ttf").c_str());
+    MoveMouse(620, 20);
+    ASSERT_TRUE(Launch(run));
+    std::vector<int> seen;
+    std::string text;
+    ASSERT_TRUE(WaitFor([&] {
+        if (!(text = MessageBox(run)).empty())
+            return true;
+        int shown = ShownPicture(Screenshot(), SLIDES);
+        if (shown > (seen.empty() ? 0 : seen.back()))
+            seen.push_back(shown);
+        return false;
+    }, INTRO_MS, 30));
+    EXPECT_EQ(seen, SLIDES) << "all six slides play first";
+    EXPECT_EQ(text, "Cannot load the font");
+    EXPECT_TRUE(FileExists(PathIn(run, "gmstat.dat")));
+    DismissMessageBox(run);
+    ASSERT_TRUE(WaitExit(run, EXIT_MS));
+    EXPECT_EQ(run.exitCode, 1);
 }

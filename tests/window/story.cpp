@@ -56,10 +56,10 @@ Image NarrationPage(const Scene *scene, const std::vector<int> &lines)
 {
     // A page of n lines starts (n - 1) / 2 pitches above the middle.
     int n = lines.size(), pitch = scene->fontSize;
-    int top = SCREEN_H / 2 - ((n - 1) / 2) * pitch;
+    int top = SHOT_H / 2 - ((n - 1) / 2) * pitch;
     std::vector<TextItem> items;
     for (int i = 0; i < n; i++) {
-        TextItem t{scene->text[lines[i]], SCREEN_W / 2, top + i * pitch, NARRATION_INK, pitch};
+        TextItem t{scene->text[lines[i]], SHOT_W / 2, top + i * pitch, NARRATION_INK, pitch};
         t.centred = true;
         items.push_back(t);
     }
@@ -76,7 +76,7 @@ Image LetterBoxPage(const Scene *scene, const std::vector<int> &lines)
 
 bool WaitForScreen(const Image &expected, int timeoutMs, double tolerance)
 {
-    return WaitFor([&] { return Difference(Screenshot(), expected, 0, 0, SCREEN_W, SCREEN_H) < tolerance; },
+    return WaitFor([&] { return Difference(Screenshot(), expected, 0, 0, SHOT_W, SHOT_H) < tolerance; },
                    timeoutMs, 30);
 }
 
@@ -97,12 +97,12 @@ Image ChoiceScreen(const Scene *scene, int selected, bool afterLetter)
 {
     int first = afterLetter ? 250 : 200;
     std::vector<TextItem> items;
-    TextItem q{scene->question, SCREEN_W / 2, 150, 0, 35};
+    TextItem q{scene->question, SHOT_W / 2, 150, 0, 35};
     q.centred = true;
     items.push_back(q);
     const char *choices[2] = {scene->choice1, scene->choice2};
     for (int i = 0; i < 2; i++) {
-        TextItem c{choices[i], SCREEN_W / 2, first + i * scene->choiceFontSize,
+        TextItem c{choices[i], SHOT_W / 2, first + i * scene->choiceFontSize,
                    selected == i + 1 ? 0x858585u : 0u, scene->choiceFontSize};
         c.centred = true;
         items.push_back(c);

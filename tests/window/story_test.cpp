@@ -14,7 +14,7 @@ namespace {
 const int PAGE_MS = 8000;
 const int EXIT_MS = 10000;
 
-void QuitGame(Run &run)
+void QuitGame(GameRun &run)
 {
     ASSERT_TRUE(WaitFor(MenuShown, PAGE_MS));
     ChooseMenuItem(4);
@@ -26,7 +26,7 @@ void QuitGame(Run &run)
 
 TEST(Story, NewGameTurnsItsPagesOneKeyAtATimeUpToTheFirstChoice)
 {
-    Run run = Prepare("newgame");
+    GameRun run = Prepare("newgame");
     ASSERT_TRUE(LaunchToMenu(run));
     ChooseMenuItem(1);
 
@@ -36,7 +36,7 @@ TEST(Story, NewGameTurnsItsPagesOneKeyAtATimeUpToTheFirstChoice)
     ASSERT_TRUE(WaitForScreen(NarrationPage(first, pages[0]), PAGE_MS));
     SavePng(Screenshot(), ShotPath("narration-scene01"));
     Sleep(1500);
-    EXPECT_LT(Difference(Screenshot(), NarrationPage(first, pages[0]), 0, 0, SCREEN_W, SCREEN_H), 2.0)
+    EXPECT_LT(Difference(Screenshot(), NarrationPage(first, pages[0]), 0, 0, SHOT_W, SHOT_H), 2.0)
         << "a page waits for the player";
     ASSERT_TRUE(ReadNarration("Scene01"));
     ASSERT_TRUE(ReadNarration("Scene02"));
@@ -82,7 +82,7 @@ TEST(Story, NewGameTurnsItsPagesOneKeyAtATimeUpToTheFirstChoice)
 
 TEST(Story, QuitDialogAnswersOnlyToClicksOnItsAnswers)
 {
-    Run run = Prepare("quitclick");
+    GameRun run = Prepare("quitclick");
     ASSERT_TRUE(LaunchToMenu(run));
     ChooseMenuItem(1);
     const Scene *first = SceneNamed("Scene01");
@@ -112,7 +112,7 @@ TEST(Story, QuitDialogAnswersOnlyToClicksOnItsAnswers)
 
 TEST(Story, ContinuedGameReadsTheLetterBoxesAndRecordsItsEnding)
 {
-    Run run = Prepare("continue3262");
+    GameRun run = Prepare("continue3262");
     WriteSave(run, {3262, 900, 3, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1});
     ASSERT_TRUE(LaunchToMenu(run));
     ChooseMenuItem(2);
@@ -149,7 +149,7 @@ TEST(Story, ContinuedGameReadsTheLetterBoxesAndRecordsItsEnding)
 
 TEST(Story, DamagedResumeValueStartsNothing)
 {
-    Run run = Prepare("resume9999");
+    GameRun run = Prepare("resume9999");
     std::vector<int32_t> words = {9999, 10, 1, 50, 2, -1, -1, -1, -1, -1, -1, -1, -1};
     WriteSave(run, words);
     ASSERT_TRUE(LaunchToMenu(run));

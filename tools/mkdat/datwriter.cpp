@@ -35,11 +35,10 @@ static std::vector<uint8_t> BitmapBody(const DatObject &object)
     PutBig16(body, BITMAP_DEPTH);
     PutBig16(body, object.width);
     PutBig16(body, object.height);
-    // The loader takes each pixel blue first.
     for (uint32_t p : object.pixels) {
-        body.push_back(p);
-        body.push_back(p >> 8);
         body.push_back(p >> 16);
+        body.push_back(p >> 8);
+        body.push_back(p);
     }
     return body;
 }
