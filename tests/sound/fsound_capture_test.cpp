@@ -1,0 +1,244 @@
+// The sound layer played through Allegro's ALSA driver into a file, and the
+// file searched for what should (and should not) be in it. The sink is not
+// paced in real time, so every check is about order and content within the
+// captured stream, never about how many frames a wait produced.
+#include <allegro.h>
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "capture.h"
+#include "platform/fsound.h"
+
+using namespace capture;
+
+namespace {
+
+const size_t WINDOW = 1024;           // frames compared when looking for a sound
+const double FOUND = 0.5;             // a sound alone scores near 1, two mixed about 0.7
+const double ABSENT = 0.3;            // unrelated noise scores about 0.1
+const double WHOLE = 0.98;            // a sound heard whole and alone
+const double SILENT = 1e-4;
+const size_t SLACK = 2048;            // one mixer buffer either side of a switch
+
+struct DisplayEnvironment : ::testing::Environment {
+    void TearDown() override
+    {
+        StopDisplay();
+        if (::testing::UnitTest::GetInstance()->Passed())
+            RemoveScratch();
+    }
+};
+::testing::Environment *const display = ::testing::AddGlobalTestEnvironment(new DisplayEnvironment);
+
+class FsoundCapture : public ::testing::Test {
+protected:
+    std::string dir;
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(StartAllegro()) << "no X server or Allegro";
+        dir = ScratchDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        ClearSink();
+    }
+    std::string File(const char *name) const { return dir + "/" + name; }
+    // Path as the game writes it, so the layer's mapping is used too.
+    std::string GamePath(const char *name) const
+    {
+        std::string p = File(name);
+        for (char &c : p)
+            if (c == '/')
+                c = '\\';
+        return p;
+    }
+    void Start() { ASSERT_EQ(FSOUND_Init(44100, 32, 0), 1) << "the file sink did not open"; }
+    Sound Finish()
+    {
+        FSOUND_Close();
+        return ReadRaw(SinkFile());
+    }
+    Sound Ogg(const char *name, unsigned seed, size_t frames)
+    {
+        EXPECT_TRUE(WriteOgg(File(name), seed, frames));
+        return ReadOgg(File(name));
+    }
+};
+
+TEST_F(FsoundCapture, SamplesPlayOnceToTheEndAndTogether)
+{
+    Sound a = WriteWav(File("a.wav"), Noise(1, RATE / 5, 0.5f));
+    Sound b = WriteWav(File("b.wav"), Noise(2, RATE / 4, 0.5f));
+    Start();
+    FSOUND_SAMPLE *sa = FSOUND_Sample_Load(-1, GamePath("a.wav").c_str(), FSOUND_LOOP_OFF, 0, 0);
+    FSOUND_SAMPLE *sb = FSOUND_Sample_Load(-1, GamePath("b.wav").c_str(), FSOUND_LOOP_OFF, 0, 0);
+    ASSERT_TRUE(sa && sb);
+    EXPECT_GE(FSOUND_PlaySound(FSOUND_FREE, sa), 0);
+    rest(400);
+    EXPECT_GE(FSOUND_PlaySound(FSOUND_FREE, sb), 0);
+    rest(400);
+    int va = FSOUND_PlaySound(FSOUND_FREE, sa);
+    int vb = FSOUND_PlaySound(FSOUND_FREE, sb);
+    EXPECT_GE(va, 0);
+    EXPECT_GE(vb, 0);
+    EXPECT_NE(va, vb);
+    rest(400);
+    FSOUND_Sample_Free(sa);
+    FSOUND_Sample_Free(sb);
+    Sound out = Finish();
+
+    std::vector<size_t> at = Find(out, a, WINDOW, FOUND);
+    std::vector<size_t> bt = Find(out, b, WINDOW, FOUND);
+    ASSERT_EQ(at.size(), 2u) << "sample a should sound twice";
+    ASSERT_EQ(bt.size(), 2u) << "sample b should sound twice";
+    // Alone, each is heard whole, then nothing: once, to its end.
+    EXPECT_LT(at[0], bt[0]);
+    EXPECT_GT(Correlation(out, at[0], a, 0, a.frames()), WHOLE);
+    EXPECT_LT(Rms(out, at[0] + a.frames() + 1, bt[0]), SILENT);
+    EXPECT_GT(Correlation(out, bt[0], b, 0, b.frames()), WHOLE);
+    EXPECT_LT(Rms(out, bt[0] + b.frames() + 1, at[1]), SILENT);
+    // Played together, they sound at the same time, mixed.
+    EXPECT_LT(at[1] > bt[1] ? at[1] - bt[1] : bt[1] - at[1], SLACK);
+    EXPECT_GT(Correlation(out, at[1], a, 0, a.frames()), FOUND);
+    EXPECT_GT(Correlation(out, bt[1], b, 0, b.frames()), FOUND);
+}
+
+TEST_F(FsoundCapture, FreeCutsOffASampleStillSounding)
+{
+    Sound longOne = WriteWav(File("long.wav"), Noise(3, RATE, 0.5f));
+    Sound tail;
+    tail.data.assign(longOne.data.end() - WINDOW * 2, longOne.data.end());
+    Start();
+    FSOUND_SAMPLE *s = FSOUND_Sample_Load(-1, GamePath("long.wav").c_str(), FSOUND_LOOP_OFF, 0, 0);
+    ASSERT_TRUE(s);
+    FSOUND_PlaySound(FSOUND_FREE, s);
+    rest(100);
+    FSOUND_Sample_Free(s);
+    rest(1500);   // long enough for the whole sample, had it gone on
+    EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, s), -1);   // already freed: nothing
+    Sound out = Finish();
+
+    std::vector<size_t> head = Find(out, longOne, WINDOW, FOUND);
+    ASSERT_EQ(head.size(), 1u);
+    EXPECT_TRUE(Find(out, tail, WINDOW, FOUND).empty()) << "the sample played on after being freed";
+    size_t end = LastSound(out, head[0], out.frames());
+    EXPECT_LT(end, head[0] + longOne.frames());
+    EXPECT_LT(Rms(out, end + 1, out.frames()), SILENT);
+}
+
+TEST_F(FsoundCapture, StreamLoopsWithoutAGap)
+{
+    Sound music = Ogg("loop.ogg", 10, RATE / 2);
+    ASSERT_GT(music.frames(), 0u);
+    Start();
+    FSOUND_STREAM *s = FSOUND_Stream_Open(GamePath("loop.ogg").c_str(), FSOUND_LOOP_NORMAL, 0, -1);
+    ASSERT_TRUE(s);
+    EXPECT_EQ(FSOUND_Stream_Play(0, s), 0);
+    rest(1500);   // the game's thread blocked: only the decoder thread feeds the music
+    EXPECT_EQ(FSOUND_Stream_Stop(s), 1);
+    EXPECT_EQ(FSOUND_Stream_Close(s), 1);
+    Sound out = Finish();
+
+    std::vector<size_t> at = Find(out, music, WINDOW, FOUND);
+    ASSERT_FALSE(at.empty());
+    size_t passes = CleanPasses(out, music, at[0], WHOLE);
+    size_t end = LastSound(out, at[0], out.frames());
+    EXPECT_GE(passes, 2u);
+    // Every pass up to the stop is whole, seam to seam; only the one the
+    // stop cut short is missing.
+    EXPECT_GE(at[0] + (passes + 1) * music.frames(), end) << passes << " clean passes";
+}
+
+TEST_F(FsoundCapture, NewStreamReplacesTheOldOne)
+{
+    Sound first = Ogg("first.ogg", 20, RATE * 2 / 5);
+    Sound second = Ogg("second.ogg", 30, RATE * 3 / 10);
+    Start();
+    FSOUND_STREAM *one = FSOUND_Stream_Open(GamePath("first.ogg").c_str(), FSOUND_LOOP_NORMAL, 0, -1);
+    FSOUND_STREAM *two = FSOUND_Stream_Open(GamePath("second.ogg").c_str(), FSOUND_LOOP_NORMAL, 0, -1);
+    ASSERT_TRUE(one && two);
+    FSOUND_Stream_Play(0, one);
+    rest(700);
+    FSOUND_Stream_Play(0, two);   // the game never stops the earlier stream
+    rest(700);
+    // The layer has released the first; the game may still pass it.
+    EXPECT_EQ(FSOUND_Stream_Play(0, one), -1);
+    EXPECT_EQ(FSOUND_Stream_Stop(one), 0);
+    EXPECT_EQ(FSOUND_Stream_Close(one), 0);
+    EXPECT_EQ(FSOUND_Stream_Stop(two), 1);
+    EXPECT_EQ(FSOUND_Stream_Close(two), 1);
+    Sound out = Finish();
+
+    std::vector<size_t> oneAt = Find(out, first, WINDOW, FOUND);
+    std::vector<size_t> twoAt = Find(out, second, WINDOW, FOUND);
+    ASSERT_FALSE(oneAt.empty());
+    ASSERT_FALSE(twoAt.empty());
+    EXPECT_LT(oneAt[0], twoAt[0]);
+    EXPECT_GE(CleanPasses(out, first, oneAt[0], WHOLE), 1u);
+    EXPECT_LT(BestCorrelation(out, first, WINDOW, twoAt[0] + SLACK, out.frames()), ABSENT)
+        << "the first stream still sounds after the second took over";
+    EXPECT_GE(CleanPasses(out, second, twoAt[0], WHOLE), 2u);
+}
+
+TEST_F(FsoundCapture, ReplacedStreamsAreReleased)
+{
+    Ogg("scene.ogg", 70, RATE / 10);
+    Start();
+    size_t before = OpenFiles();
+    FSOUND_STREAM *last = nullptr;
+    for (int scene = 0; scene < 40; scene++) {   // a long play-through: one stream per scene
+        last = FSOUND_Stream_Open(GamePath("scene.ogg").c_str(), FSOUND_LOOP_NORMAL, 0, -1);
+        ASSERT_TRUE(last);
+        EXPECT_EQ(FSOUND_Stream_Play(0, last), 0);
+    }
+    EXPECT_EQ(OpenFiles(), before + 1);
+    FSOUND_Stream_Stop(last);
+    FSOUND_Stream_Close(last);
+    EXPECT_EQ(OpenFiles(), before);
+    Finish();
+}
+
+TEST_F(FsoundCapture, StopSilencesTheMusic)
+{
+    Sound music = Ogg("music.ogg", 40, RATE / 2);
+    Sound mark = WriteWav(File("mark.wav"), Noise(41, RATE / 10, 0.5f));
+    Start();
+    FSOUND_SAMPLE *marker = FSOUND_Sample_Load(-1, GamePath("mark.wav").c_str(), FSOUND_LOOP_OFF, 0, 0);
+    FSOUND_STREAM *s = FSOUND_Stream_Open(GamePath("music.ogg").c_str(), FSOUND_LOOP_NORMAL, 0, -1);
+    ASSERT_TRUE(marker && s);
+    FSOUND_Stream_Play(0, s);
+    rest(500);
+    EXPECT_EQ(FSOUND_Stream_Stop(s), 1);
+    rest(400);
+    FSOUND_PlaySound(FSOUND_FREE, marker);   // where the capture must already be quiet
+    rest(300);
+    EXPECT_EQ(FSOUND_Stream_Close(s), 1);
+    FSOUND_Sample_Free(marker);
+    Sound out = Finish();
+
+    std::vector<size_t> musicAt = Find(out, music, WINDOW, FOUND);
+    std::vector<size_t> markAt = Find(out, mark, WINDOW, FOUND);
+    ASSERT_FALSE(musicAt.empty());
+    ASSERT_EQ(markAt.size(), 1u);
+    size_t end = LastSound(out, musicAt[0], markAt[0]);
+    EXPECT_GT(markAt[0] - end, SLACK) << "no quiet between the stop and the marker";
+    EXPECT_LT(BestCorrelation(out, music, WINDOW, end, out.frames()), ABSENT);
+}
+
+TEST_F(FsoundCapture, PlayOnceStreamEndsAfterOnePass)
+{
+    Sound music = Ogg("once.ogg", 50, RATE * 3 / 10);
+    Start();
+    FSOUND_STREAM *s = FSOUND_Stream_Open(GamePath("once.ogg").c_str(), FSOUND_LOOP_OFF, 0, -1);
+    ASSERT_TRUE(s);
+    FSOUND_Stream_Play(0, s);
+    rest(1000);
+    FSOUND_Stream_Close(s);
+    Sound out = Finish();
+
+    std::vector<size_t> at = Find(out, music, WINDOW, FOUND);
+    ASSERT_EQ(at.size(), 1u);
+    EXPECT_EQ(CleanPasses(out, music, at[0], WHOLE), 1u);
+    EXPECT_LT(Rms(out, at[0] + music.frames() + 1, out.frames()), SILENT);
+}
+
+}  // namespace
