@@ -131,10 +131,9 @@ bool quitWnd()
 
     destroy_bitmap(buffer);
     alfont_destroy_font(font);
-    // The Enter that answered must not turn a page of the scene player; a
-    // button still held is left alone.
-    clear_keybuf();
-    key[KEY_ENTER] = 0;
+    // The Enter or the click that answered must not also turn the page of
+    // the scene beneath.
+    ClearState();
     if (action == QUIT_ACTION_YES) {
         SaveGameData();
         return true;

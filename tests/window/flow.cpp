@@ -54,12 +54,15 @@ void ChooseMenuItem(int item)
 
 bool WaitStable(int timeoutMs)
 {
+    // A fade step can take longer than one poll, so ask for several alike.
+    const int SAME_POLLS = 6;
     Image last = Screenshot();
+    int same = 0;
     return WaitFor([&] {
         Image now = Screenshot();
-        bool same = Difference(now, last, 0, 0, SHOT_W, SHOT_H) < 0.05;
+        same = Difference(now, last, 0, 0, SHOT_W, SHOT_H) < 0.05 ? same + 1 : 0;
         last = now;
-        return same;
+        return same >= SAME_POLLS;
     }, timeoutMs, 60);
 }
 

@@ -157,7 +157,7 @@ Image NarrationPage(const Scene *scene, const std::vector<int> &lines);
 Image LetterBoxPage(const Scene *scene, const std::vector<int> &lines);
 
 // Polls until the screen is the expected image within tolerance.
-bool WaitForScreen(const Image &expected, int timeoutMs, double tolerance = 2.0);
+bool WaitForScreen(const Image &expected, int timeoutMs, double tolerance = 0.6);
 // Reads every page of a narration scene, one key each.
 bool ReadNarration(const std::string &sceneName);
 // The choice screen: question and two choices, the selected one grey.

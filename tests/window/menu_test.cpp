@@ -82,7 +82,6 @@ TEST(Menu, KeysAndPointerMoveTheHighlightAsAPlayerExpects)
 
     // A click on an item activates it: Quit.
     ASSERT_TRUE(WaitStable());
-    SavePng(Screenshot(), ShotPath("menu-before-quit"));
     Click(100, 350);
     ASSERT_TRUE(WaitExit(run, EXIT_MS));
     EXPECT_EQ(run.exitCode, 0);

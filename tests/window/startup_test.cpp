@@ -57,8 +57,8 @@ TEST(Startup, KeyDuringTheThirdFadeEndsTheIntroAfterThatSlide)
     MoveMouse(620, 20);
     ASSERT_TRUE(Launch(run));
     // Slide 2 complete, then the moment the screen starts to leave it.
-    ASSERT_TRUE(WaitFor([] { return ShownPicture(Screenshot(), {28}) == 28; }, START_MS));
-    ASSERT_TRUE(WaitFor([] { return ShownPicture(Screenshot(), {28}, 2.0) != 28; }, START_MS, 5));
+    ASSERT_TRUE(WaitFor([] { return ShownPicture(Screenshot(), {28}, 0.5) == 28; }, START_MS));
+    ASSERT_TRUE(WaitFor([] { return ShownPicture(Screenshot(), {28}, 3.0) != 28; }, START_MS, 5));
     PressKey(XK_Down);   // had it reached the menu, it would move the highlight
 
     bool sawThird = false, sawLater = false;

@@ -76,8 +76,17 @@ Image LetterBoxPage(const Scene *scene, const std::vector<int> &lines)
 
 bool WaitForScreen(const Image &expected, int timeoutMs, double tolerance)
 {
-    return WaitFor([&] { return Difference(Screenshot(), expected, 0, 0, SHOT_W, SHOT_H) < tolerance; },
-                   timeoutMs, 30);
+    Image last;
+    bool ok = WaitFor([&] {
+        last = Screenshot();
+        return Difference(last, expected, 0, 0, SHOT_W, SHOT_H) < tolerance;
+    }, timeoutMs, 30);
+    if (!ok) {
+        // Left for a person to compare.
+        SavePng(last, ShotPath("mismatch-seen"));
+        SavePng(expected, ShotPath("mismatch-expected"));
+    }
+    return ok;
 }
 
 bool ReadNarration(const std::string &sceneName)
@@ -262,7 +271,8 @@ bool ReadLetterBox(const std::string &sceneName)
 bool QuitAndSave()
 {
     ParkPointer();
-    PressKey(XK_Escape);
+    WaitStable(1500);   // Escape is read only while it is down, not during a fade
+    PressKey(XK_Escape, 150);
     if (!WaitFor([] { return QuitDialogShown(1); }, KEY_MS))
         return false;
     PressKey(XK_Return);

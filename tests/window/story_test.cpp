@@ -88,12 +88,14 @@ TEST(Story, QuitDialogAnswersOnlyToClicksOnItsAnswers)
     const Scene *first = SceneNamed("Scene01");
     ASSERT_TRUE(WaitForScreen(NarrationPage(first, NarrationPages(first)[0]), PAGE_MS));
     ParkPointer();
+    ASSERT_TRUE(WaitStable());   // Escape is read only while it is down, not during a fade
     PressKey(XK_Escape);
     ASSERT_TRUE(WaitFor([] { return QuitDialogShown(1); }, 3000));
     Click(340, 220);   // between the answers
     Sleep(500);
     ParkPointer();
     EXPECT_TRUE(WaitFor([] { return QuitDialogShown(1); }, 2000));
+    SavePng(Screenshot(), ShotPath("quit-after-click-between"));
     Click(300, 195);   // above the band
     Sleep(500);
     ParkPointer();
