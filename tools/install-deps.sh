@@ -4,7 +4,7 @@
 set -e
 PACKAGES="build-essential cmake pkg-config libgtest-dev libbenchmark-dev
 liballegro4-dev libjpgalleg4-dev libfreetype-dev libvorbis-dev libpng-dev
-libxtst-dev libx11-dev libasound2-plugins alsa-utils xvfb x11-utils
+libxtst-dev libx11-dev xvfb x11-utils
 imagemagick librsvg2-bin fonts-courier-prime fonts-noto-extra"
 
 missing=""

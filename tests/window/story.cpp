@@ -232,6 +232,9 @@ bool TypeLetter(const std::string &sceneName, TypingPlan &plan)
         TypeChar(' ');
         if (next < 25 && !WaitFor([&] { return CursorAt(next, 0); }, KEY_MS, 3))
             return false;
+        // After the signature the finished page stands without a cursor.
+        if (next >= 25 && !WaitFor([&] { return !CursorAt(line, x); }, KEY_MS, 3))
+            return false;
     }
     return true;
 }

@@ -1,0 +1,100 @@
+// What a player hears: the key sound and the bell in the menu, the music of
+// the scenes, and silence once a play-through has ended. The sink that ALSA
+// writes runs ahead of real time, so only the order and content of what was
+// played are compared, never its timing.
+#include "harness.h"
+
+#include <X11/keysym.h>
+#include <gtest/gtest.h>
+
+using namespace harness;
+
+namespace {
+
+const int PAGE_MS = 8000;
+const int EXIT_MS = 10000;
+const double SILENT = 0.003;   // RMS of a quiet stretch
+const double AUDIBLE = 0.02;   // RMS of music at the game's level
+const size_t HALF_SECOND = 22050;
+
+std::vector<float> Sample(const char *name)
+{
+    return WavSamples(std::string(PAPERLUNE_DATA_DIR) + "/Sound/" + name);
+}
+
+size_t Captured(const GameRun &run)
+{
+    return CapturedSound(run).size();
+}
+
+std::vector<float> Since(const GameRun &run, size_t from)
+{
+    std::vector<float> all = CapturedSound(run);
+    return std::vector<float>(all.begin() + std::min(from, all.size()), all.end());
+}
+
+}  // namespace
+
+TEST(Sound, ArrowsAtTheEndsOfTheMenuStillSoundTheKey)
+{
+    GameRun run = Prepare("menusound");
+    ASSERT_TRUE(LaunchToMenu(run));
+    std::vector<float> key = Sample("type.wav"), bell = Sample("bell.wav");
+    ASSERT_FALSE(key.empty());
+    ASSERT_FALSE(bell.empty());
+
+    size_t before = Captured(run);
+    PressKey(XK_Up, 60);   // already on "New game"
+    Sleep(1500);
+    EXPECT_EQ(MenuHighlight(), 1);
+    std::vector<float> heard = Since(run, before);
+    EXPECT_EQ(FindSample(heard, key).size(), 1u) << "one key sound for Up on the first item";
+    EXPECT_TRUE(FindSample(heard, bell).empty());
+
+    // Down to "Quit" and once more: four key sounds, the highlight stays.
+    before = Captured(run);
+    for (int i = 0; i < 4; i++) {
+        PressKey(XK_Down, 60);
+        Sleep(400);
+    }
+    Sleep(1000);
+    EXPECT_EQ(MenuHighlight(), 4);
+    EXPECT_EQ(FindSample(Since(run, before), key).size(), 4u);
+
+    // "Hall of Records" rings the bell.
+    before = Captured(run);
+    PressKey(XK_Up, 60);
+    ASSERT_TRUE(WaitFor([] { return MenuHighlight() == 3; }, 2000));
+    PressKey(XK_Return, 60);
+    Sleep(1500);
+    EXPECT_EQ(FindSample(Since(run, before), bell).size(), 1u) << "the bell marks an activated item";
+    PressKey(XK_Return, 60);
+    ASSERT_TRUE(WaitFor(MenuShown, PAGE_MS));
+    ChooseMenuItem(4);
+    ASSERT_TRUE(WaitExit(run, EXIT_MS));
+}
+
+TEST(Sound, ScenesPlayMusicThatStopsWhenThePlayThroughEnds)
+{
+    GameRun run = Prepare("music");
+    ASSERT_TRUE(LaunchToMenu(run));
+    Sleep(1000);
+    size_t quietEnd = Captured(run);
+    EXPECT_LT(Rms(CapturedSound(run), quietEnd > HALF_SECOND ? quietEnd - HALF_SECOND : 0, quietEnd), SILENT)
+        << "the menu has no music";
+
+    ChooseMenuItem(1);
+    const Scene *first = SceneNamed("Scene01");
+    ASSERT_TRUE(WaitForScreen(NarrationPage(first, NarrationPages(first)[0]), PAGE_MS));
+    Sleep(3000);
+    std::vector<float> during = CapturedSound(run);
+    ASSERT_GT(during.size(), quietEnd + 4 * HALF_SECOND);
+    EXPECT_GT(Rms(during, during.size() - 4 * HALF_SECOND, during.size()), AUDIBLE) << "the letters music plays";
+
+    ASSERT_TRUE(QuitAndSave());
+    Sleep(2000);
+    std::vector<float> after = CapturedSound(run);
+    EXPECT_LT(Rms(after, after.size() - 2 * HALF_SECOND, after.size()), SILENT) << "the music stopped with the game";
+    ChooseMenuItem(4);
+    ASSERT_TRUE(WaitExit(run, EXIT_MS));
+}
