@@ -44,6 +44,7 @@ static const int TYPE_DONE_HOLD_MS = 2000;
 static const int TYPE_WAIT_YIELD_MS = 1;
 static const int LEFT_BUTTON = 1;
 static const int ASCII_MASK = 0xFF;
+static const int SCANCODE_SHIFT = 8;   // readkey gives the scancode above the character
 
 char EN2CZ(char c)
 {
@@ -228,8 +229,15 @@ LetterOutcome typeLetter(Scene *scene, ALFONT_FONT *font, BITMAP *page, BITMAP *
                 line++;
                 x = 0;
             } else {
-                char typed = EN2CZ(char(readkey() & ASCII_MASK));
-                if (!key[KEY_ESC]) {
+                int pressed = readkey();
+                char typed = EN2CZ(char(pressed & ASCII_MASK));
+                if ((pressed >> SCANCODE_SHIFT) == KEY_F12) {
+                    // An F12 that came in after this frame looked at the keys
+                    // starts the pause; it is never a typed key.
+                    paused = true;
+                    RemoveClock();
+                    clear_keybuf();
+                } else if (!key[KEY_ESC]) {
                     FSOUND_PlaySound(FSOUND_FREE, type_sample);
                     KeyJudgement j = JudgeKey(current[pos], typed);
                     if (j.drawn != ' ')

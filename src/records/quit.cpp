@@ -25,6 +25,7 @@ static const int QUIT_ANSWER_Y = 200;
 static const int QUIT_COMMENT_Y = 250;
 static const int QUIT_TEXT_COLOR = 0x000000;
 static const int QUIT_SELECTED_COLOR = 0xFFFFFF;
+static const int QUIT_EDGE = 1;             // pixels of ink around the highlighted answer
 
 // The answers' band, inclusive; each answer's box reaches twice its width.
 static const int QUIT_BAND_TOP = 201;
@@ -69,14 +70,23 @@ int QuitClickAction(int selection, int x, int y, int yesWidth, int noWidth)
     return QUIT_CLICK_CLEAR;
 }
 
+// White on the pale paper needs an ink edge to be read at all.
+static void DrawAnswer(BITMAP *buffer, ALFONT_FONT *font, const char *text, int x, bool selected)
+{
+    if (selected) {
+        for (int dy = -QUIT_EDGE; dy <= QUIT_EDGE; dy += 2 * QUIT_EDGE)
+            for (int dx = -QUIT_EDGE; dx <= QUIT_EDGE; dx += 2 * QUIT_EDGE)
+                Textout(buffer, font, text, x + dx, QUIT_ANSWER_Y + dy, QUIT_TEXT_COLOR, QUIT_NORMAL, AA);
+    }
+    Textout(buffer, font, text, x, QUIT_ANSWER_Y, selected ? QUIT_SELECTED_COLOR : QUIT_TEXT_COLOR, QUIT_NORMAL, AA);
+}
+
 static void DrawQuit(BITMAP *buffer, ALFONT_FONT *font, int selection)
 {
     blit(DataBitmap(QUIT_BACKGROUND), buffer, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
     Textout_centre(buffer, font, QUIT_QUESTION, QUIT_CENTRE_X, QUIT_QUESTION_Y, QUIT_TEXT_COLOR, QUIT_BIG, AA);
-    Textout(buffer, font, QUIT_YES, QUIT_YES_X, QUIT_ANSWER_Y,
-            selection == QUIT_SELECT_YES ? QUIT_SELECTED_COLOR : QUIT_TEXT_COLOR, QUIT_NORMAL, AA);
-    Textout(buffer, font, QUIT_NO, QUIT_NO_X, QUIT_ANSWER_Y,
-            selection == QUIT_SELECT_NO ? QUIT_SELECTED_COLOR : QUIT_TEXT_COLOR, QUIT_NORMAL, AA);
+    DrawAnswer(buffer, font, QUIT_YES, QUIT_YES_X, selection == QUIT_SELECT_YES);
+    DrawAnswer(buffer, font, QUIT_NO, QUIT_NO_X, selection == QUIT_SELECT_NO);
     // Drawn last, so the answers are measured at this size from the second pass on.
     Textout_centre(buffer, font, QUIT_COMMENT, QUIT_CENTRE_X, QUIT_COMMENT_Y, QUIT_TEXT_COLOR, QUIT_SMALL, AA);
     BITMAP *pointer = DataBitmap(MOUSE_CURSOR);

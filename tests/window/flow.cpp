@@ -100,8 +100,16 @@ Image QuitDialog(int selected)
     TextItem question{"Quit current game?", 320, 150, 0, 60};
     question.centred = true;
     items.push_back(question);
-    items.push_back({"Yes", 200, 200, selected == 1 ? 0xFFFFFFu : 0u, 40});
-    items.push_back({"No", 400, 200, selected == 2 ? 0xFFFFFFu : 0u, 40});
+    const char *answers[2] = {"Yes", "No"};
+    const int answerX[2] = {200, 400};
+    for (int i = 0; i < 2; i++) {
+        // The highlighted answer is white with an ink edge.
+        if (selected == i + 1)
+            for (int dy = -1; dy <= 1; dy += 2)
+                for (int dx = -1; dx <= 1; dx += 2)
+                    items.push_back({answers[i], answerX[i] + dx, 200 + dy, 0u, 40});
+        items.push_back({answers[i], answerX[i], 200, selected == i + 1 ? 0xFFFFFFu : 0u, 40});
+    }
     TextItem comment{"Your game will be saved after the last completed letter.", 320, 250, 0, 25};
     comment.centred = true;
     items.push_back(comment);
@@ -139,6 +147,20 @@ double EndingLinesDifference(const Image &screen, int background, const std::str
         }
     }
     return best;
+}
+
+}  // namespace harness
+
+namespace harness {
+
+static const int EXIT_MS = 10000;
+
+bool QuitFromMenu(GameRun &run)
+{
+    if (!WaitFor(MenuShown, START_MS))
+        return false;
+    ChooseMenuItem(4);
+    return WaitExit(run, EXIT_MS) && run.exitCode == 0;
 }
 
 }  // namespace harness

@@ -136,6 +136,9 @@ int MenuHighlight();
 // Picks a menu item with the keys, the pointer parked away from the items.
 void ChooseMenuItem(int item);
 
+// "Quit" from the menu; true once the game has ended with exit code 0.
+bool QuitFromMenu(GameRun &run);
+
 // The little-endian words of a progress file.
 std::vector<int32_t> SaveWords(const GameRun &run);
 void WriteSave(const GameRun &run, const std::vector<int32_t> &words);

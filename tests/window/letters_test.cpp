@@ -15,7 +15,6 @@ using namespace harness;
 namespace {
 
 const int PAGE_MS = 8000;
-const int EXIT_MS = 10000;
 const int TYPE_X = 35, TYPE_Y = 45, PITCH = 15;
 const uint32_t PREVIEW = 0x353535, MISTAKE = 0xC4262A;
 const int TIMEOUT_IMAGE = 26;
@@ -27,14 +26,6 @@ std::vector<int32_t> Fresh(int32_t resumeId, int32_t runTime, int32_t runMistake
     w[1] = runTime;
     w[2] = runMistakes;
     return w;
-}
-
-void QuitGame(GameRun &run)
-{
-    ASSERT_TRUE(WaitFor(MenuShown, PAGE_MS));
-    ChooseMenuItem(4);
-    ASSERT_TRUE(WaitExit(run, EXIT_MS));
-    EXPECT_EQ(run.exitCode, 0);
 }
 
 // The letter as it must stand once typed: black over the grey preview,
@@ -112,7 +103,7 @@ TEST(Letters, CleanLetterShowsInBlackAndItsTimeIsRecorded)
     EXPECT_GE(w[1], 1);
     EXPECT_LE(w[1], int(seconds) + 3) << "the clock counts the seconds of typing";
     EXPECT_EQ(w[2], 0);
-    QuitGame(run);
+    EXPECT_TRUE(QuitFromMenu(run));
 }
 
 TEST(Letters, WrongKeysShowInRedCountAndCostTime)
@@ -155,7 +146,7 @@ TEST(Letters, WrongKeysShowInRedCountAndCostTime)
     ASSERT_EQ(w.size(), 13u);
     EXPECT_EQ(w[2], 5) << "five mistakes";
     EXPECT_GE(w[1], 5 * 7) << "each costs seven seconds at difficulty 1";
-    QuitGame(run);
+    EXPECT_TRUE(QuitFromMenu(run));
 }
 
 TEST(Letters, EscapeIsNeverAMistakeAndQuittingKeepsEarlierLetters)
@@ -176,7 +167,7 @@ TEST(Letters, EscapeIsNeverAMistakeAndQuittingKeepsEarlierLetters)
     ASSERT_TRUE(WaitFor([] { return CursorAt(0, 0); }, 3000)) << "the cursor did not move";
     ASSERT_TRUE(QuitAndSave());
     EXPECT_EQ(SaveWords(run), Fresh(7, 100, 2)) << "the group and the letters before it";
-    QuitGame(run);
+    EXPECT_TRUE(QuitFromMenu(run));
 }
 
 TEST(Letters, PauseStopsTheClockAndItsEndingKeyIsNotTyped)
@@ -205,7 +196,7 @@ TEST(Letters, PauseStopsTheClockAndItsEndingKeyIsNotTyped)
     EXPECT_EQ(w[2], 0);
     EXPECT_LE(w[1], int(seconds - PAUSE_MS / 1000.0) + 2) << "the paused seconds were counted";
     EXPECT_GE(w[1], 1);
-    QuitGame(run);
+    EXPECT_TRUE(QuitFromMenu(run));
 }
 
 TEST(Letters, TimeOutShowsItsPictureAndContinueReplaysTheLetterOnce)
@@ -232,5 +223,5 @@ TEST(Letters, TimeOutShowsItsPictureAndContinueReplaysTheLetterOnce)
     ASSERT_TRUE(WaitFor([] { return CursorAt(0, 0); }, PAGE_MS));
     ASSERT_TRUE(QuitAndSave());
     EXPECT_EQ(SaveWords(run), Fresh(141, 40, 1)) << "nothing of the failed letter counted";
-    QuitGame(run);
+    EXPECT_TRUE(QuitFromMenu(run));
 }

@@ -14,7 +14,6 @@ using namespace harness;
 namespace {
 
 const int PAGE_MS = 8000;
-const int EXIT_MS = 10000;
 const int RECORD_MS = 10000;
 
 std::string Time(int32_t seconds)
@@ -53,13 +52,6 @@ void CheckEnding(GameRun &run, int path, int32_t closingId)
     ASSERT_TRUE(WaitFor(MenuShown, PAGE_MS));
 }
 
-void Quit(GameRun &run)
-{
-    ChooseMenuItem(4);
-    ASSERT_TRUE(WaitExit(run, EXIT_MS));
-    EXPECT_EQ(run.exitCode, 0);
-}
-
 }  // namespace
 
 TEST(Playthrough, RedEndingFromNewGame)
@@ -73,7 +65,7 @@ TEST(Playthrough, RedEndingFromNewGame)
     EXPECT_EQ(walk.closing, "Scene04e3");
     EXPECT_EQ(walk.lettersTyped, 1);
     CheckEnding(run, 1, 142);
-    Quit(run);
+    EXPECT_TRUE(QuitFromMenu(run));
 }
 
 TEST(Playthrough, BlueGreenIrelaAndTovanneEndings)
@@ -97,7 +89,7 @@ TEST(Playthrough, BlueGreenIrelaAndTovanneEndings)
     EXPECT_EQ(blue.closing, "Scene13e3");
     CheckEnding(run, 2, 2132);
 
-    Quit(run);
+    EXPECT_TRUE(QuitFromMenu(run));
 
     // The Irela ending: back to the game's save at group 11, on to group 24, saved again.
 
@@ -118,7 +110,7 @@ TEST(Playthrough, BlueGreenIrelaAndTovanneEndings)
     ASSERT_TRUE(WalkStory("Scene24", irela)) << irela.failedAt;
     EXPECT_EQ(irela.closing, "Scene26e6");
     CheckEnding(second, 3, 3262);
-    Quit(second);
+    EXPECT_TRUE(QuitFromMenu(second));
 
     // Tovanne: from the game's save at group 24 to group 28, saved there.
     GameRun third = Prepare("paths4to5");
@@ -138,7 +130,7 @@ TEST(Playthrough, BlueGreenIrelaAndTovanneEndings)
     ASSERT_TRUE(WalkStory("Scene28", tovanne)) << tovanne.failedAt;
     EXPECT_EQ(tovanne.closing, "Scene30e2");
     CheckEnding(third, 4, 4302);
-    Quit(third);
+    EXPECT_TRUE(QuitFromMenu(third));
 
     // Green: the same save at group 28, the other answer.
     GameRun fourth = Prepare("path5");
@@ -150,5 +142,5 @@ TEST(Playthrough, BlueGreenIrelaAndTovanneEndings)
     ASSERT_TRUE(WalkStory("Scene28", green)) << green.failedAt;
     EXPECT_EQ(green.closing, "Scene32");
     CheckEnding(fourth, 5, 5310);
-    Quit(fourth);
+    EXPECT_TRUE(QuitFromMenu(fourth));
 }

@@ -12,15 +12,6 @@ using namespace harness;
 namespace {
 
 const int PAGE_MS = 8000;
-const int EXIT_MS = 10000;
-
-void QuitGame(GameRun &run)
-{
-    ASSERT_TRUE(WaitFor(MenuShown, PAGE_MS));
-    ChooseMenuItem(4);
-    ASSERT_TRUE(WaitExit(run, EXIT_MS));
-    EXPECT_EQ(run.exitCode, 0);
-}
 
 }  // namespace
 
@@ -77,7 +68,7 @@ TEST(Story, NewGameTurnsItsPagesOneKeyAtATimeUpToTheFirstChoice)
     Sleep(1500);
     EXPECT_TRUE(MenuShown());
     EXPECT_EQ(MenuHighlight(), 2);
-    QuitGame(run);
+    EXPECT_TRUE(QuitFromMenu(run));
 }
 
 TEST(Story, QuitDialogAnswersOnlyToClicksOnItsAnswers)
@@ -109,7 +100,7 @@ TEST(Story, QuitDialogAnswersOnlyToClicksOnItsAnswers)
     Click(210, 220);   // "Yes"
     ASSERT_TRUE(WaitFor(MenuShown, PAGE_MS));
     EXPECT_EQ(SaveWords(run)[1], 0) << "\"Yes\" wrote the run of the new game";
-    QuitGame(run);
+    EXPECT_TRUE(QuitFromMenu(run));
 }
 
 TEST(Story, ContinuedGameReadsTheLetterBoxesAndRecordsItsEnding)
@@ -146,7 +137,7 @@ TEST(Story, ContinuedGameReadsTheLetterBoxesAndRecordsItsEnding)
     int wrongOffset;
     EXPECT_GT(EndingLinesDifference(s, closing->background, "Ending 4 of 5", "Tovanne Ending", &wrongOffset), d + 1.0);
     PressKey(XK_space);
-    QuitGame(run);
+    EXPECT_TRUE(QuitFromMenu(run));
 }
 
 TEST(Story, DamagedResumeValueStartsNothing)
@@ -160,5 +151,5 @@ TEST(Story, DamagedResumeValueStartsNothing)
     EXPECT_TRUE(MenuShown());
     EXPECT_EQ(MenuHighlight(), 2);
     EXPECT_EQ(SaveWords(run), words);
-    QuitGame(run);
+    EXPECT_TRUE(QuitFromMenu(run));
 }
