@@ -54,7 +54,7 @@ static bool PressWaiting()
     return keypressed() || Clicked();
 }
 
-static void WaitForPress()
+void WaitForPress()
 {
     while (!PressWaiting())
         rest(WAIT_YIELD_MS);

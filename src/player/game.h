@@ -7,4 +7,7 @@ extern int mistakes;   // mistakes of the play-through under way
 
 void game(int entry);
 
+// Waits until a key press is waiting or the left button is down.
+void WaitForPress();
+
 #endif

@@ -41,8 +41,6 @@ static const int PAUSE_HINT_SIZE = 20;
 static const int PAUSE_HINT_DY = 5;
 
 static const int TYPE_DONE_HOLD_MS = 2000;
-static const int TYPE_WAIT_YIELD_MS = 1;
-static const int LEFT_BUTTON = 1;
 static const int ASCII_MASK = 0xFF;
 static const int SCANCODE_SHIFT = 8;   // readkey gives the scancode above the character
 
@@ -276,8 +274,7 @@ LetterOutcome typeLetter(Scene *scene, ALFONT_FONT *font, BITMAP *page, BITMAP *
     blit(page, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
     rest(TYPE_DONE_HOLD_MS);
     ClearState();
-    while (!keypressed() && !(mouse_b & LEFT_BUTTON))
-        rest(TYPE_WAIT_YIELD_MS);
+    WaitForPress();
     ClearState();
     return LETTER_COMPLETED;
 }
