@@ -5,6 +5,7 @@
 #include <allegro.h>
 #include <cstdio>
 
+#include "platform/display.h"
 #include "presentation/datafile.h"
 #include "presentation/text.h"
 #include "shell/globals.h"
@@ -73,9 +74,9 @@ HsClick HsClickAt(int x, int y, int backWidth)
     return HS_CLICK_CLEAR;
 }
 
-static void DrawRecords(BITMAP *buffer, ALFONT_FONT *font)
+static void DrawRecords(BITMAP *buffer, ALFONT_FONT *font, int pointerX, int pointerY)
 {
-    blit(DataBitmap(HS_BACKGROUND), buffer, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+    blit(DataBitmap(HS_BACKGROUND), buffer, 0, 0, 0, 0, GAME_W, GAME_H);
     Textout(buffer, font, HS_TITLE, HS_TITLE_X, HS_TITLE_Y, HS_TEXT_COLOR, HS_BIG, AA);
     Textout(buffer, font, HS_PATH, HS_LABEL_X, HS_HEADER_Y, HS_TEXT_COLOR, HS_NORMAL, AA);
     Textout(buffer, font, HS_OTIME, HS_TIME_X, HS_HEADER_Y, HS_TEXT_COLOR, HS_NORMAL, AA);
@@ -92,30 +93,40 @@ static void DrawRecords(BITMAP *buffer, ALFONT_FONT *font)
     // Last text of the frame: "Back" is measured at this size from the second pass on.
     Textout(buffer, font, HS_QUIT, HS_QUIT_X, HS_QUIT_Y, HS_TEXT_COLOR, HS_NORMAL, AA);
     BITMAP *pointer = DataBitmap(MOUSE_CURSOR);
-    masked_blit(pointer, buffer, 0, 0, mouse_x, mouse_y, pointer->w, pointer->h);
+    masked_blit(pointer, buffer, 0, 0, pointerX, pointerY, pointer->w, pointer->h);
 }
 
 void highscoreWnd()
 {
-    BITMAP *buffer = create_bitmap(SCREEN_W, SCREEN_H);
+    BITMAP *buffer = create_bitmap(GAME_W, GAME_H);
     ALFONT_FONT *font = LoadFontOrDie(HS_FONT);
-    clear_keybuf();
+    ClearKeys();
+    int drawnX = -1, drawnY = -1;
 
-    for (;;) {
-        if (keypressed()) {
-            if (key[KEY_ENTER])
+    // The window's close button leaves, and the menu then quits.
+    while (!CloseRequested()) {
+        if (KeyWaiting()) {
+            if (KeyHit(KEY_ENTER))
                 break;
             ClearState();
         }
+        int x, y;
+        PointerPosition(&x, &y);
         if (mouse_b & LEFT_BUTTON) {
-            HsClick click = HsClickAt(mouse_x, mouse_y, alfont_text_length(font, HS_QUIT));
+            HsClick click = HsClickAt(x, y, alfont_text_length(font, HS_QUIT));
             if (click == HS_CLICK_LEAVE)
                 break;
             if (click == HS_CLICK_CLEAR)
                 ClearState();
         }
-        DrawRecords(buffer, font);
-        blit(buffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+        // The table never changes while it is open; only the pointer moves.
+        if (x != drawnX || y != drawnY) {
+            DrawRecords(buffer, font, x, y);
+            DisplayPresent(buffer);
+            drawnX = x;
+            drawnY = y;
+        }
+        DisplayWait(DISPLAY_IDLE_MS);
     }
 
     destroy_bitmap(buffer);
