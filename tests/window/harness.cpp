@@ -29,6 +29,9 @@ static const int DISPLAY_START_MS = 10000;
 static ::Display *x = nullptr;
 static pid_t xvfbPid = -1;
 static std::string displayName;
+static int displayW = SHOT_W, displayH = SHOT_H;   // the X server's screen
+static View view = {1, 0, 0};
+static bool stopAtExit = false;
 
 static void KillStrays();
 
@@ -67,6 +70,7 @@ bool StartDisplay()
 {
     if (x)
         return true;
+    std::string screenSize = std::to_string(displayW) + "x" + std::to_string(displayH) + "x24";
     for (int n = FIRST_DISPLAY; n < FIRST_DISPLAY + DISPLAY_TRIES; n++) {
         std::string lock = "/tmp/.X" + std::to_string(n) + "-lock";
         if (access(lock.c_str(), F_OK) == 0)
@@ -77,7 +81,7 @@ bool StartDisplay()
             int devnull = open("/dev/null", O_WRONLY);
             dup2(devnull, 1);
             dup2(devnull, 2);
-            execl(XVFB, XVFB, name.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp",
+            execl(XVFB, XVFB, name.c_str(), "-screen", "0", screenSize.c_str(), "-nolisten", "tcp",
                   "-noreset", (char *)nullptr);
             _exit(127);
         }
@@ -89,13 +93,35 @@ bool StartDisplay()
             xvfbPid = pid;
             displayName = name;
             setenv("DISPLAY", name.c_str(), 1);
-            atexit(StopDisplay);
+            if (!stopAtExit)
+                stopAtExit = atexit(StopDisplay) == 0;
             return true;
         }
         kill(pid, SIGTERM);
         waitpid(pid, nullptr, 0);
     }
     return false;
+}
+
+bool UseDisplay(int w, int h)
+{
+    view = {1, 0, 0};
+    if (x && w == displayW && h == displayH)
+        return true;
+    StopDisplay();
+    displayW = w;
+    displayH = h;
+    return StartDisplay();
+}
+
+void SetView(const View &v)
+{
+    view = v;
+}
+
+View CurrentView()
+{
+    return view;
 }
 
 static bool Shell(const std::string &command)
@@ -310,7 +336,32 @@ void TypeChar(char c, int holdMs)
 
 void MoveMouse(int mx, int my)
 {
-    XTestFakeMotionEvent(X(), -1, mx, my, CurrentTime);
+    // Game coordinates: the top-left screen pixel of the game pixel's block.
+    XTestFakeMotionEvent(X(), -1, view.x + mx * view.scale, view.y + my * view.scale, CurrentTime);
+    Flush();
+}
+
+void MoveMouseOnScreen(int sx, int sy)
+{
+    XTestFakeMotionEvent(X(), -1, sx, sy, CurrentTime);
+    Flush();
+}
+
+void TypeBurst(const std::string &text)
+{
+    ::Display *d = X();
+    KeyCode shiftCode = XKeysymToKeycode(d, XK_Shift_L);
+    for (char c : text) {
+        KeySym sym = c == ' ' ? XK_space : KeySym((unsigned char)c);
+        KeyCode code = XKeysymToKeycode(d, sym);
+        bool shift = XkbKeycodeToKeysym(d, code, 0, 0) != sym;
+        if (shift)
+            XTestFakeKeyEvent(d, shiftCode, True, CurrentTime);
+        XTestFakeKeyEvent(d, code, True, CurrentTime);
+        XTestFakeKeyEvent(d, code, False, CurrentTime);
+        if (shift)
+            XTestFakeKeyEvent(d, shiftCode, False, CurrentTime);
+    }
     Flush();
 }
 
@@ -337,21 +388,32 @@ void Click(int cx, int cy, int holdMs)
 
 // The screen ---------------------------------------------------------------
 
-Image Screenshot()
+static Image Grab(int gx, int gy, int w, int h, int step)
 {
     Image image;
     ::Display *d = X();
-    XImage *xi = XGetImage(d, DefaultRootWindow(d), 0, 0, SHOT_W, SHOT_H, AllPlanes, ZPixmap);
+    XImage *xi = XGetImage(d, DefaultRootWindow(d), gx, gy, w * step, h * step, AllPlanes, ZPixmap);
     if (!xi)
         return image;
-    image.w = SHOT_W;
-    image.h = SHOT_H;
-    image.px.resize(size_t(SHOT_W) * SHOT_H);
-    for (int yy = 0; yy < SHOT_H; yy++)
-        for (int xx = 0; xx < SHOT_W; xx++)
-            image.px[size_t(yy) * SHOT_W + xx] = XGetPixel(xi, xx, yy) & 0xFFFFFF;
+    image.w = w;
+    image.h = h;
+    image.px.resize(size_t(w) * h);
+    for (int yy = 0; yy < h; yy++)
+        for (int xx = 0; xx < w; xx++)
+            image.px[size_t(yy) * w + xx] = XGetPixel(xi, xx * step, yy * step) & 0xFFFFFF;
     XDestroyImage(xi);
     return image;
+}
+
+Image Screenshot()
+{
+    // The game's own picture: one pixel of each block of a scaled screen.
+    return Grab(view.x, view.y, SHOT_W, SHOT_H, view.scale);
+}
+
+Image ScreenshotFull()
+{
+    return Grab(0, 0, displayW, displayH, 1);
 }
 
 bool SavePng(const Image &image, const std::string &path)
@@ -399,6 +461,71 @@ double ShareOfColour(const Image &image, int rx, int ry, int w, int h, uint32_t 
             hits += near;
         }
     return double(hits) / (double(w) * h);
+}
+
+// The game's windows, by their title.
+static void WindowsNamed(::Display *d, Window w, const char *title, std::vector<Window> &found)
+{
+    char *name = nullptr;
+    if (XFetchName(d, w, &name) && name) {
+        if (strcmp(name, title) == 0)
+            found.push_back(w);
+        XFree(name);
+    }
+    Window root, parent, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(d, w, &root, &parent, &children, &count))
+        return;
+    for (unsigned i = 0; i < count; i++)
+        WindowsNamed(d, children[i], title, found);
+    if (children)
+        XFree(children);
+}
+
+static std::vector<Window> GameWindows()
+{
+    ::Display *d = X();
+    XSync(d, False);
+    std::vector<Window> found;
+    WindowsNamed(d, DefaultRootWindow(d), GAME_TITLE, found);
+    return found;
+}
+
+bool SendCloseRequest()
+{
+    ::Display *d = X();
+    Atom protocols = XInternAtom(d, "WM_PROTOCOLS", False);
+    Atom deleteWindow = XInternAtom(d, "WM_DELETE_WINDOW", False);
+    std::vector<Window> windows = GameWindows();
+    for (Window w : windows) {
+        XEvent e;
+        memset(&e, 0, sizeof e);
+        e.xclient.type = ClientMessage;
+        e.xclient.window = w;
+        e.xclient.message_type = protocols;
+        e.xclient.format = 32;
+        e.xclient.data.l[0] = long(deleteWindow);
+        e.xclient.data.l[1] = CurrentTime;
+        XSendEvent(d, w, False, NoEventMask, &e);
+    }
+    Flush();
+    return !windows.empty();
+}
+
+bool GameWindowRect(int *wx, int *wy, int *ww, int *wh)
+{
+    ::Display *d = X();
+    for (Window w : GameWindows()) {
+        XWindowAttributes a;
+        if (!XGetWindowAttributes(d, w, &a) || a.map_state != IsViewable)
+            continue;
+        Window child;
+        XTranslateCoordinates(d, w, DefaultRootWindow(d), 0, 0, wx, wy, &child);
+        *ww = a.width;
+        *wh = a.height;
+        return true;
+    }
+    return false;
 }
 
 // Message boxes: the library runs xmessage with the text as its last argument.

@@ -15,6 +15,15 @@ namespace harness {
 
 const int SHOT_W = 640;
 const int SHOT_H = 480;
+const char GAME_TITLE[] = "Paperlune";
+
+// How the game's picture stands on the X screen: each game pixel a
+// scale x scale block, its top-left corner at (x, y). Screenshots and pointer
+// positions are in game coordinates through it.
+struct View {
+    int scale;
+    int x, y;
+};
 
 struct Image {
     int w = 0, h = 0;
@@ -33,6 +42,11 @@ struct GameRun {
 
 // Starts the X server once for the whole test program; false when it fails.
 bool StartDisplay();
+// The X server's screen size: restarts the server when it differs (640 x 480
+// unless a test asks otherwise). The view goes back to unscaled.
+bool UseDisplay(int w, int h);
+void SetView(const View &view);
+View CurrentView();
 
 // A fresh scratch directory with a copy of the game's data.
 GameRun Prepare(const char *name);
@@ -54,13 +68,23 @@ void KeyDown(unsigned long keysym);
 void KeyUp(unsigned long keysym);
 void PressKey(unsigned long keysym, int holdMs = 40);   // an X keysym, e.g. XK_Return
 void TypeChar(char c, int holdMs = 12);                 // with Shift where the layout needs it
-void MoveMouse(int x, int y);
+void MoveMouse(int x, int y);               // game coordinates, through the view
+void MoveMouseOnScreen(int x, int y);       // X screen coordinates
+// Every character pressed and released with no pause at all, as fast as
+// XTEST takes them.
+void TypeBurst(const std::string &text);
 void Click(int x, int y, int holdMs = 120);
 void ButtonDown();
 void ButtonUp();
 
 // The screen.
-Image Screenshot();
+Image Screenshot();       // the game's picture (through the view)
+Image ScreenshotFull();   // the whole X screen, pixel for pixel
+// The window manager's close request (WM_DELETE_WINDOW) to the game's
+// windows; false when it has none.
+bool SendCloseRequest();
+// Where the game's visible window stands on the X screen.
+bool GameWindowRect(int *x, int *y, int *w, int *h);
 bool SavePng(const Image &image, const std::string &path);
 // Mean absolute channel difference over a rectangle.
 double Difference(const Image &a, const Image &b, int x, int y, int w, int h);
@@ -180,7 +204,9 @@ struct TypingPlan {
     int keyGapMs = 0;   // extra pause after each key, to pace a human-like typist
     // F12 before typing this cell, held paused for pauseMs, ended by a key.
     int pauseLine = -1, pausePos = 0, pauseMs = 0;
+    bool holdF12 = false;     // F12 held down the whole pause, not tapped
     bool pauseSeen = false;   // out: the veil and "PAUSED" were on screen
+    int pauseGaps = 0;        // out: looks during the pause that did not find the veil
     bool pauseKeyTyped = false;   // out: the key that ended the pause moved the cursor
 };
 
