@@ -45,6 +45,12 @@ bool Alive(GameRun &run);
 
 // Files of the scratch directory.
 std::string PathIn(const GameRun &run, const std::string &relative);
+// Where the game keeps its progress file, and the file itself.
+std::string SaveDirectory(const GameRun &run);
+std::string SavePath(const GameRun &run);
+// What else is in that directory that neither the data copy nor the harness
+// put there: a temporary file a save left behind, whatever its name.
+std::vector<std::string> StrayFilesBesideSave(const GameRun &run);
 bool FileExists(const std::string &path);
 std::vector<uint8_t> ReadFile(const std::string &path);
 bool WriteFile(const std::string &path, const std::vector<uint8_t> &bytes);
@@ -54,6 +60,9 @@ void KeyDown(unsigned long keysym);
 void KeyUp(unsigned long keysym);
 void PressKey(unsigned long keysym, int holdMs = 40);   // an X keysym, e.g. XK_Return
 void TypeChar(char c, int holdMs = 12);                 // with Shift where the layout needs it
+// Down for as long as a person holds it, without the server's repeat.
+void HoldKey(unsigned long keysym);
+void ReleaseKey(unsigned long keysym);
 void MoveMouse(int x, int y);
 void Click(int x, int y, int holdMs = 120);
 void ButtonDown();
