@@ -253,8 +253,12 @@ namespace harness {
 
 // Sound the game sent to ALSA, as mono samples in -1..1 at 44.1 kHz.
 std::vector<float> CapturedSound(const GameRun &run);
+// What was captured after its first `from` samples.
+std::vector<float> CapturedSince(const GameRun &run, size_t from);
 // A 16-bit PCM WAV file as mono samples; empty when unreadable.
 std::vector<float> WavSamples(const std::string &path);
+// One of the game's own sounds, e.g. "bell.wav", from the data.
+std::vector<float> GameSound(const char *name);
 // Places in `sound` where `sample` starts (normalised correlation above
 // `threshold` around each onset), in sample offsets.
 std::vector<size_t> FindSample(const std::vector<float> &sound, const std::vector<float> &sample,
