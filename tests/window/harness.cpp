@@ -7,6 +7,7 @@
 #include <X11/extensions/XTest.h>
 #include <png.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -25,6 +26,12 @@ static const char XVFB[] = "/usr/bin/Xvfb";
 static const int FIRST_DISPLAY = 71;
 static const int DISPLAY_TRIES = 20;
 static const int DISPLAY_START_MS = 10000;
+
+// What the harness itself puts into a run's directory, beside the data.
+static const char RUN_HOME[] = ".home";
+static const char RUN_SOUND[] = ".sound.raw";
+static const char RUN_LOG[] = ".game.log";
+static const char SAVE_NAME[] = "gmstat.dat";
 
 static ::Display *x = nullptr;
 static pid_t xvfbPid = -1;
@@ -152,10 +159,10 @@ GameRun Prepare(const char *name)
     run.dir = buf.data();
     Shell("cp -r " + Quote(PAPERLUNE_DATA_DIR) + "/. " + Quote(run.dir));
     // A progress file from an earlier build of data/ must not leak in.
-    unlink((run.dir + "/gmstat.dat").c_str());
-    run.home = run.dir + "/.home";
+    unlink(PathIn(run, SAVE_NAME).c_str());
+    run.home = PathIn(run, RUN_HOME);
     mkdir(run.home.c_str(), 0755);
-    run.soundFile = run.dir + "/.sound.raw";
+    run.soundFile = PathIn(run, RUN_SOUND);
     // ALSA's default device becomes a raw file; the plug pins its format.
     std::string asoundrc =
         "pcm.!default {\n"
@@ -202,7 +209,7 @@ bool Launch(GameRun &run)
             _exit(126);
         setenv("HOME", run.home.c_str(), 1);
         setenv("DISPLAY", displayName.c_str(), 1);
-        std::string log = run.dir + "/.game.log";
+        std::string log = PathIn(run, RUN_LOG);
         int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         dup2(out, 1);
         dup2(out, 2);
@@ -249,6 +256,39 @@ void Kill(GameRun &run)
 std::string PathIn(const GameRun &run, const std::string &relative)
 {
     return run.dir + "/" + relative;
+}
+
+std::string SaveDirectory(const GameRun &run)
+{
+    return run.dir;
+}
+
+std::string SavePath(const GameRun &run)
+{
+    return SaveDirectory(run) + "/" + SAVE_NAME;
+}
+
+std::vector<std::string> StrayFilesBesideSave(const GameRun &run)
+{
+    std::vector<std::string> strays;
+    DIR *dir = opendir(SaveDirectory(run).c_str());
+    if (!dir)
+        return strays;
+    const std::string data = PAPERLUNE_DATA_DIR;
+    while (dirent *e = readdir(dir)) {
+        std::string name = e->d_name;
+        if (name == "." || name == ".." || name == SAVE_NAME || name == RUN_HOME || name == RUN_SOUND ||
+            name == RUN_LOG)
+            continue;
+        // Prepare's copy of the data; but nothing named after the save is
+        // data, wherever it came from.
+        if (name.compare(0, strlen(SAVE_NAME), SAVE_NAME) != 0 && FileExists(data + "/" + name))
+            continue;
+        strays.push_back(name);
+    }
+    closedir(dir);
+    std::sort(strays.begin(), strays.end());
+    return strays;
 }
 
 bool FileExists(const std::string &path)
@@ -307,6 +347,29 @@ void KeyUp(unsigned long keysym)
     ::Display *d = X();
     XTestFakeKeyEvent(d, XKeysymToKeycode(d, keysym), False, CurrentTime);
     Flush();
+}
+
+// The server's own repeat would type the held key again and again.
+static void SetKeyRepeat(unsigned long keysym, bool on)
+{
+    ::Display *d = X();
+    XKeyboardControl control;
+    control.key = XKeysymToKeycode(d, keysym);
+    control.auto_repeat_mode = on ? AutoRepeatModeDefault : AutoRepeatModeOff;
+    XChangeKeyboardControl(d, KBKey | KBAutoRepeatMode, &control);
+    Flush();
+}
+
+void HoldKey(unsigned long keysym)
+{
+    SetKeyRepeat(keysym, false);
+    KeyDown(keysym);
+}
+
+void ReleaseKey(unsigned long keysym)
+{
+    KeyUp(keysym);
+    SetKeyRepeat(keysym, true);
 }
 
 void PressKey(unsigned long keysym, int holdMs)

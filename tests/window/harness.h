@@ -59,6 +59,12 @@ bool Alive(GameRun &run);
 
 // Files of the scratch directory.
 std::string PathIn(const GameRun &run, const std::string &relative);
+// Where the game keeps its progress file, and the file itself.
+std::string SaveDirectory(const GameRun &run);
+std::string SavePath(const GameRun &run);
+// What else is in that directory that neither the data copy nor the harness
+// put there: a temporary file a save left behind, whatever its name.
+std::vector<std::string> StrayFilesBesideSave(const GameRun &run);
 bool FileExists(const std::string &path);
 std::vector<uint8_t> ReadFile(const std::string &path);
 bool WriteFile(const std::string &path, const std::vector<uint8_t> &bytes);
@@ -68,6 +74,9 @@ void KeyDown(unsigned long keysym);
 void KeyUp(unsigned long keysym);
 void PressKey(unsigned long keysym, int holdMs = 40);   // an X keysym, e.g. XK_Return
 void TypeChar(char c, int holdMs = 12);                 // with Shift where the layout needs it
+// Down for as long as a person holds it, without the server's repeat.
+void HoldKey(unsigned long keysym);
+void ReleaseKey(unsigned long keysym);
 void MoveMouse(int x, int y);               // game coordinates, through the view
 void MoveMouseOnScreen(int x, int y);       // X screen coordinates
 // Every character pressed and released with no pause at all, as fast as
@@ -270,8 +279,12 @@ namespace harness {
 
 // Sound the game sent to ALSA, as mono samples in -1..1 at 44.1 kHz.
 std::vector<float> CapturedSound(const GameRun &run);
+// What was captured after its first `from` samples.
+std::vector<float> CapturedSince(const GameRun &run, size_t from);
 // A 16-bit PCM WAV file as mono samples; empty when unreadable.
 std::vector<float> WavSamples(const std::string &path);
+// One of the game's own sounds, e.g. "bell.wav", from the data.
+std::vector<float> GameSound(const char *name);
 // Places in `sound` where `sample` starts (normalised correlation above
 // `threshold` around each onset), in sample offsets.
 std::vector<size_t> FindSample(const std::vector<float> &sound, const std::vector<float> &sample,

@@ -10,6 +10,7 @@ namespace {
 
 const int EXIT_MS = 10000;
 const int SETTLE_MS = 600;
+const int BELL_MS = 1500;   // the bell has been played in full
 
 bool HallShown()
 {
@@ -62,20 +63,29 @@ TEST(Menu, KeysAndPointerMoveTheHighlightAsAPlayerExpects)
     EXPECT_TRUE(MenuShown());
     EXPECT_EQ(MenuHighlight(), 2);
 
-    // Clicks between two bands or left of them do nothing.
+    // Clicks between two bands or left of them do nothing. Every activation
+    // rings the bell at once, long before what it starts reaches the screen.
+    const std::vector<float> bell = GameSound("bell.wav");
+    ASSERT_FALSE(bell.empty());
+    size_t before = CapturedSound(run).size();
     Click(100, 275);
     Sleep(SETTLE_MS);
     Click(60, 290);
-    Sleep(SETTLE_MS);
+    Sleep(BELL_MS);
+    EXPECT_TRUE(FindSample(CapturedSince(run, before), bell).empty()) << "a click outside the bands activated an item";
     EXPECT_TRUE(MenuShown());
+    EXPECT_EQ(MenuHighlight(), 2);
     EXPECT_TRUE(Alive(run));
 
     // With the pointer away, Enter activates the highlighted item.
     MoveMouse(620, 20);
     PressKey(XK_Down);
     ASSERT_TRUE(WaitFor([] { return MenuHighlight() == 3; }, 2000));
+    before = CapturedSound(run).size();
     PressKey(XK_Return);
     EXPECT_TRUE(WaitFor(HallShown, 5000)) << "Hall of Records did not open";
+    Sleep(BELL_MS);
+    EXPECT_EQ(FindSample(CapturedSince(run, before), bell).size(), 1u) << "the bell is heard when an item is activated";
     PressKey(XK_Return);
     EXPECT_TRUE(WaitFor(MenuShown, 5000));
     EXPECT_TRUE(WaitFor([] { return MenuHighlight() == 3; }, 3000));
