@@ -82,6 +82,12 @@ std::vector<RefGlyph> Reference(FT_Face face, int h, const std::string &text, bo
     return out;
 }
 
+int RefAscent(FT_Face face, int h)
+{
+    FT_Set_Pixel_Sizes(face, 0, ExpectedPixelSize(face, h));
+    return int(face->size->metrics.ascender >> 6);
+}
+
 int RefWidth(FT_Face face, int h, const std::string &text)
 {
     FT_Set_Pixel_Sizes(face, 0, ExpectedPixelSize(face, h));
@@ -406,6 +412,111 @@ TEST_P(AlfontFont, CentredOddWidthShiftsLeftByHalfLess)
     Compose(want, bmp->w, bmp->h, Reference(ref, h, text, false, 200 - (w - 1) / 2, 30),
             [](int, int) { return INK; });
     EXPECT_EQ(Mismatches(bmp, want, 0), 0);
+}
+
+// What a font loaded afresh draws for the text at height h: the pixels every
+// kept height has to reproduce.
+std::vector<int> DrawnFresh(const char *file, int h, const std::string &text, int x, int y)
+{
+    BITMAP *b = create_bitmap_ex(32, 480, 120);
+    clear_to_color(b, PAPER);
+    ALFONT_FONT *fresh = alfont_load_font(FontPath(file).c_str());
+    std::vector<int> px;
+    if (fresh) {
+        Textout(b, fresh, text.c_str(), x, y, INK, h, true);
+        for (int yy = 0; yy < b->h; yy++)
+            for (int xx = 0; xx < b->w; xx++)
+                px.push_back(getpixel(b, xx, yy));
+    }
+    alfont_destroy_font(fresh);
+    destroy_bitmap(b);
+    return px;
+}
+
+TEST_P(AlfontFont, AlternatingHeightsDrawAsAFreshFont)
+{
+    // The menu's heights in its order, each turn with glyphs the height has
+    // not rendered yet, so a kept height renders new ones at its own size.
+    struct Step { int h; const char *text; } steps[] = {
+        {25, "A story in"}, {60, "Paperlune"}, {40, "New game"},
+        {25, "letters by"}, {60, "Wg"},        {40, "Hall of Records"},
+        {25, "the team"},   {60, "Paperlune"}, {40, "Continue Playing"},
+    };
+    unsigned char *bitsOfP = nullptr;
+    for (const Step &st : steps) {
+        SCOPED_TRACE(std::to_string(st.h) + " " + st.text);
+        clear_to_color(bmp, PAPER);
+        Textout(bmp, font, st.text, 10, 20, INK, st.h, true);
+        std::vector<int> want = DrawnFresh(GetParam(), st.h, st.text, 10, 20);
+        ASSERT_FALSE(want.empty());
+        EXPECT_EQ(Mismatches(bmp, want, 0), 0);
+        EXPECT_EQ(alfont_text_length(font, st.text), RefWidth(ref, st.h, st.text));
+        EXPECT_EQ(font->requested_size, st.h);
+        EXPECT_EQ(font->pixel_size, ExpectedPixelSize(ref, st.h));
+        EXPECT_EQ(font->ascent, RefAscent(ref, st.h));
+        // Back at 60, the title's renderings are those made the first time.
+        if (st.h == 60 && !bitsOfP) {
+            bitsOfP = Entry('P').aa_bits;
+        } else if (st.h == 60 && std::string(st.text) == "Paperlune") {
+            EXPECT_EQ(Entry('P').aa_bits, bitsOfP) << "the title was rendered again";
+        }
+    }
+    ASSERT_NE(bitsOfP, nullptr);
+}
+
+TEST_P(AlfontFont, LeastRecentlyUsedHeightIsDroppedAndRendersAgain)
+{
+    ASSERT_GE(ALFONT_KEPT_SIZES, 2);
+    // Heights 20, 21, ... fill every slot; then the first one is used again,
+    // so the second is the least recent when one more height arrives.
+    std::vector<int> heights;
+    for (int i = 0; i < ALFONT_KEPT_SIZES; i++)
+        heights.push_back(20 + i);
+    for (int h : heights) {
+        Textout(bmp, font, "Quit", 10, 20, INK, h, true);
+        ASSERT_TRUE(Entry('Q').cached);
+    }
+    alfont_set_font_size(font, heights[0]);
+    EXPECT_TRUE(Entry('Q').cached) << "a kept height lost its renderings";
+    Textout(bmp, font, "Quit", 10, 20, INK, 50, true);
+    alfont_set_font_size(font, heights[0]);
+    EXPECT_TRUE(Entry('Q').cached) << "the height used last but one was dropped";
+    for (size_t i = 2; i < heights.size(); i++) {
+        alfont_set_font_size(font, heights[i]);
+        EXPECT_TRUE(Entry('Q').cached) << heights[i];
+    }
+    alfont_set_font_size(font, heights[1]);
+    EXPECT_FALSE(Entry('Q').cached) << "the least recent height was kept";
+
+    // Dropped and searched again, it draws as it did.
+    clear_to_color(bmp, PAPER);
+    Textout(bmp, font, "Quit Wg", 10, 20, INK, heights[1], true);
+    EXPECT_EQ(Mismatches(bmp, DrawnFresh(GetParam(), heights[1], "Quit Wg", 10, 20), 0), 0);
+    EXPECT_EQ(font->pixel_size, ExpectedPixelSize(ref, heights[1]));
+    EXPECT_EQ(font->ascent, RefAscent(ref, heights[1]));
+}
+
+TEST_P(AlfontFont, RefusalAfterSwitchingKeepsTheKeptHeights)
+{
+    Textout(bmp, font, "Quit", 10, 20, INK, 25, true);
+    Textout(bmp, font, "Quit", 10, 20, INK, 60, true);
+    ALFONT_GLYPH at60 = Entry('Q');
+    ASSERT_EQ(alfont_set_font_size(font, 25), 0);   // kept: no search
+    int pixel = font->pixel_size, ascent = font->ascent;
+    // The search for height 1 runs the face through other sizes and fails.
+    EXPECT_EQ(alfont_set_font_size(font, 1), -1);
+    EXPECT_EQ(alfont_set_font_size(font, 0), -1);
+    EXPECT_EQ(font->requested_size, 25);
+    EXPECT_EQ(font->pixel_size, pixel);
+    EXPECT_EQ(font->ascent, ascent);
+    EXPECT_EQ(font->face->size->metrics.y_ppem, pixel);
+    // New glyphs still come out at 25, and 60 kept its renderings.
+    clear_to_color(bmp, PAPER);
+    Textout(bmp, font, "Hall of Records", 10, 20, INK, 25, true);
+    EXPECT_EQ(Mismatches(bmp, DrawnFresh(GetParam(), 25, "Hall of Records", 10, 20), 0), 0);
+    alfont_set_font_size(font, 60);
+    EXPECT_EQ(Entry('Q').aa_bits, at60.aa_bits);
+    EXPECT_EQ(Entry('Q').mono_bits, at60.mono_bits);
 }
 
 INSTANTIATE_TEST_SUITE_P(AlfontShipped, AlfontFont, ::testing::ValuesIn(FONT_FILES));
