@@ -119,6 +119,20 @@ static bool HasInk(const FT_Bitmap &bm)
     return false;
 }
 
+// True when the rendered glyph lies near its line: it overlaps the square of
+// one line height at the pen, widened by a line height on every side. Real
+// glyphs may stand out of the line (a face may declare a short one), never
+// by that much.
+static bool OnTheLine(const ALFONT_FONT *f, FT_GlyphSlot slot)
+{
+    int h = f->requested_size;
+    int top = f->ascent - slot->bitmap_top;
+    int left = slot->bitmap_left;
+    bool rows = top < 2 * h && top + int(slot->bitmap.rows) > -h;
+    bool columns = left < 2 * h && left + int(slot->bitmap.width) > -h;
+    return rows && columns;
+}
+
 // A file is known by its place, length and time of change; a font rewritten
 // in place gets a new time, so it is checked afresh.
 struct CheckedFile {
@@ -151,9 +165,10 @@ static bool AlreadyChecked(const CheckedFile &id)
 
 // A file can open (FreeType reads its tables) and still hold no usable glyph
 // outlines, as a cut or damaged file does: its glyphs load empty or not at
-// all, and every text would be blank. So every printable character the face
-// maps must load, render at the current height as the cache would, and show
-// ink, except the space. A face that maps none of them is of no use either.
+// all, or their metrics throw them far off the line, and every text would be
+// blank. So every printable character the face maps must load, render at the
+// current height as the cache would, and show ink on its line, except the
+// space. A face that maps none of them is of no use either.
 static bool DrawsItsCharacters(ALFONT_FONT *f, const std::string &native)
 {
     CheckedFile id;
@@ -161,6 +176,8 @@ static bool DrawsItsCharacters(ALFONT_FONT *f, const std::string &native)
     if (known && AlreadyChecked(id))
         return true;
 
+    if (f->requested_size <= 0)
+        return false;
     FT_Face face = f->face;
     int mapped = 0;
     for (int ch = ALFONT_FIRST_PRINTABLE; ch <= ALFONT_LAST_PRINTABLE; ch++) {
@@ -173,7 +190,7 @@ static bool DrawsItsCharacters(ALFONT_FONT *f, const std::string &native)
         if (face->glyph->format != FT_GLYPH_FORMAT_BITMAP &&
             FT_Render_Glyph(face->glyph, FT_RENDER_MODE_NORMAL) != 0)
             return false;
-        if (ch != ALFONT_SPACE && !HasInk(face->glyph->bitmap))
+        if (ch != ALFONT_SPACE && !(HasInk(face->glyph->bitmap) && OnTheLine(f, face->glyph)))
             return false;
     }
     if (mapped == 0)
