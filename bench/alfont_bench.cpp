@@ -42,17 +42,22 @@ static ALFONT_FONT *StartFonts(benchmark::State &state, const char *file)
     return f;
 }
 
-// The main menu's eight lines of one frame, in its order: the credit line
+// Frames of the main menu's eight lines, in its order: the credit line
 // twice, the title, the four items, the highlighted item again.
-static void MenuFrameText(BITMAP *buffer, ALFONT_FONT *small, ALFONT_FONT *big, ALFONT_FONT *normal)
+static void MenuFrames(benchmark::State &state, ALFONT_FONT *small, ALFONT_FONT *big, ALFONT_FONT *normal)
 {
-    clear_to_color(buffer, BENCH_BACKGROUND);
-    Textout(buffer, small, BENCH_CREDIT, 40, 50, BENCH_INK, BENCH_SMALL, AA);
-    Textout(buffer, small, BENCH_CREDIT, 40, 50, BENCH_INK, BENCH_SMALL, AA);
-    Textout(buffer, big, BENCH_TITLE, 80, 150, BENCH_INK, BENCH_BIG, AA);
-    for (int i = 0; i < 4; i++)
-        Textout(buffer, normal, BENCH_ITEMS[i], 80, BENCH_ITEM_Y[i], BENCH_INK, BENCH_NORMAL, AA);
-    Textout(buffer, normal, BENCH_ITEMS[1], 80, BENCH_ITEM_Y[1], BENCH_RED, BENCH_NORMAL, AA);
+    BITMAP *buffer = create_bitmap_ex(32, BENCH_W, BENCH_H);
+    for (auto _ : state) {
+        clear_to_color(buffer, BENCH_BACKGROUND);
+        Textout(buffer, small, BENCH_CREDIT, 40, 50, BENCH_INK, BENCH_SMALL, AA);
+        Textout(buffer, small, BENCH_CREDIT, 40, 50, BENCH_INK, BENCH_SMALL, AA);
+        Textout(buffer, big, BENCH_TITLE, 80, 150, BENCH_INK, BENCH_BIG, AA);
+        for (int i = 0; i < 4; i++)
+            Textout(buffer, normal, BENCH_ITEMS[i], 80, BENCH_ITEM_Y[i], BENCH_INK, BENCH_NORMAL, AA);
+        Textout(buffer, normal, BENCH_ITEMS[1], 80, BENCH_ITEM_Y[1], BENCH_RED, BENCH_NORMAL, AA);
+        benchmark::ClobberMemory();
+    }
+    destroy_bitmap(buffer);
 }
 
 // One font object for all three heights, as the menu draws.
@@ -61,12 +66,7 @@ static void BM_MainMenuFrameText(benchmark::State &state)
     ALFONT_FONT *font = StartFonts(state, BENCH_MENU_FONT);
     if (!font)
         return;
-    BITMAP *buffer = create_bitmap_ex(32, BENCH_W, BENCH_H);
-    for (auto _ : state) {
-        MenuFrameText(buffer, font, font, font);
-        benchmark::ClobberMemory();
-    }
-    destroy_bitmap(buffer);
+    MenuFrames(state, font, font, font);
     alfont_destroy_font(font);
 }
 BENCHMARK(BM_MainMenuFrameText)->Unit(benchmark::kMicrosecond);
@@ -82,12 +82,7 @@ static void BM_MainMenuFrameTextAtSetSizes(benchmark::State &state)
         alfont_set_font_size(small, BENCH_SMALL);
         alfont_set_font_size(big, BENCH_BIG);
         alfont_set_font_size(normal, BENCH_NORMAL);
-        BITMAP *buffer = create_bitmap_ex(32, BENCH_W, BENCH_H);
-        for (auto _ : state) {
-            MenuFrameText(buffer, small, big, normal);
-            benchmark::ClobberMemory();
-        }
-        destroy_bitmap(buffer);
+        MenuFrames(state, small, big, normal);
     }
     alfont_destroy_font(normal);
     alfont_destroy_font(big);
