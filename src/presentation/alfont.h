@@ -29,7 +29,7 @@ struct ALFONT_SIZE {
     int requested_size;           // 0 while the slot holds no height
     int pixel_size;
     int ascent;
-    unsigned last_use;            // the font's use count when last made current
+    unsigned long long last_use;  // the font's use count when last made current
     ALFONT_GLYPH *glyphs;         // one entry per glyph index; null until first used
 };
 
@@ -46,7 +46,7 @@ struct ALFONT_FONT {
     int *fixed_heights;           // heights of the fixed sizes, closed by -1
     ALFONT_SIZE kept[ALFONT_KEPT_SIZES];
     int current;                  // slot of kept[] that glyph_cache belongs to
-    unsigned uses;                // counts height changes, to find the least recent
+    unsigned long long uses;      // counts height changes, to find the least recent
 };
 
 extern FT_Library ft_library;     // null until alfont_init succeeds
