@@ -138,6 +138,64 @@ TEST(Startup, MissingTypewriterFontStopsAtOnceWithoutTouchingTheProgressFile)
     EXPECT_EQ(run.exitCode, 1);
 }
 
+TEST(Startup, DamagedTypewriterFontStopsAtOnce)
+{
+    std::vector<uint8_t> whole = ReadFile(std::string(PAPERLUNE_DATA_DIR) + "/Fonts/typewriter.ttf");
+    ASSERT_GT(whole.size(), 1000u);
+    std::vector<uint8_t> noise(whole.size());
+    uint32_t x = 2463534242u;
+    for (uint8_t &b : noise) {   // xorshift: the same bytes every run
+        x ^= x << 13;
+        x ^= x >> 17;
+        x ^= x << 5;
+        b = uint8_t(x);
+    }
+    struct Case {
+        const char *name;
+        std::vector<uint8_t> bytes;
+    };
+    std::vector<Case> cases = {
+        {"halftypefont", std::vector<uint8_t>(whole.begin(), whole.begin() + whole.size() / 2)},
+        {"emptytypefont", {}},
+        {"noisetypefont", noise},
+    };
+    for (const Case &c : cases) {
+        GameRun run = Prepare(c.name);
+        ASSERT_TRUE(WriteFile(PathIn(run, "Fonts/typewriter.ttf"), c.bytes));
+        ASSERT_TRUE(Launch(run));
+        std::string text;
+        EXPECT_TRUE(WaitFor([&] { return !(text = MessageBox(run)).empty(); }, START_MS)) << c.name;
+        EXPECT_EQ(text, "Cannot load the font") << c.name;
+        EXPECT_FALSE(FileExists(PathIn(run, "gmstat.dat"))) << c.name << ": nothing further ran";
+        DismissMessageBox(run);
+        ASSERT_TRUE(WaitExit(run, EXIT_MS)) << c.name;
+        EXPECT_EQ(run.exitCode, 1) << c.name;
+    }
+}
+
+// Cut in half, the menu font still opens, but none of its glyphs has an
+// outline: the game must stop rather than show a menu without text.
+TEST(Startup, HalvedMenuFontStopsWithAMessage)
+{
+    GameRun run = Prepare("halfmenufont");
+    std::vector<uint8_t> whole = ReadFile(PathIn(run, "Fonts/engeregu.ttf"));
+    ASSERT_GT(whole.size(), 1000u);
+    whole.resize(whole.size() / 2);
+    ASSERT_TRUE(WriteFile(PathIn(run, "Fonts/engeregu.ttf"), whole));
+    MoveMouse(620, 20);
+    ASSERT_TRUE(Launch(run));
+    // A key once the first slide is up cuts the intro short.
+    ASSERT_TRUE(WaitFor([] { return ShownPicture(Screenshot(), {SLIDES[0]}) == SLIDES[0]; }, START_MS));
+    PressKey(XK_space);
+    std::string text;
+    ASSERT_TRUE(WaitFor([&] { return !(text = MessageBox(run)).empty() || MenuShown(); }, INTRO_MS, 30));
+    EXPECT_FALSE(MenuShown()) << "a menu came up with the damaged font";
+    EXPECT_EQ(text, "Cannot load the font");
+    DismissMessageBox(run);
+    ASSERT_TRUE(WaitExit(run, EXIT_MS));
+    EXPECT_EQ(run.exitCode, 1);
+}
+
 TEST(Startup, MissingMenuFontStopsAfterTheIntro)
 {
     GameRun run = Prepare("nomenufont");
