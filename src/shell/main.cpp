@@ -5,6 +5,7 @@
 #include <cerrno>
 
 #include "platform/fsound.h"
+#include "platform/userdirs.h"
 #include "presentation/alfont.h"
 #include "presentation/datafile.h"
 #include "presentation/show.h"
@@ -50,6 +51,8 @@ static void PlayIntro()
 
 int main(int, char **)
 {
+    // Earlier versions kept the progress file where the game was started.
+    SetOldSaveDirs({WorkingDirectory()});
     if (install_allegro(SYSTEM_AUTODETECT, &errno, atexit) != 0) {
         allegro_message("%s\n", allegro_error);
         return 1;
@@ -74,6 +77,8 @@ int main(int, char **)
     type_sample = FSOUND_Sample_Load(FSOUND_FREE, APP_TYPE_SOUND, FSOUND_LOOP_OFF, 0, 0);
     bell_sample = FSOUND_Sample_Load(FSOUND_FREE, APP_BELL_SOUND, FSOUND_LOOP_OFF, 0, 0);
     LoadGameData();
+    if (const char *problem = SaveFileProblem())
+        allegro_message("%s\n", problem);
     InitScenes();
     QWERTZ = false;
 
