@@ -24,9 +24,13 @@ static const int SAVE_MAX_LINKS = 40;            // as many as the kernel itself
 static const int WORD_BYTES = 4;
 
 static const char SAVE_NOT_A_FILE[] = "it is not a plain file";
+// Short lines: the message box is no wider than the screen.
 static const char SAVE_PROBLEM_FORMAT[] =
-    "The progress file %s cannot be read (%s).\n"
-    "Its records are left as they are, and nothing will be saved this time.";
+    "The progress file cannot be read:\n"
+    "%s\n"
+    "(%s)\n"
+    "Its records are left as they are,\n"
+    "and nothing will be saved this time.";
 
 static const int32_t NO_RESUME = 0;
 static const int32_t NOT_YET = -1;   // a run or path without a result

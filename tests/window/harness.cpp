@@ -14,6 +14,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -129,6 +130,7 @@ GameRun Prepare(const char *name)
     unlink((run.dir + "/gmstat.dat").c_str());
     run.home = run.dir + "/.home";
     mkdir(run.home.c_str(), 0755);
+    run.dataHome = run.dir + "/.xdg";
     run.soundFile = run.dir + "/.sound.raw";
     // ALSA's default device becomes a raw file; the plug pins its format.
     std::string asoundrc =
@@ -170,16 +172,23 @@ bool Launch(GameRun &run)
     if (!StartDisplay() || run.dir.empty())
         return false;
     KillStrays();
+    // Another user needs the run's files for its own: ALSA writes the sound there.
+    if (run.user >= 0 && !Shell("chown -R " + std::to_string(run.user) + ":" + std::to_string(run.user) + " " +
+                                Quote(run.dir)))
+        return false;
     run.pid = fork();
     if (run.pid == 0) {
         if (chdir(run.dir.c_str()) != 0)
             _exit(126);
         setenv("HOME", run.home.c_str(), 1);
+        setenv("XDG_DATA_HOME", run.dataHome.c_str(), 1);
         setenv("DISPLAY", displayName.c_str(), 1);
         std::string log = run.dir + "/.game.log";
         int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         dup2(out, 1);
         dup2(out, 2);
+        if (run.user >= 0 && (setgroups(0, nullptr) != 0 || setgid(run.user) != 0 || setuid(run.user) != 0))
+            _exit(125);
         execl(PAPERLUNE_GAME, PAPERLUNE_GAME, (char *)nullptr);
         _exit(127);
     }
@@ -252,6 +261,17 @@ bool WriteFile(const std::string &path, const std::vector<uint8_t> &bytes)
         return false;
     bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     return fclose(f) == 0 && ok;
+}
+
+std::string SavePath(const GameRun &run)
+{
+    return run.dataHome + "/paperlune/gmstat.dat";
+}
+
+bool WriteSaveBytes(const GameRun &run, const std::vector<uint8_t> &bytes)
+{
+    std::string path = SavePath(run);
+    return Shell("mkdir -p " + Quote(path.substr(0, path.rfind('/')))) && WriteFile(path, bytes);
 }
 
 // Input ------------------------------------------------------------------

@@ -11,30 +11,6 @@ namespace {
 const int EXIT_MS = 10000;
 const int SETTLE_MS = 600;
 
-bool HallShown()
-{
-    Image s = Screenshot();
-    return Difference(s, DataPicture(HS_BACKGROUND), 560, 420, 70, 50) < 4.0 && !MenuShown();
-}
-
-std::vector<TextItem> HallTexts(const std::vector<std::string> &times, const std::vector<std::string> &mistakes)
-{
-    std::vector<TextItem> items = {
-        {"Hall Of Records", 80, 40, 0, 60},
-        {"Path", 50, 150, 0, 30},
-        {"Overall Time Score", 200, 150, 0, 30},
-        {"Mistakes", 400, 150, 0, 30},
-    };
-    for (int k = 1; k <= 5; k++)
-        items.push_back({"Path " + std::to_string(k), 50, 150 + 40 * k, 0, 30});
-    for (int k = 1; k <= 5; k++) {
-        items.push_back({mistakes[k - 1], 400, 150 + 40 * k, 0, 30});
-        items.push_back({times[k - 1], 200, 150 + 40 * k, 0, 30});
-    }
-    items.push_back({"Back", 500, 380, 0, 30});
-    return items;
-}
-
 }  // namespace
 
 TEST(Menu, KeysAndPointerMoveTheHighlightAsAPlayerExpects)
@@ -91,7 +67,7 @@ TEST(Menu, FirstStartWritesTheDefaultProgressFile)
 {
     GameRun run = Prepare("firststart");
     ASSERT_TRUE(LaunchToMenu(run));
-    std::vector<uint8_t> bytes = ReadFile(PathIn(run, "gmstat.dat"));
+    std::vector<uint8_t> bytes = ReadFile(SavePath(run));
     std::vector<uint8_t> expected(52, 0xFF);
     for (int i = 0; i < 4; i++)
         expected[i] = 0;

@@ -43,8 +43,8 @@ TEST(Startup, IntroShowsTheSixSlidesInOrderThenTheMenu)
     ASSERT_TRUE(menu) << "the menu did not follow the intro";
     EXPECT_GT(seconds, 12.0) << "six slides hold two seconds each";
     SavePng(Screenshot(), ShotPath("menu-first"));
-    EXPECT_FALSE(FileExists(PathIn(run, "gmstat.dat.tmp")));
-    EXPECT_TRUE(FileExists(PathIn(run, "gmstat.dat")));
+    EXPECT_TRUE(FileExists(SavePath(run)));
+    EXPECT_FALSE(FileExists(PathIn(run, "gmstat.dat"))) << "progress belongs in the player's data home";
 
     ChooseMenuItem(4);
     ASSERT_TRUE(WaitExit(run, EXIT_MS));
@@ -116,7 +116,7 @@ TEST(Startup, MissingOrShortGameDataIsRefusedWithAMessage)
         DismissMessageBox(run);
         ASSERT_TRUE(WaitExit(run, EXIT_MS)) << c.name;
         EXPECT_EQ(run.exitCode, 1) << c.name;
-        EXPECT_FALSE(FileExists(PathIn(run, "gmstat.dat"))) << "nothing further ran";
+        EXPECT_FALSE(FileExists(SavePath(run))) << "nothing further ran";
     }
 }
 
@@ -128,7 +128,7 @@ TEST(Startup, MissingTypewriterFontStopsAtOnceWithoutTouchingTheProgressFile)
     std::string text;
     ASSERT_TRUE(WaitFor([&] { return !(text = MessageBox(run)).empty(); }, START_MS));
     EXPECT_EQ(text, "Cannot load the font");
-    EXPECT_FALSE(FileExists(PathIn(run, "gmstat.dat"))) << "the progress file is neither read nor created";
+    EXPECT_FALSE(FileExists(SavePath(run))) << "the progress file is neither read nor created";
     DismissMessageBox(run);
     ASSERT_TRUE(WaitExit(run, EXIT_MS));
     EXPECT_EQ(run.exitCode, 1);
@@ -152,7 +152,7 @@ TEST(Startup, MissingMenuFontStopsAfterTheIntro)
     }, INTRO_MS, 30));
     EXPECT_EQ(seen, SLIDES) << "all six slides play first";
     EXPECT_EQ(text, "Cannot load the font");
-    EXPECT_TRUE(FileExists(PathIn(run, "gmstat.dat")));
+    EXPECT_TRUE(FileExists(SavePath(run)));
     DismissMessageBox(run);
     ASSERT_TRUE(WaitExit(run, EXIT_MS));
     EXPECT_EQ(run.exitCode, 1);
