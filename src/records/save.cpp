@@ -260,8 +260,8 @@ bool WriteSaveFile(const char *path, const SaveRecord &record)
         return false;   // a directory or a device in the way is not ours to replace
     if (ReplaceFile(target, image, exists ? &old : nullptr))
         return true;
-    // No file can be made beside it (a directory the player may not write
-    // in, holding a file they may).
+    // No new file could be made and renamed beside it (a directory the
+    // player may not write in, holding a file they may).
     return exists && OverwriteFile(target, image);
 }
 

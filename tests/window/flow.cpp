@@ -41,6 +41,17 @@ std::vector<TextItem> HallTexts(const std::vector<std::string> &times, const std
     return items;
 }
 
+bool OpenHall(const std::string &shotName, Image &shown)
+{
+    ChooseMenuItem(3);
+    if (!WaitFor(HallShown, 5000))
+        return false;
+    Sleep(300);   // the last frame's text is drawn
+    shown = Screenshot();
+    SavePng(shown, ShotPath(shotName));
+    return true;
+}
+
 bool LaunchToMenu(GameRun &run)
 {
     MoveMouse(PARK_X, PARK_Y);

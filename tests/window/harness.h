@@ -144,6 +144,9 @@ void ChooseMenuItem(int item);
 
 // The Hall of Records is open (its background shows where no text stands).
 bool HallShown();
+// "Hall of Records" from the menu: once it is open, its screenshot, also
+// saved for a person under `shotName`.
+bool OpenHall(const std::string &shotName, Image &shown);
 // The texts of the Hall of Records with these time and mistakes cells.
 std::vector<TextItem> HallTexts(const std::vector<std::string> &times, const std::vector<std::string> &mistakes);
 

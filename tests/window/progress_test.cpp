@@ -50,11 +50,8 @@ TEST(Progress, OldFileInTheWorkingDirectoryIsTakenOverAndLeftThere)
 
     ASSERT_TRUE(LaunchToMenu(run));
     EXPECT_EQ(ReadFile(SavePath(run)), old) << "taken over as it was";
-    ChooseMenuItem(3);
-    ASSERT_TRUE(WaitFor(HallShown, 5000));
-    Sleep(300);
-    Image s = Screenshot();
-    SavePng(s, ShotPath("hall-taken-over"));
+    Image s;
+    ASSERT_TRUE(OpenHall("hall-taken-over", s));
     Image expected = Compose(HS_BACKGROUND, HallTexts({"1min+1s", "N/A", "59min+59s", "N/A", "10min+0s"},
                                                       {"1mis", "", "12mis", "", ""}));
     for (int k = 1; k <= 5; k++)
