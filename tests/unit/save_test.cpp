@@ -574,13 +574,4 @@ TEST(SaveCounts, ContinuedCountsStaySane)
     EXPECT_EQ(AddToCount(INT32_MAX, INT32_MAX), INT32_MAX);
     EXPECT_EQ(AddToCount(7, -3), 7) << "counts never go down";
 
-    // A damaged file's run continued to its ending records what was played.
-    SaveRecord r = DefaultSave();
-    r.resumeId = 2005;
-    r.runTime = ResumedCount(-65536);
-    r.runMistakes = ResumedCount(-3);
-    r.runTime = AddToCount(r.runTime, 61);
-    EXPECT_EQ(UpdatePathRecord(r), 2);
-    EXPECT_EQ(r.pathRecords[1].bestTime, 61);
-    EXPECT_EQ(r.pathRecords[1].bestMistakes, 0);
 }
