@@ -573,5 +573,4 @@ TEST(SaveCounts, ContinuedCountsStaySane)
     EXPECT_EQ(AddToCount(INT32_MAX, 1), INT32_MAX);
     EXPECT_EQ(AddToCount(INT32_MAX, INT32_MAX), INT32_MAX);
     EXPECT_EQ(AddToCount(7, -3), 7) << "counts never go down";
-
 }
