@@ -259,7 +259,10 @@ void game(int entry)
     frame = create_bitmap(GAME_W, GAME_H);
     timedOut = false;
     // A continued run keeps the mistakes it made before; "New game" zeroes them first.
-    mistakes = SaveData.runMistakes > 0 ? SaveData.runMistakes : 0;
+    // Negative counts come only from a damaged file and start from 0.
+    SaveData.runTime = ResumedCount(SaveData.runTime);
+    SaveData.runMistakes = ResumedCount(SaveData.runMistakes);
+    mistakes = SaveData.runMistakes;
     InstallClock();
     ClearKeys();
 

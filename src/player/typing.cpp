@@ -272,7 +272,7 @@ LetterOutcome typeLetter(Scene *scene, ALFONT_FONT *font, BITMAP *page, BITMAP *
                 DrawChar(page, font, j.drawn, TYPE_AREA_X + x, TYPE_AREA_Y + TYPE_SIZE * line, j.color);
             x += CharWidth(font, j.advance);
             if (j.mistake) {
-                mistakes++;
+                mistakes = AddToCount(mistakes, 1);
                 counter.fetch_add(MistakePenalty(scene->difficulty));
             }
             pos++;
@@ -307,7 +307,7 @@ LetterOutcome typeLetter(Scene *scene, ALFONT_FONT *font, BITMAP *page, BITMAP *
         return LETTER_TIMED_OUT;
 
     SaveData.runMistakes = mistakes;
-    SaveData.runTime += counter.load();
+    SaveData.runTime = AddToCount(SaveData.runTime, counter.load());
     DrawSprites(page, scene, limit);
     set_trans_blender(0, 0, 0, TYPE_FULL_OPACITY);
     solid_mode();

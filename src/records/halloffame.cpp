@@ -39,7 +39,6 @@ static const int HS_QUIT_BOTTOM = 409;
 static const int HS_TEXT_COLOR = 0x000000;
 
 static const int SECONDS_PER_MINUTE = 60;
-static const int NOT_FINISHED = -1;
 static const int LEFT_BUTTON = 1;
 
 static const char *const HS_ROW_LABELS[PATH_COUNT] = {
@@ -48,7 +47,9 @@ static const char *const HS_ROW_LABELS[PATH_COUNT] = {
 
 std::string HsTimeText(int32_t bestTime)
 {
-    if (bestTime == NOT_FINISHED)
+    // Only a run can make a record, and none takes negative time: such a
+    // value is "never finished", whatever a damaged file put there.
+    if (bestTime < 0)
         return HS_NOT_FINISHED;
     char text[32];
     snprintf(text, sizeof text, "%dmin+%ds",
@@ -56,9 +57,9 @@ std::string HsTimeText(int32_t bestTime)
     return text;
 }
 
-std::string HsMistakesText(int32_t bestMistakes)
+std::string HsMistakesText(int32_t bestTime, int32_t bestMistakes)
 {
-    if (bestMistakes == NOT_FINISHED)
+    if (bestTime < 0 || bestMistakes < 0)
         return "";
     char text[32];
     snprintf(text, sizeof text, "%dmis", static_cast<int>(bestMistakes));
@@ -87,7 +88,7 @@ static void DrawRecords(BITMAP *buffer, ALFONT_FONT *font, int pointerX, int poi
     for (int k = 0; k < PATH_COUNT; k++) {
         const PathRecord &best = SaveData.pathRecords[k];
         int y = HS_HEADER_Y + HS_ROW_PITCH * (k + 1);
-        Textout(buffer, font, HsMistakesText(best.bestMistakes).c_str(), HS_MISTAKES_X, y, HS_TEXT_COLOR, HS_NORMAL, AA);
+        Textout(buffer, font, HsMistakesText(best.bestTime, best.bestMistakes).c_str(), HS_MISTAKES_X, y, HS_TEXT_COLOR, HS_NORMAL, AA);
         Textout(buffer, font, HsTimeText(best.bestTime).c_str(), HS_TIME_X, y, HS_TEXT_COLOR, HS_NORMAL, AA);
     }
     // Last text of the frame: "Back" is measured at this size from the second pass on.

@@ -6,6 +6,7 @@
 
 #include "platform/display.h"
 #include "platform/fsound.h"
+#include "platform/userdirs.h"
 #include "presentation/alfont.h"
 #include "presentation/datafile.h"
 #include "presentation/show.h"
@@ -38,6 +39,8 @@ static void PlayIntro()
 
 int main(int, char **)
 {
+    // Earlier versions kept the progress file where the game was started.
+    SetOldSaveDirs({WorkingDirectory()});
     if (install_allegro(SYSTEM_AUTODETECT, &errno, atexit) != 0) {
         allegro_message("%s\n", allegro_error);
         return 1;
@@ -64,6 +67,9 @@ int main(int, char **)
     type_sample = FSOUND_Sample_Load(FSOUND_FREE, APP_TYPE_SOUND, FSOUND_LOOP_OFF, 0, 0);
     bell_sample = FSOUND_Sample_Load(FSOUND_FREE, APP_BELL_SOUND, FSOUND_LOOP_OFF, 0, 0);
     LoadGameData();
+    // The game plays on; it only never writes a file it could not read.
+    if (const char *problem = SaveFileProblem())
+        DisplayMessage(problem);
     InitScenes();
     QWERTZ = false;
 

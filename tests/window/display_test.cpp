@@ -14,11 +14,6 @@ const int PAGE_MS = 8000;
 const int HALL_X = 100, HALL_Y = 320;   // inside the "Hall of Records" band
 const View FULL_HD = {2, 320, 60};      // 640 x 480 doubled, centred on 1920 x 1080
 
-bool HallShown()
-{
-    return Difference(Screenshot(), DataPicture(HS_BACKGROUND), 560, 420, 70, 50) < 4.0 && !MenuShown();
-}
-
 std::vector<int32_t> Fresh(int32_t resumeId, int32_t runTime, int32_t runMistakes)
 {
     std::vector<int32_t> w(13, -1);

@@ -15,6 +15,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -31,6 +32,8 @@ static const int DISPLAY_START_MS = 10000;
 static const char RUN_HOME[] = ".home";
 static const char RUN_SOUND[] = ".sound.raw";
 static const char RUN_LOG[] = ".game.log";
+static const char RUN_DATA_HOME[] = ".xdg";        // the player's XDG_DATA_HOME
+static const char SAVE_SUBDIR[] = "paperlune";
 static const char SAVE_NAME[] = "gmstat.dat";
 
 static ::Display *x = nullptr;
@@ -162,6 +165,7 @@ GameRun Prepare(const char *name)
     unlink(PathIn(run, SAVE_NAME).c_str());
     run.home = PathIn(run, RUN_HOME);
     mkdir(run.home.c_str(), 0755);
+    run.dataHome = PathIn(run, RUN_DATA_HOME);
     run.soundFile = PathIn(run, RUN_SOUND);
     // ALSA's default device becomes a raw file; the plug pins its format.
     std::string asoundrc =
@@ -203,16 +207,23 @@ bool Launch(GameRun &run)
     if (!StartDisplay() || run.dir.empty())
         return false;
     KillStrays();
+    // Another user needs the run's files for its own: ALSA writes the sound there.
+    if (run.user >= 0 && !Shell("chown -R " + std::to_string(run.user) + ":" + std::to_string(run.user) + " " +
+                                Quote(run.dir)))
+        return false;
     run.pid = fork();
     if (run.pid == 0) {
         if (chdir(run.dir.c_str()) != 0)
             _exit(126);
         setenv("HOME", run.home.c_str(), 1);
+        setenv("XDG_DATA_HOME", run.dataHome.c_str(), 1);
         setenv("DISPLAY", displayName.c_str(), 1);
         std::string log = PathIn(run, RUN_LOG);
         int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         dup2(out, 1);
         dup2(out, 2);
+        if (run.user >= 0 && (setgroups(0, nullptr) != 0 || setgid(run.user) != 0 || setuid(run.user) != 0))
+            _exit(125);
         execl(PAPERLUNE_GAME, PAPERLUNE_GAME, (char *)nullptr);
         _exit(127);
     }
@@ -260,7 +271,7 @@ std::string PathIn(const GameRun &run, const std::string &relative)
 
 std::string SaveDirectory(const GameRun &run)
 {
-    return run.dir;
+    return run.dataHome + "/" + SAVE_SUBDIR;
 }
 
 std::string SavePath(const GameRun &run)
@@ -318,6 +329,12 @@ bool WriteFile(const std::string &path, const std::vector<uint8_t> &bytes)
         return false;
     bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     return fclose(f) == 0 && ok;
+}
+
+bool WriteSaveBytes(const GameRun &run, const std::vector<uint8_t> &bytes)
+{
+    std::string path = SavePath(run);
+    return Shell("mkdir -p " + Quote(path.substr(0, path.rfind('/')))) && WriteFile(path, bytes);
 }
 
 // Input ------------------------------------------------------------------

@@ -34,6 +34,8 @@ struct Image {
 struct GameRun {
     std::string dir;        // scratch working directory holding a copy of data/
     std::string home;       // HOME of the game: its ALSA configuration
+    std::string dataHome;   // XDG_DATA_HOME of the game: its progress file goes below
+    int user = -1;          // uid the game runs as (the run's files become its own); -1: ours
     std::string soundFile;  // raw S16_LE stereo 44.1 kHz written by ALSA
     pid_t pid = -1;
     int exitCode = -1;      // once it has ended; 128 + signal when killed
@@ -50,7 +52,7 @@ View CurrentView();
 
 // A fresh scratch directory with a copy of the game's data.
 GameRun Prepare(const char *name);
-// Starts the game in the run's directory.
+// Starts the game in the run's directory, as run.user when set.
 bool Launch(GameRun &run);
 // Waits for the game to end; false on time-out.
 bool WaitExit(GameRun &run, int timeoutMs);
@@ -68,6 +70,10 @@ std::vector<std::string> StrayFilesBesideSave(const GameRun &run);
 bool FileExists(const std::string &path);
 std::vector<uint8_t> ReadFile(const std::string &path);
 bool WriteFile(const std::string &path, const std::vector<uint8_t> &bytes);
+// The run's progress file, below its data home.
+std::string SavePath(const GameRun &run);
+// Writes the run's progress file, making its directories.
+bool WriteSaveBytes(const GameRun &run, const std::vector<uint8_t> &bytes);
 
 // Input, as a person gives it.
 void KeyDown(unsigned long keysym);
@@ -168,6 +174,14 @@ bool WaitStable(int timeoutMs = 5000);
 int MenuHighlight();
 // Picks a menu item with the keys, the pointer parked away from the items.
 void ChooseMenuItem(int item);
+
+// The Hall of Records is open (its background shows where no text stands).
+bool HallShown();
+// "Hall of Records" from the menu: once it is open, its screenshot, also
+// saved for a person under `shotName`.
+bool OpenHall(const std::string &shotName, Image &shown);
+// The texts of the Hall of Records with these time and mistakes cells.
+std::vector<TextItem> HallTexts(const std::vector<std::string> &times, const std::vector<std::string> &mistakes);
 
 // "Quit" from the menu; true once the game has ended with exit code 0.
 bool QuitFromMenu(GameRun &run);

@@ -45,6 +45,7 @@ TEST(Startup, IntroShowsTheSixSlidesInOrderThenTheMenu)
     SavePng(Screenshot(), ShotPath("menu-first"));
     EXPECT_TRUE(FileExists(SavePath(run)));
     EXPECT_EQ(StrayFilesBesideSave(run), std::vector<std::string>{}) << "left over from writing the progress file";
+    EXPECT_FALSE(FileExists(PathIn(run, "gmstat.dat"))) << "progress belongs in the player's data home";
 
     ChooseMenuItem(4);
     ASSERT_TRUE(WaitExit(run, EXIT_MS));
@@ -120,7 +121,7 @@ TEST(Startup, MissingOrShortGameDataIsRefusedWithAMessage)
         DismissMessageBox(run);
         ASSERT_TRUE(WaitExit(run, EXIT_MS)) << c.name;
         EXPECT_EQ(run.exitCode, 1) << c.name;
-        EXPECT_FALSE(FileExists(PathIn(run, "gmstat.dat"))) << "nothing further ran";
+        EXPECT_FALSE(FileExists(SavePath(run))) << "nothing further ran";
     }
 }
 
@@ -132,7 +133,7 @@ TEST(Startup, MissingTypewriterFontStopsAtOnceWithoutTouchingTheProgressFile)
     std::string text;
     ASSERT_TRUE(WaitFor([&] { return !(text = MessageBox(run)).empty(); }, START_MS));
     EXPECT_EQ(text, "Cannot load the font");
-    EXPECT_FALSE(FileExists(PathIn(run, "gmstat.dat"))) << "the progress file is neither read nor created";
+    EXPECT_FALSE(FileExists(SavePath(run))) << "the progress file is neither read nor created";
     DismissMessageBox(run);
     ASSERT_TRUE(WaitExit(run, EXIT_MS));
     EXPECT_EQ(run.exitCode, 1);
@@ -214,7 +215,7 @@ TEST(Startup, MissingMenuFontStopsAfterTheIntro)
     }, INTRO_MS, 30));
     EXPECT_EQ(seen, SLIDES) << "all six slides play first";
     EXPECT_EQ(text, "Cannot load the font");
-    EXPECT_TRUE(FileExists(PathIn(run, "gmstat.dat")));
+    EXPECT_TRUE(FileExists(SavePath(run)));
     DismissMessageBox(run);
     ASSERT_TRUE(WaitExit(run, EXIT_MS));
     EXPECT_EQ(run.exitCode, 1);
