@@ -2,7 +2,7 @@
 BUILD_DIR := build
 JOBS      := $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: play test deps build bench clean
+.PHONY: play test deps build bench bench-cpu clean
 
 play: build
 	cd data && ../$(BUILD_DIR)/paperlune
@@ -19,6 +19,10 @@ build: deps
 
 bench: build
 	$(BUILD_DIR)/bench/paperlune_bench
+
+# CPU of the real game on each screen, on desktops of three sizes.
+bench-cpu: build
+	for size in 640x480 1920x1080 3840x2160; do $(BUILD_DIR)/bench/paperlune_cpu $$size || exit 1; done
 
 clean:
 	rm -rf $(BUILD_DIR) data
