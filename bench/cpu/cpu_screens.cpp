@@ -105,7 +105,8 @@ void IntroMenuAndHall()
         return Fail("main menu");
     Row("main menu", Measure(run, Ms()), 2);
     ChooseMenuItem(3);
-    Sleep(1500);
+    if (!WaitFor(HallShown, PAGE_MS) || !WaitStable())
+        return Fail("Hall of Records");
     Row("Hall of Records", Measure(run, Ms()), 2);
     PressKey(XK_Return);
     QuitFromMenu(run);
@@ -118,7 +119,7 @@ void NarrationAndChoice()
         return Fail("narration page");
     ChooseMenuItem(1);
     const Scene *first = SceneNamed("Scene01");
-    if (!WaitForScreen(NarrationPage(first, NarrationPages(first)[0]), PAGE_MS))
+    if (!WaitForScreen(NarrationPage(first, NarrationPages(first)[0]), PAGE_MS) || !WaitStable())
         return Fail("narration page");
     Row("narration page", Measure(run, Ms()), 2);
     if (!ReadNarration("Scene01") || !ReadNarration("Scene02") || !ReadNarration("Scene03") || !WaitStable())
@@ -126,7 +127,7 @@ void NarrationAndChoice()
     Row("choice menu", Measure(run, Ms()), 2);
     ParkPointer();
     PressKey(XK_Escape, 150);
-    if (!WaitFor([] { return QuitDialogShown(1); }, PAGE_MS))
+    if (!WaitFor([] { return QuitDialogShown(1); }, PAGE_MS) || !WaitStable())
         return Fail("quit dialog");
     Row("quit dialog", Measure(run, Ms()), 2);
     PressKey(XK_Return);
@@ -143,7 +144,7 @@ void LetterBox()
     if (!ReadNarration("Scene26e2"))
         return Fail("letter box");
     const Scene *box = SceneNamed("Scene26e3");
-    if (!WaitForScreen(LetterBoxPage(box, {NarrationPages(box)[0][0]}), PAGE_MS))
+    if (!WaitForScreen(LetterBoxPage(box, {NarrationPages(box)[0][0]}), PAGE_MS) || !WaitStable())
         return Fail("letter box");
     Row("letter box", Measure(run, Ms()), 2);
     QuitAndSave();
@@ -161,7 +162,7 @@ void Typing()
         return Fail("typing page");
     Row("typing page, no key", Measure(run, Ms()), 2);
     PressKey(XK_F12);
-    if (!WaitFor(PauseShown, PAGE_MS))
+    if (!WaitFor(PauseShown, PAGE_MS) || !WaitStable())
         return Fail("F12 pause");
     Row("F12 pause", Measure(run, Ms()), 2);
     TypeChar('q');   // ends the pause, not typed

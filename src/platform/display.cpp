@@ -100,18 +100,51 @@ void ScreenToGame(const DisplayGeometry &g, int sx, int sy, int *gx, int *gy)
     *gy = ToGame(sy, g.y, g.scale, GAME_H);
 }
 
-void ScaleFrame(BITMAP *src, BITMAP *dst, int scale)
+DisplayRect ChangedArea(BITMAP *was, BITMAP *now)
 {
-    const size_t rowBytes = sizeof(uint32_t) * src->w * scale;
-    for (int y = 0; y < src->h; y++) {
-        const uint32_t *in = reinterpret_cast<const uint32_t *>(src->line[y]);
-        uint32_t *out = reinterpret_cast<uint32_t *>(dst->line[y * scale]);
-        for (int x = 0; x < src->w; x++)
+    const int w = std::min(was->w, now->w), h = std::min(was->h, now->h);
+    const size_t rowBytes = sizeof(uint32_t) * w;
+    int top = -1, bottom = -1, left = w, right = -1;
+    for (int y = 0; y < h; y++) {
+        const uint32_t *a = reinterpret_cast<const uint32_t *>(was->line[y]);
+        const uint32_t *b = reinterpret_cast<const uint32_t *>(now->line[y]);
+        if (memcmp(a, b, rowBytes) == 0)
+            continue;
+        if (top < 0)
+            top = y;
+        bottom = y;
+        int l = 0;
+        while (a[l] == b[l])
+            l++;
+        int r = w - 1;
+        while (a[r] == b[r])
+            r--;
+        left = std::min(left, l);
+        right = std::max(right, r);
+    }
+    if (top < 0)
+        return {0, 0, 0, 0};
+    return {left, top, right - left + 1, bottom - top + 1};
+}
+
+void ScaleArea(BITMAP *src, BITMAP *dst, int scale, const DisplayRect &area)
+{
+    const size_t rowBytes = sizeof(uint32_t) * area.w * scale;
+    for (int y = area.y; y < area.y + area.h; y++) {
+        const uint32_t *in = reinterpret_cast<const uint32_t *>(src->line[y]) + area.x;
+        uint32_t *first = reinterpret_cast<uint32_t *>(dst->line[y * scale]) + area.x * scale;
+        uint32_t *out = first;
+        for (int x = 0; x < area.w; x++)
             for (int k = 0; k < scale; k++)
                 *out++ = in[x];
         for (int k = 1; k < scale; k++)
-            memcpy(dst->line[y * scale + k], dst->line[y * scale], rowBytes);
+            memcpy(reinterpret_cast<uint32_t *>(dst->line[y * scale + k]) + area.x * scale, first, rowBytes);
     }
+}
+
+void ScaleFrame(BITMAP *src, BITMAP *dst, int scale)
+{
+    ScaleArea(src, dst, scale, {0, 0, src->w, src->h});
 }
 
 int ShowWeight(int step)
@@ -182,13 +215,17 @@ static void OnCloseButton()
 
 // Modes and presenting -----------------------------------------------------------
 
-static void PutOnScreen(BITMAP *frame)
+static const DisplayRect WHOLE_PICTURE = {0, 0, GAME_W, GAME_H};
+
+// A part of what the player sees now (lastFrame) onto the real screen.
+static void PutOnScreen(const DisplayRect &r)
 {
-    if (geometry.scale == 1) {
-        blit(frame, screen, 0, 0, geometry.x, geometry.y, GAME_W, GAME_H);
+    const int n = geometry.scale;
+    if (n == 1) {
+        blit(lastFrame, screen, r.x, r.y, geometry.x + r.x, geometry.y + r.y, r.w, r.h);
     } else {
-        ScaleFrame(frame, scaledFrame, geometry.scale);
-        blit(scaledFrame, screen, 0, 0, geometry.x, geometry.y, scaledFrame->w, scaledFrame->h);
+        ScaleArea(lastFrame, scaledFrame, n, r);
+        blit(scaledFrame, screen, r.x * n, r.y * n, geometry.x + r.x * n, geometry.y + r.y * n, r.w * n, r.h * n);
     }
 }
 
@@ -264,7 +301,7 @@ static void ServiceRequests()
     int px, py;
     if (DesktopPointer(gameWindow, &px, &py))
         position_mouse(std::clamp(px, 0, SCREEN_W - 1), std::clamp(py, 0, SCREEN_H - 1));
-    PutOnScreen(lastFrame);
+    PutOnScreen(WHOLE_PICTURE);
 }
 
 bool DisplayOpen(const char *title)
@@ -327,9 +364,11 @@ void DisplayPresent(BITMAP *frame)
     ServiceRequests();
     if (!displayOpen)
         return;
-    if (frame != lastFrame)
-        blit(frame, lastFrame, 0, 0, 0, 0, GAME_W, GAME_H);
-    PutOnScreen(lastFrame);
+    DisplayRect changed = ChangedArea(lastFrame, frame);
+    if (changed.w > 0) {
+        blit(frame, lastFrame, changed.x, changed.y, changed.x, changed.y, changed.w, changed.h);
+        PutOnScreen(changed);
+    }
     lastPresent = std::chrono::steady_clock::now();
 }
 
@@ -338,19 +377,23 @@ void DisplayFade(BITMAP *target)
     if (!displayOpen)
         return;
     BITMAP *work = create_bitmap(GAME_W, GAME_H);
-    if (work) {
-        blit(lastFrame, work, 0, 0, 0, 0, GAME_W, GAME_H);
-        for (int step = 0; step < SHOW_STEPS; step++) {
-            ShowBlendStep(work, target, ShowWeight(step));
-            ServiceRequests();
-            vsync();
-            blit(work, lastFrame, 0, 0, 0, 0, GAME_W, GAME_H);
-            PutOnScreen(lastFrame);
-        }
-        destroy_bitmap(work);
+    if (!work) {
+        // No room for the steps: the end state alone.
+        blit(target, lastFrame, 0, 0, 0, 0, SHOW_FINAL_W, SHOW_FINAL_H);
+        PutOnScreen(WHOLE_PICTURE);
+        return;
     }
-    blit(target, lastFrame, 0, 0, 0, 0, SHOW_FINAL_W, SHOW_FINAL_H);
-    DisplayPresent(lastFrame);
+    blit(lastFrame, work, 0, 0, 0, 0, GAME_W, GAME_H);
+    for (int step = 0; step < SHOW_STEPS; step++) {
+        ShowBlendStep(work, target, ShowWeight(step));
+        ServiceRequests();
+        vsync();
+        DisplayPresent(work);
+    }
+    // Then the target itself, exactly, over what it covers.
+    blit(target, work, 0, 0, 0, 0, SHOW_FINAL_W, SHOW_FINAL_H);
+    DisplayPresent(work);
+    destroy_bitmap(work);
 }
 
 void DisplayMessage(const char *text)
@@ -365,7 +408,7 @@ void DisplayMessage(const char *text)
     allegro_message("%s", text);
     if (!SetMode(true) && !SetMode(false))
         FatalError(DISPLAY_LOST_ERROR);
-    PutOnScreen(lastFrame);
+    PutOnScreen(WHOLE_PICTURE);
 }
 
 // Input and pacing --------------------------------------------------------------------

@@ -30,8 +30,17 @@ int WindowScale(int desktopW, int desktopH);
 // A position on the real screen as a game position; one in the border counts
 // as the nearest edge of the picture.
 void ScreenToGame(const DisplayGeometry &geometry, int sx, int sy, int *gx, int *gy);
-// Copies a 32-bit picture into one `scale` times its size, each pixel an
-// exact block (no blending). dst must be at least src's size times scale.
+// A rectangle of the picture; w or h 0 when it is empty.
+struct DisplayRect {
+    int x, y, w, h;
+};
+// The smallest rectangle holding every pixel in which two 32-bit pictures
+// differ, over the area both cover.
+DisplayRect ChangedArea(BITMAP *was, BITMAP *now);
+// Copies a rectangle of a 32-bit picture into one `scale` times its size at
+// the same place scaled, each pixel an exact block (no blending).
+void ScaleArea(BITMAP *src, BITMAP *dst, int scale, const DisplayRect &area);
+// The whole picture; dst must be at least src's size times scale.
 void ScaleFrame(BITMAP *src, BITMAP *dst, int scale);
 
 // The fade of `show`: 32 steps of weights 0, 8, ..., 248, each blending the
@@ -52,8 +61,10 @@ void DisplayShut();
 bool DisplayIsFullScreen();
 DisplayGeometry DisplayCurrentGeometry();
 
-// Shows a finished frame. A frame smaller than the picture changes only the
-// part it covers; the rest keeps what was presented last.
+// Shows a finished frame. Only what differs from the frame presented last
+// goes to the screen, so a moved pointer or a typed letter costs its own
+// few pixels. A frame smaller than the picture changes only the part it
+// covers; the rest keeps what was presented last.
 void DisplayPresent(BITMAP *frame);
 // Fades from what was presented last to `target`, in SHOW_STEPS steps paced
 // by the display's retrace, then shows the target exactly.

@@ -47,7 +47,9 @@ static const int MUSIC_PRIORITY = 255;      // samples never steal the music's v
 static const int RING_FRAMES = 32768;       // about 0.75 s of music decoded ahead of the mixer
 static const int RING_GUARD = 512;          // frames left alone just behind the play position
 static const int DECODE_CHUNK = 1024;       // frames asked of the decoder per call
-static const int DECODER_PERIOD_MS = 5;     // far inside the ring's span, even for a sink that runs ahead of real time
+// Far inside the ring's span, even for a sink that runs ahead of real time,
+// yet seldom enough to cost next to nothing while a scene is read.
+static const int DECODER_PERIOD_MS = 25;
 static const int MAX_DECODE_FAILURES = 8;   // consecutive empty reads before a file counts as dead
 static const unsigned short SILENCE = 0x8000;  // Allegro's 16-bit samples are unsigned
 
@@ -228,12 +230,21 @@ static void ServeMusic()
     Refill(s);
 }
 
+static bool MusicSounding()
+{
+    return music && music->voice >= 0;
+}
+
 static void DecoderLoop()
 {
     std::unique_lock<std::mutex> hold(soundLock);
     while (!decoderQuit) {
         ServeMusic();
-        decoderWake.wait_for(hold, std::chrono::milliseconds(DECODER_PERIOD_MS));
+        // With no music the thread sleeps until a stream starts to play.
+        if (MusicSounding())
+            decoderWake.wait_for(hold, std::chrono::milliseconds(DECODER_PERIOD_MS));
+        else
+            decoderWake.wait(hold);
     }
 }
 
@@ -360,6 +371,7 @@ int FSOUND_Stream_Play(int channel, FSOUND_STREAM *stream)
     music = stream;
     if (!soundReady || !StartPlayback(stream))
         return -1;
+    decoderWake.notify_all();
     return MUSIC_CHANNEL;
 }
 

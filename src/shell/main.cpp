@@ -4,6 +4,7 @@
 
 #include <cerrno>
 
+#include "platform/background.h"
 #include "platform/display.h"
 #include "platform/fsound.h"
 #include "platform/userdirs.h"
@@ -41,6 +42,8 @@ int main(int, char **)
 {
     // Earlier versions kept the progress file where the game was started.
     SetOldSaveDirs({WorkingDirectory()});
+    // Before the library starts the thread it would bring otherwise.
+    QuietBackgroundThread();
     if (install_allegro(SYSTEM_AUTODETECT, &errno, atexit) != 0) {
         allegro_message("%s\n", allegro_error);
         return 1;

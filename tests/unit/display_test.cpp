@@ -114,3 +114,46 @@ TEST(Display, ScalingMakesEveryPixelAnExactBlock)
     }
     destroy_bitmap(src);
 }
+
+TEST(Display, OnlyWhatChangedIsFoundAndScaled)
+{
+    StartLibrary();
+    const int w = 40, h = 30;
+    BITMAP *was = create_bitmap(w, h);
+    BITMAP *now = create_bitmap(w, h);
+    ASSERT_TRUE(was && now);
+    clear_to_color(was, makecol(10, 20, 30));
+    clear_to_color(now, makecol(10, 20, 30));
+    EXPECT_EQ(ChangedArea(was, now).w, 0) << "equal pictures change nothing";
+
+    putpixel(now, 3, 2, makecol(200, 0, 0));
+    putpixel(now, 10, 7, makecol(0, 200, 0));
+    DisplayRect r = ChangedArea(was, now);
+    EXPECT_EQ(r.x, 3);
+    EXPECT_EQ(r.y, 2);
+    EXPECT_EQ(r.w, 8);
+    EXPECT_EQ(r.h, 6);
+    // The far corner: the scan reaches the last column and the last row.
+    putpixel(now, w - 1, h - 1, makecol(0, 0, 200));
+    r = ChangedArea(was, now);
+    EXPECT_EQ(r.x + r.w, w);
+    EXPECT_EQ(r.y + r.h, h);
+
+    // Scaling a part writes that part's blocks and nothing else.
+    const int scale = 3;
+    BITMAP *big = create_bitmap(w * scale, h * scale);
+    ASSERT_NE(big, nullptr);
+    const int untouched = makecol(1, 2, 3);
+    clear_to_color(big, untouched);
+    DisplayRect part = {2, 1, 9, 7};
+    ScaleArea(now, big, scale, part);
+    for (int y = 0; y < big->h; y++)
+        for (int x = 0; x < big->w; x++) {
+            int gx = x / scale, gy = y / scale;
+            bool inside = gx >= part.x && gx < part.x + part.w && gy >= part.y && gy < part.y + part.h;
+            ASSERT_EQ(getpixel(big, x, y), inside ? getpixel(now, gx, gy) : untouched) << x << "," << y;
+        }
+    destroy_bitmap(big);
+    destroy_bitmap(now);
+    destroy_bitmap(was);
+}
