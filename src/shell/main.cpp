@@ -5,7 +5,9 @@
 #include <cerrno>
 
 #include "platform/fsound.h"
+#include "platform/signals.h"
 #include "presentation/alfont.h"
+#include "presentation/datacheck.h"
 #include "presentation/datafile.h"
 #include "presentation/show.h"
 #include "records/save.h"
@@ -54,6 +56,7 @@ int main(int, char **)
         allegro_message("%s\n", allegro_error);
         return 1;
     }
+    InstallCrashHandlers();
     jpgalleg_init();
     SetGraphicsMode();
     install_timer();
@@ -63,6 +66,9 @@ int main(int, char **)
     set_window_title(APP_TITLE);
     FSOUND_Init(APP_MIX_RATE, APP_SOUND_CHANNELS, 0);
 
+    // The loader trusts what it reads: nothing damaged may reach it.
+    if (const char *problem = CheckGameDataFile(DATA_FILENAME))
+        FatalError(problem);
     data = load_datafile(DATA_FILENAME);
     if (const char *problem = CheckGameData(data))
         FatalError(problem);
