@@ -167,6 +167,11 @@ static void KillStrays()
 
 bool Launch(GameRun &run)
 {
+    return LaunchProgram(run, PAPERLUNE_GAME, nullptr);
+}
+
+bool LaunchProgram(GameRun &run, const char *program, const char *argument)
+{
     if (!StartDisplay() || run.dir.empty())
         return false;
     KillStrays();
@@ -180,7 +185,7 @@ bool Launch(GameRun &run)
         int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         dup2(out, 1);
         dup2(out, 2);
-        execl(PAPERLUNE_GAME, PAPERLUNE_GAME, (char *)nullptr);
+        execl(program, program, argument, (char *)nullptr);
         _exit(127);
     }
     launched.push_back(run.pid);

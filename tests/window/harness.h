@@ -38,6 +38,8 @@ bool StartDisplay();
 GameRun Prepare(const char *name);
 // Starts the game in the run's directory.
 bool Launch(GameRun &run);
+// Starts another program there the same way, with one argument or none.
+bool LaunchProgram(GameRun &run, const char *program, const char *argument);
 // Waits for the game to end; false on time-out.
 bool WaitExit(GameRun &run, int timeoutMs);
 void Kill(GameRun &run);
