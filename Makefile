@@ -1,8 +1,11 @@
 # The two set-up commands: `make play` and `make test`.
 BUILD_DIR := build
 JOBS      := $(shell nproc 2>/dev/null || echo 2)
+# `make fuzz`: every fuzz target for FUZZ_SECONDS each, in a clang build of its own.
+FUZZ_DIR     := build-fuzz
+FUZZ_SECONDS := 60
 
-.PHONY: play test deps build bench clean
+.PHONY: play test deps build bench fuzz clean
 
 play: build
 	cd data && ../$(BUILD_DIR)/paperlune
@@ -20,5 +23,11 @@ build: deps
 bench: build
 	$(BUILD_DIR)/bench/paperlune_bench
 
+fuzz: deps
+	sh tools/install-fuzz-deps.sh
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -DPAPERLUNE_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(FUZZ_DIR) -j$(JOBS)
+	sh fuzz/run.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
+
 clean:
-	rm -rf $(BUILD_DIR) data
+	rm -rf $(BUILD_DIR) $(FUZZ_DIR) data
