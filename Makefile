@@ -23,11 +23,11 @@ build: deps
 bench: build
 	$(BUILD_DIR)/bench/paperlune_bench
 
-fuzz: deps
-	sh tools/install-fuzz-deps.sh
+fuzz: build
+	sh tools/install-deps.sh clang libclang-rt-14-dev valgrind
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -DPAPERLUNE_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(FUZZ_DIR) -j$(JOBS)
-	sh fuzz/run.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
+	sh fuzz/run.sh $(FUZZ_DIR) $(FUZZ_SECONDS) $(BUILD_DIR)
 
 clean:
 	rm -rf $(BUILD_DIR) $(FUZZ_DIR) data

@@ -32,6 +32,7 @@ static bool StartLibrary()
 {
     install_allegro(SYSTEM_NONE, &errno, atexit);
     jpgalleg_init();
+    RegisterJpegObjects();
     set_color_depth(32);
     const char *dir = access(FUZZ_SCRATCH_DIR, W_OK) == 0 ? FUZZ_SCRATCH_DIR : FUZZ_FALLBACK_DIR;
     scratch = std::string(dir) + "/paperlune-fuzz-" + std::to_string(getpid()) + ".dat";

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <dirent.h>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -14,17 +16,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
 
 static bool ReadWhole(const std::string &path, std::vector<uint8_t> &bytes)
 {
-    FILE *f = fopen(path.c_str(), "rb");
-    if (!f)
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
         return false;
-    bytes.clear();
-    uint8_t chunk[65536];
-    size_t n;
-    while ((n = fread(chunk, 1, sizeof chunk, f)) > 0)
-        bytes.insert(bytes.end(), chunk, chunk + n);
-    bool ok = !ferror(f);
-    fclose(f);
-    return ok;
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad();
 }
 
 static void Collect(const std::string &path, std::vector<std::string> &files)
@@ -61,6 +57,8 @@ int main(int argc, char **argv)
             fprintf(stderr, "replay: cannot read %s\n", file.c_str());
             return 1;
         }
+        // Named first, so that the input a crash or valgrind stops at is known.
+        fprintf(stderr, "replaying %s\n", file.c_str());
         // A copy of exactly the input's size, as libFuzzer gives it, so that
         // a read past the end is a read past the end here too.
         std::vector<uint8_t> input(bytes);

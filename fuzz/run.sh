@@ -1,11 +1,15 @@
 #!/bin/sh
 # Runs every libFuzzer target of a fuzz build for a set time each:
-#   fuzz/run.sh BUILD_DIR SECONDS
-# New inputs go to BUILD_DIR/corpus/<name>/ (the committed seeds are only
-# read); crashes to BUILD_DIR/crashes/. Fails when any target found one.
+#   fuzz/run.sh FUZZ_BUILD_DIR SECONDS [BUILD_DIR]
+# New inputs go to FUZZ_BUILD_DIR/corpus/<name>/ (the committed seeds are
+# only read); crashes to FUZZ_BUILD_DIR/crashes/. With the normal build's
+# directory, every corpus is then replayed under valgrind as well: the
+# sanitizers see only our own code, not the libraries it drives. Fails when
+# any target found a fault.
 set -e
 build=$1
 seconds=$2
+replays=$3
 here=$(cd "$(dirname "$0")" && pwd)
 status=0
 for source in "$here"/*_fuzz.cpp; do
@@ -21,6 +25,14 @@ for source in "$here"/*_fuzz.cpp; do
   if ! "$binary" "$@" "$work" "$here/corpus/$name"; then
     echo "== $target found a fault; the input is in $crashes"
     status=1
+  fi
+  replay="$replays/fuzz/${name}_replay"
+  if [ -n "$replays" ] && [ -x "$replay" ] && command -v valgrind >/dev/null; then
+    echo "== $name corpus under valgrind"
+    if ! valgrind -q --error-exitcode=99 "$replay" "$work" "$here/corpus/$name" 2>"$build/valgrind-$name.log"; then
+      echo "== valgrind found a fault; the last input named in $build/valgrind-$name.log"
+      status=1
+    fi
   fi
 done
 exit $status

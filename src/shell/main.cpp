@@ -58,6 +58,7 @@ int main(int, char **)
     }
     InstallCrashHandlers();
     jpgalleg_init();
+    RegisterJpegObjects();
     SetGraphicsMode();
     install_timer();
     install_keyboard();

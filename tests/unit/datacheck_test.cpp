@@ -28,6 +28,7 @@ void StartLibrary()
     if (!started) {
         install_allegro(SYSTEM_NONE, &errno, atexit);
         jpgalleg_init();
+        RegisterJpegObjects();
         set_color_depth(32);
         started = true;
     }
@@ -123,6 +124,15 @@ size_t Segment(const std::vector<uint8_t> &jpeg, uint8_t marker)
         at += 2 + (jpeg[at + 2] << 8 | jpeg[at + 3]);
     }
     return 0;
+}
+
+bool WriteWhole(const std::string &path, const std::vector<uint8_t> &bytes)
+{
+    FILE *f = fopen(path.c_str(), "wb");
+    if (!f)
+        return false;
+    bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return fclose(f) == 0 && ok;
 }
 
 // One JPEG object alone, checked as a picture of any size.
@@ -341,6 +351,9 @@ TEST(DataCheck, JpegStreamsWithBrokenOrUnknownPartsAreRefused)
     j[frame + 1] = 0xC9;    // arithmetic coding
     EXPECT_TRUE(refused(j, "a coding the game cannot read"));
     j = good;
+    j[frame + 1] = 0xC2;    // progressive, whose damaged refinement data overruns the add-on
+    EXPECT_TRUE(refused(j, "a coding the game cannot read"));
+    j = good;
     j[quant + 4] |= 0x10;   // 16-bit quantisation table
     EXPECT_TRUE(refused(j, "a coding the game cannot read"));
     j = good;
@@ -422,10 +435,7 @@ TEST(DataCheck, FlippedHeaderBitsTheWalkAcceptsLoadCleanly)
                 continue;
             }
             accepted++;
-            FILE *f = fopen(path.c_str(), "wb");
-            ASSERT_NE(f, nullptr);
-            fwrite(bytes.data(), 1, bytes.size(), f);
-            fclose(f);
+            ASSERT_TRUE(WriteWhole(path, bytes));
             DATAFILE *file = load_datafile(path.c_str());
             ASSERT_NE(file, nullptr) << "bit " << bit << " at " << at;
             BITMAP *picture = static_cast<BITMAP *>(file[0].dat);
@@ -438,4 +448,39 @@ TEST(DataCheck, FlippedHeaderBitsTheWalkAcceptsLoadCleanly)
     remove(path.c_str());
     EXPECT_GT(accepted, 0);
     EXPECT_GT(refused, 0);
+}
+
+// Picture data that runs short makes the add-on read past the end of its
+// input; what it then makes of the stream must not depend on what follows in
+// memory. Every cut of a small JPEG's scan data, closed again with the end
+// marker, as the last object of a datafile: the trial's verdict holds.
+TEST(DataCheck, ScanDataCutShortLoadsExactlyWhenTheTrialPasses)
+{
+    StartLibrary();
+    const std::vector<uint8_t> good = Jpeg(16, 16, JPG_GREYSCALE);
+    size_t scan = 0;
+    for (size_t at = 2; at + 1 < good.size(); at++)
+        if (good[at] == 0xFF && good[at + 1] == 0xDA) {
+            scan = at + 2 + size_t(good[at + 2] << 8 | good[at + 3]);
+            break;
+        }
+    ASSERT_GT(scan, 0u);
+    std::string path = "/tmp/paperlune-unit-" + std::to_string(getpid()) + "-short.dat";
+    const DataSlot slots[] = {{true, true, 1, 1}, {true, false, 1, 1}};
+    int passed = 0;
+    for (size_t cut = scan; cut + 2 < good.size(); cut++) {
+        std::vector<uint8_t> jpeg(good.begin(), good.begin() + cut);
+        jpeg.push_back(0xFF);
+        jpeg.push_back(0xD9);
+        std::vector<uint8_t> bytes = EncodeDatafile({Bitmap(2, 2), JpegObject(jpeg)}, false);
+        if (CheckDataBytes(bytes.data(), bytes.size(), slots, 2, nullptr, DataJpegDecodes))
+            continue;
+        passed++;
+        ASSERT_TRUE(WriteWhole(path, bytes));
+        DATAFILE *file = load_datafile(path.c_str());
+        ASSERT_NE(file, nullptr) << "scan data cut at " << cut - scan << " of " << good.size() - 2 - scan;
+        unload_datafile(file);
+    }
+    remove(path.c_str());
+    EXPECT_GT(passed, 0) << "no cut decoded: the test tried nothing";
 }

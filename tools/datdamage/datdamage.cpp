@@ -49,8 +49,11 @@ static bool WriteAll(const std::string &path, const std::vector<uint8_t> &bytes)
     install_allegro(SYSTEM_NONE, &errno, atexit);
     jpgalleg_init();
     set_color_depth(32);
-    if (walkFirst && CheckGameDataFile(path))
-        _exit(REFUSED_BY_CHECK);
+    if (walkFirst) {
+        RegisterJpegObjects();
+        if (CheckGameDataFile(path))
+            _exit(REFUSED_BY_CHECK);
+    }
     DATAFILE *file = load_datafile(path);
     if (!file)
         _exit(REFUSED_BY_LOADER);
