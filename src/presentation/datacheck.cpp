@@ -66,9 +66,9 @@ static const char DATA_NEEDS_32_BITS[] = "Picture %d of %s has %d-bit colour; th
 static const char DATA_TOO_SMALL[] = "Picture %d of %s is %d x %d; the game needs at least %d x %d.";
 static const char DATA_TRAILING[] = "%s is damaged: %zu stray bytes follow its last picture.";
 
+static const char PICTURE_SIZE[] = "its size is out of range";
 static const char BITMAP_CUT[] = "its header is cut short";
 static const char BITMAP_DEPTH[] = "an unknown colour depth";
-static const char BITMAP_SIZE[] = "its size is out of range";
 static const char BITMAP_FILL[] = "its pixels do not fill it";
 
 static const char JPEG_NOT_JPEG[] = "it does not start as a JPEG";
@@ -78,7 +78,6 @@ static const char JPEG_NO_END[] = "it has no end marker";
 static const char JPEG_CODING[] = "a coding the game cannot read";
 static const char JPEG_BAD_TABLE[] = "a broken table";
 static const char JPEG_BAD_FRAME[] = "a broken frame header";
-static const char JPEG_SIZE[] = "its size is out of range";
 static const char JPEG_BAD_SCAN[] = "a broken scan header";
 static const char JPEG_MISSING_TABLE[] = "a scan uses a table it never defines";
 static const char JPEG_NO_FRAME[] = "it has no frame header";
@@ -120,7 +119,7 @@ static const int JPEG_MAX_AC_SIZE = 10;
 static const int JPEG_MAX_CODES = 256;
 static const int JPEG_CODE_LENGTHS = 16;
 static const int JPEG_COEFFICIENTS = 64;
-static const size_t JPEG_READ_SLACK = 4096;
+static const size_t JPEG_READ_SLACK = 4096;    // zeros after a stream; see DecodeJpeg
 
 static char checkMessage[256];
 
@@ -283,7 +282,7 @@ static const char *CheckBitmap(const uint8_t *body, size_t size, DataFound &foun
     if (!pixelBytes)
         return BITMAP_DEPTH;
     if (w < 1 || h < 1 || w > DATA_MAX_SIDE || h > DATA_MAX_SIDE)
-        return BITMAP_SIZE;
+        return PICTURE_SIZE;
     if (size != BITMAP_HEADER + size_t(w) * size_t(h) * size_t(pixelBytes))
         return BITMAP_FILL;
     found.width = w;
@@ -378,7 +377,7 @@ static const char *JpegFrame(const uint8_t *seg, size_t size, JpegState &s)
     if (size != 6 + 3 * size_t(s.components))
         return JPEG_BAD_FRAME;
     if (s.width < 1 || s.height < 1 || s.width > DATA_MAX_SIDE || s.height > DATA_MAX_SIDE)
-        return JPEG_SIZE;
+        return PICTURE_SIZE;
     for (int c = 0; c < s.components; c++) {
         const uint8_t *p = seg + 6 + 3 * c;
         JpegComponent &comp = s.component[c];
