@@ -13,6 +13,7 @@
 
 #include "presentation/datacheck.h"
 #include "presentation/datafile.h"
+#include "presentation/jpegobject.h"
 
 // Small slots, so that inputs of a few hundred bytes can pass and go on to
 // the loader; the game's own slots need 33 screen-sized pictures.

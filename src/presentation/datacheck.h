@@ -46,20 +46,8 @@ typedef bool (*JpegTrial)(const uint8_t *bytes, size_t size, int width, int heig
 const char *CheckDataBytes(const uint8_t *bytes, size_t size, const DataSlot *slots, int slotCount,
                            DataFound *found = nullptr, JpegTrial trial = nullptr);
 
-// Decodes a JPEG stream with the add-on, away from the datafile loader: when
-// an object fails inside load_datafile, the loader frees memory twice, so no
-// stream the add-on would refuse may get there. Needs the library started,
-// the add-on initialised and the colour depth set.
-bool DataJpegDecodes(const uint8_t *bytes, size_t size, int width, int height);
-
-// Takes over the loading of JPEG objects from the add-on's own hook, after
-// jpgalleg_init: the object is decoded from a buffer with zeros after it,
-// exactly as DataJpegDecodes does, so a stream that passed the trial loads.
-// The add-on's hook decodes from a buffer with whatever follows in memory.
-void RegisterJpegObjects();
-
 // Reads `path` and walks it against the game's own slots, then decodes its
-// JPEG objects on trial.
+// JPEG objects on trial (DataJpegDecodes, with its needs).
 const char *CheckGameDataFile(const char *path);
 
 #endif

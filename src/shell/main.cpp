@@ -9,6 +9,7 @@
 #include "presentation/alfont.h"
 #include "presentation/datacheck.h"
 #include "presentation/datafile.h"
+#include "presentation/jpegobject.h"
 #include "presentation/show.h"
 #include "records/save.h"
 #include "shell/globals.h"

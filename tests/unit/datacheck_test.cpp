@@ -14,6 +14,7 @@
 #include "datwriter.h"
 #include "presentation/datacheck.h"
 #include "presentation/datafile.h"
+#include "presentation/jpegobject.h"
 
 namespace {
 

@@ -20,6 +20,7 @@
 #include "datwriter.h"
 #include "presentation/datacheck.h"
 #include "presentation/datafile.h"
+#include "presentation/jpegobject.h"
 
 static const char USAGE[] = "usage: datdamage GAME.DAT [COUNT] [SEED]\n";
 static const int DEFAULT_COUNT = 200;
