@@ -22,14 +22,15 @@ for source in "$here"/*_fuzz.cpp; do
   set -- -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$crashes/$name-"
   [ -f "$here/$name.dict" ] && set -- "$@" -dict="$here/$name.dict"
   echo "== $target for $seconds s"
-  if ! "$binary" "$@" "$work" "$here/corpus/$name"; then
+  if ! LSAN_OPTIONS="suppressions=$here/lsan.supp" "$binary" "$@" "$work" "$here/corpus/$name"; then
     echo "== $target found a fault; the input is in $crashes"
     status=1
   fi
   replay="$replays/fuzz/${name}_replay"
   if [ -n "$replays" ] && [ -x "$replay" ] && command -v valgrind >/dev/null; then
     echo "== $name corpus under valgrind"
-    if ! valgrind -q --error-exitcode=99 "$replay" "$work" "$here/corpus/$name" 2>"$build/valgrind-$name.log"; then
+    if ! valgrind -q --error-exitcode=99 --suppressions="$here/valgrind.supp" "$replay" "$work" "$here/corpus/$name" \
+        2>"$build/valgrind-$name.log"; then
       echo "== valgrind found a fault; the last input named in $build/valgrind-$name.log"
       status=1
     fi
