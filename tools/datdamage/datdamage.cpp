@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <random>
 #include <string>
 #include <sys/wait.h>
@@ -28,7 +29,7 @@ static const int HANG_MS = 30000;          // a whole load takes well under a se
 static const int POLL_MS = 5;
 static const int MAX_FLIPS = 8;
 static const size_t HEADER_SPAN = 64;      // bytes from an object's start counted as its header
-static const size_t FIXED_CUTS[] = {12, 100, 4096};
+static const size_t FIXED_CUTS[] = {12, 100, 4096};    // then a third, a half, one byte short
 
 enum Outcome { LOADED, REFUSED_BY_CHECK, REFUSED_BY_LOADER, REFUSED_AFTER_LOAD, CRASHED, HUNG, OUTCOMES };
 static const char *const OUTCOME_NAMES[OUTCOMES] = {
@@ -90,10 +91,10 @@ static std::string Damage(std::vector<uint8_t> &bytes, const std::vector<DatSpan
     auto below = [&](size_t n) { return size_t(random() % n); };
     auto flip = [&](size_t at) { bytes[at] ^= uint8_t(1u << below(8)); };
     size_t size = bytes.size();
-    size_t fixed = sizeof FIXED_CUTS / sizeof FIXED_CUTS[0];
-    const size_t fixedCuts[] = {FIXED_CUTS[0], FIXED_CUTS[1], FIXED_CUTS[2], size / 3, size / 2, size - 1};
-    if (variant < int(fixed) + 3) {
-        bytes.resize(fixedCuts[variant]);
+    std::vector<size_t> cuts(std::begin(FIXED_CUTS), std::end(FIXED_CUTS));
+    cuts.insert(cuts.end(), {size / 3, size / 2, size - 1});
+    if (variant < int(cuts.size())) {
+        bytes.resize(cuts[variant]);
         return "cut at " + std::to_string(bytes.size());
     }
     switch (variant % 5) {
