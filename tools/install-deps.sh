@@ -1,11 +1,15 @@
 #!/bin/sh
 # Installs the Debian packages that building, running and testing Paperlune need,
-# skipping those already present. Runs as root, or through sudo.
+# skipping those already present, and any packages named as arguments (make
+# fuzz names clang and its libFuzzer runtime: some 45 MB to fetch and 260 MB
+# installed, which is why the ordinary set-up leaves them out). Runs as root,
+# or through sudo.
 set -e
 PACKAGES="build-essential cmake pkg-config libgtest-dev libbenchmark-dev
 liballegro4-dev libjpgalleg4-dev libfreetype-dev libvorbis-dev libpng-dev
 libxtst-dev libx11-dev xvfb x11-utils
-imagemagick librsvg2-bin fonts-courier-prime fonts-noto-extra"
+imagemagick librsvg2-bin fonts-courier-prime fonts-noto-extra
+$*"
 
 missing=""
 for p in $PACKAGES; do

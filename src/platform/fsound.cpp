@@ -305,6 +305,12 @@ FSOUND_SAMPLE *FSOUND_Sample_Load(int index, const char *path, unsigned int mode
     SAMPLE *sample = load_sample(file.c_str());
     if (!sample)
         return nullptr;
+    // The library takes a damaged header's word for it: a sample of no
+    // frames, or one at rate 0, whose voice never advances and never ends.
+    if (sample->len == 0 || sample->freq <= 0) {
+        destroy_sample(sample);
+        return nullptr;
+    }
     FSOUND_SAMPLE *s = new FSOUND_SAMPLE{sample, (mode & FSOUND_LOOP_NORMAL) != 0};
     liveSamples.insert(s);
     return s;

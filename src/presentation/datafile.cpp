@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include "presentation/datacheck.h"
+
 const char DATA_FILENAME[] = "game.dat";
 
 DATAFILE *data = nullptr;
@@ -18,16 +20,14 @@ BITMAP *DataBitmap(int index)
 const char *CheckGameData(DATAFILE *file)
 {
     if (!file) {
-        snprintf(checkMessage, sizeof checkMessage,
-                 "Cannot load the pictures: %s is missing or unreadable.", DATA_FILENAME);
+        snprintf(checkMessage, sizeof checkMessage, DATA_UNREADABLE, DATA_FILENAME);
         return checkMessage;
     }
     int count = 0;
     while (file[count].type != DAT_END)
         count++;
     if (count < DATA_PICTURES) {
-        snprintf(checkMessage, sizeof checkMessage,
-                 "%s holds %d objects; the game needs %d pictures.", DATA_FILENAME, count, DATA_PICTURES);
+        snprintf(checkMessage, sizeof checkMessage, DATA_TOO_FEW_OBJECTS, DATA_FILENAME, count, DATA_PICTURES);
         return checkMessage;
     }
     for (int i = 0; i < DATA_PICTURES; i++) {
@@ -35,8 +35,7 @@ const char *CheckGameData(DATAFILE *file)
             continue;
         bool bitmap = file[i].type == DAT_BITMAP || file[i].type == DAT_JPEG;
         if (!bitmap || !file[i].dat) {
-            snprintf(checkMessage, sizeof checkMessage,
-                     "Picture %d of %s is not a bitmap.", i, DATA_FILENAME);
+            snprintf(checkMessage, sizeof checkMessage, DATA_NOT_A_BITMAP, i, DATA_FILENAME);
             return checkMessage;
         }
     }

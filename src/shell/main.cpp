@@ -7,9 +7,12 @@
 #include "platform/background.h"
 #include "platform/display.h"
 #include "platform/fsound.h"
+#include "platform/signals.h"
 #include "platform/userdirs.h"
 #include "presentation/alfont.h"
+#include "presentation/datacheck.h"
 #include "presentation/datafile.h"
+#include "presentation/jpegobject.h"
 #include "presentation/show.h"
 #include "records/save.h"
 #include "shell/globals.h"
@@ -48,7 +51,9 @@ int main(int, char **)
         allegro_message("%s\n", allegro_error);
         return 1;
     }
+    InstallCrashHandlers();
     jpgalleg_init();
+    RegisterJpegObjects();
     install_timer();
     install_keyboard();
     if (install_mouse() == -1)
@@ -59,6 +64,9 @@ int main(int, char **)
         FatalError(APP_GFX_ERROR);
     FSOUND_Init(APP_MIX_RATE, APP_SOUND_CHANNELS, 0);
 
+    // The loader trusts what it reads: nothing damaged may reach it.
+    if (const char *problem = CheckGameDataFile(DATA_FILENAME))
+        FatalError(problem);
     data = load_datafile(DATA_FILENAME);
     if (const char *problem = CheckGameData(data))
         FatalError(problem);

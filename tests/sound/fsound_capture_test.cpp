@@ -5,7 +5,10 @@
 #include <allegro.h>
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstdio>
 #include <string>
+#include <vector>
 
 #include "capture.h"
 #include "platform/fsound.h"
@@ -241,4 +244,136 @@ TEST_F(FsoundCapture, PlayOnceStreamEndsAfterOnePass)
     EXPECT_LT(Rms(out, at[0] + music.frames() + 1, out.frames()), SILENT);
 }
 
+// Damaged copies of a file, as a player's disk or download may leave them.
+struct Damaged {
+    const char *name;
+    std::vector<uint8_t> bytes;
+    bool opens;     // still a well-formed file, only with other sound in it
+};
+
+std::vector<uint8_t> Bytes(const std::string &path)
+{
+    std::vector<uint8_t> bytes;
+    if (FILE *f = fopen(path.c_str(), "rb")) {
+        int c;
+        while ((c = fgetc(f)) != EOF)
+            bytes.push_back(uint8_t(c));
+        fclose(f);
+    }
+    return bytes;
+}
+
+bool Put(const std::string &path, const std::vector<uint8_t> &bytes)
+{
+    FILE *f = fopen(path.c_str(), "wb");
+    if (!f)
+        return false;
+    bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return fclose(f) == 0 && ok;
+}
+
+void PutLe32(std::vector<uint8_t> &bytes, size_t at, uint32_t v)
+{
+    if (bytes.size() < at + 4)
+        return;
+    for (int i = 0; i < 4; i++)
+        bytes[at + i] = uint8_t(v >> (8 * i));
+}
+
+const size_t WAV_RATE_AT = 24, WAV_DATA_SIZE_AT = 40, WAV_HEADER = 44;
+const size_t OGG_HEADERS = 4096;      // the identification, comment and setup pages of a short file
+const size_t FLIP_EVERY = 997;
+
+std::vector<Damaged> DamagedCopies(const std::vector<uint8_t> &good, bool wav)
+{
+    std::vector<Damaged> copies;
+    copies.push_back({"empty", {}, false});
+    copies.push_back({"cut in the header", std::vector<uint8_t>(good.begin(), good.begin() + 30), false});
+    // A WAV cut short declares more than it holds; an Ogg plays up to the cut.
+    copies.push_back({"cut short", std::vector<uint8_t>(good.begin(), good.begin() + good.size() / 2), !wav});
+    std::vector<uint8_t> garbage = good;
+    for (size_t i = wav ? WAV_HEADER : OGG_HEADERS; i < garbage.size(); i++)
+        garbage[i] = uint8_t(i * 2654435761u >> 13);
+    copies.push_back({"garbage after the header", garbage, true});
+    std::vector<uint8_t> flipped = good;
+    for (size_t i = FLIP_EVERY; i < flipped.size(); i += FLIP_EVERY)
+        flipped[i] ^= 0x10;
+    copies.push_back({"bits flipped", flipped, true});
+    if (wav) {
+        std::vector<uint8_t> zero = good;
+        PutLe32(zero, WAV_DATA_SIZE_AT, 0xFFFFFFFFu);   // the library makes a sample of no frames
+        copies.push_back({"data size of -1", zero, false});
+        std::vector<uint8_t> stopped = good;
+        PutLe32(stopped, WAV_RATE_AT, 0);               // a voice that would never advance nor end
+        copies.push_back({"rate 0", stopped, false});
+    }
+    return copies;
+}
+
 }  // namespace
+
+// A damaged WAV gives no sample, or one that plays once and ends like any
+// other; nothing lingers, and a good sample after them all sounds whole.
+TEST_F(FsoundCapture, DamagedSamplesAreRefusedOrEndAndTheNextOneSoundsWhole)
+{
+    WriteWav(File("good.wav"), Noise(61, RATE / 5, 0.5f));
+    Sound mark = WriteWav(File("mark.wav"), Noise(62, RATE / 10, 0.5f));
+    std::vector<Damaged> copies = DamagedCopies(Bytes(File("good.wav")), true);
+    Start();
+    std::vector<FSOUND_SAMPLE *> loaded;
+    for (size_t i = 0; i < copies.size(); i++) {
+        std::string name = "damaged" + std::to_string(i) + ".wav";
+        ASSERT_TRUE(Put(File(name.c_str()), copies[i].bytes));
+        FSOUND_SAMPLE *s = FSOUND_Sample_Load(-1, GamePath(name.c_str()).c_str(), FSOUND_LOOP_OFF, 0, 0);
+        EXPECT_EQ(s != nullptr, copies[i].opens) << copies[i].name;
+        FSOUND_PlaySound(FSOUND_FREE, s);
+        loaded.push_back(s);
+        rest(50);
+    }
+    rest(300);
+    FSOUND_SAMPLE *marker = FSOUND_Sample_Load(-1, GamePath("mark.wav").c_str(), FSOUND_LOOP_OFF, 0, 0);
+    ASSERT_TRUE(marker);
+    EXPECT_GE(FSOUND_PlaySound(FSOUND_FREE, marker), 0);
+    rest(400);
+    for (FSOUND_SAMPLE *s : loaded)
+        FSOUND_Sample_Free(s);
+    FSOUND_Sample_Free(marker);
+    Sound out = Finish();
+
+    std::vector<size_t> at = Find(out, mark, WINDOW, FOUND);
+    ASSERT_EQ(at.size(), 1u);
+    EXPECT_GT(Correlation(out, at[0], mark, 0, mark.frames()), WHOLE);
+}
+
+// A damaged Ogg opens to no stream, or to one that plays what it can; the
+// decoder thread survives each, and the next good stream loops cleanly.
+TEST_F(FsoundCapture, DamagedMusicPlaysWhatItCanAndTheNextStreamLoops)
+{
+    Ogg("good.ogg", 63, RATE / 2);
+    Sound music = Ogg("music.ogg", 64, RATE * 3 / 10);
+    std::vector<Damaged> copies = DamagedCopies(Bytes(File("good.ogg")), false);
+    Start();
+    for (size_t i = 0; i < copies.size(); i++) {
+        std::string name = "damaged" + std::to_string(i) + ".ogg";
+        ASSERT_TRUE(Put(File(name.c_str()), copies[i].bytes));
+        FSOUND_STREAM *s = FSOUND_Stream_Open(GamePath(name.c_str()).c_str(), FSOUND_LOOP_NORMAL, 0, -1);
+        if (!copies[i].opens) {
+            EXPECT_EQ(s, nullptr) << copies[i].name;
+        }
+        FSOUND_Stream_Play(0, s);
+        rest(600);   // past the end of the cut copy: its loop goes back to the start
+        FSOUND_Stream_Stop(s);
+        FSOUND_Stream_Close(s);
+    }
+    FSOUND_STREAM *s = FSOUND_Stream_Open(GamePath("music.ogg").c_str(), FSOUND_LOOP_NORMAL, 0, -1);
+    ASSERT_TRUE(s);
+    EXPECT_EQ(FSOUND_Stream_Play(0, s), 0);
+    rest(1000);
+    FSOUND_Stream_Stop(s);
+    FSOUND_Stream_Close(s);
+    Sound out = Finish();
+
+    std::vector<size_t> at = Find(out, music, WINDOW, FOUND);
+    ASSERT_FALSE(at.empty());
+    EXPECT_GE(CleanPasses(out, music, at[0], WHOLE), 2u);
+}

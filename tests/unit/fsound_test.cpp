@@ -112,6 +112,28 @@ TEST_F(FsoundWithoutDevice, MissingOrBrokenFilesGiveNoHandle)
     remove(junkOgg.c_str());
 }
 
+// Headers the library believes: no frames at all, or a rate of 0, whose
+// voice would never advance nor end. Both are damage, and give no sample.
+TEST_F(FsoundWithoutDevice, WavHeadersOfNoFramesOrNoRateGiveNoHandle)
+{
+    const long RATE_AT = 24, DATA_SIZE_AT = 40;
+    struct Patch {
+        long at;
+        uint32_t value;
+    };
+    for (Patch patch : {Patch{RATE_AT, 0}, Patch{DATA_SIZE_AT, 0xFFFFFFFFu}}) {
+        std::string wav = Scratch("patched.wav");
+        ASSERT_TRUE(WriteWav(wav));
+        FILE *f = fopen(wav.c_str(), "r+b");
+        ASSERT_NE(f, nullptr);
+        fseek(f, patch.at, SEEK_SET);
+        Put(f, patch.value, 4);
+        fclose(f);
+        EXPECT_EQ(FSOUND_Sample_Load(-1, wav.c_str(), FSOUND_LOOP_OFF, 0, 0), nullptr) << "offset " << patch.at;
+        remove(wav.c_str());
+    }
+}
+
 TEST_F(FsoundWithoutDevice, NullHandlesAreHarmless)
 {
     EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, nullptr), -1);

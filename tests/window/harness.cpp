@@ -204,6 +204,11 @@ static void KillStrays()
 
 bool Launch(GameRun &run)
 {
+    return LaunchProgram(run, PAPERLUNE_GAME, nullptr);
+}
+
+bool LaunchProgram(GameRun &run, const char *program, const char *argument)
+{
     if (!StartDisplay() || run.dir.empty())
         return false;
     KillStrays();
@@ -224,7 +229,7 @@ bool Launch(GameRun &run)
         dup2(out, 2);
         if (run.user >= 0 && (setgroups(0, nullptr) != 0 || setgid(run.user) != 0 || setuid(run.user) != 0))
             _exit(125);
-        execl(PAPERLUNE_GAME, PAPERLUNE_GAME, (char *)nullptr);
+        execl(program, program, argument, (char *)nullptr);
         _exit(127);
     }
     launched.push_back(run.pid);

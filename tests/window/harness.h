@@ -54,6 +54,8 @@ View CurrentView();
 GameRun Prepare(const char *name);
 // Starts the game in the run's directory, as run.user when set.
 bool Launch(GameRun &run);
+// Starts another program there the same way, with one argument or none.
+bool LaunchProgram(GameRun &run, const char *program, const char *argument);
 // Waits for the game to end; false on time-out.
 bool WaitExit(GameRun &run, int timeoutMs);
 void Kill(GameRun &run);

@@ -15,6 +15,7 @@ using namespace harness;
 namespace {
 
 const std::vector<int> SLIDES = {27, 28, 29, 30, 31, 32};
+const size_t PICTURES = 33;
 const int START_MS = 15000;
 const int INTRO_MS = 40000;
 const int EXIT_MS = 10000;
@@ -86,7 +87,7 @@ TEST(Startup, KeyDuringTheThirdFadeEndsTheIntroAfterThatSlide)
     EXPECT_EQ(run.exitCode, 0);
 }
 
-TEST(Startup, MissingOrShortGameDataIsRefusedWithAMessage)
+TEST(Startup, MissingShortOrDamagedGameDataIsRefusedWithAMessage)
 {
     struct Case {
         const char *name;
@@ -108,6 +109,19 @@ TEST(Startup, MissingOrShortGameDataIsRefusedWithAMessage)
         few.push_back(o);
     }
     cases.push_back({"shortdat", EncodeDatafile(few), "20"});
+    // Damage to the real file, each a kind that once crashed the loader; the
+    // message names the problem and the picture.
+    std::vector<uint8_t> real = ReadFile(std::string(PAPERLUNE_DATA_DIR) + "/game.dat");
+    std::vector<DatSpan> spans = DatafileSpans(real);
+    ASSERT_EQ(spans.size(), PICTURES);
+    std::vector<uint8_t> cut(real.begin(), real.begin() + (spans[7].data + spans[7].end) / 2);
+    cases.push_back({"cutjpeg", cut, "picture 7 runs past the end"});
+    std::vector<uint8_t> size = real;
+    size[spans[3].header + 6] ^= 1;
+    cases.push_back({"flippedsize", size, "picture 3 has a broken header"});
+    std::vector<uint8_t> pixels = real;
+    pixels[(spans[27].data + spans[27].end) / 2] ^= 0x10;
+    cases.push_back({"flippedpicture", pixels, "picture 27 does not match its checksum"});
     for (const Case &c : cases) {
         GameRun run = Prepare(c.name);
         if (c.bytes.empty())

@@ -2,6 +2,8 @@
 
 #include <png.h>
 
+#include "presentation/datacheck.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -43,26 +45,70 @@ static std::vector<uint8_t> BitmapBody(const DatObject &object)
     return body;
 }
 
-std::vector<uint8_t> EncodeDatafile(const std::vector<DatObject> &objects)
+static void PutProperty(std::vector<uint8_t> &out, uint32_t id, const std::string &text)
+{
+    PutBig32(out, PROPERTY_MAGIC);
+    PutBig32(out, id);
+    PutBig32(out, text.size());
+    out.insert(out.end(), text.begin(), text.end());
+}
+
+std::vector<uint8_t> EncodeDatafile(const std::vector<DatObject> &objects, bool checksums)
 {
     std::vector<uint8_t> out;
     PutBig32(out, PACK_NONE_MAGIC);
     PutBig32(out, DATAFILE_MAGIC);
     PutBig32(out, objects.size());
     for (const DatObject &object : objects) {
-        if (!object.name.empty()) {
-            PutBig32(out, PROPERTY_MAGIC);
-            PutBig32(out, TYPE_NAME);
-            PutBig32(out, object.name.size());
-            out.insert(out.end(), object.name.begin(), object.name.end());
-        }
+        if (!object.name.empty())
+            PutProperty(out, TYPE_NAME, object.name);
         const std::vector<uint8_t> body = object.jpeg ? object.bytes : BitmapBody(object);
-        PutBig32(out, object.jpeg ? TYPE_JPEG : TYPE_BITMAP);
-        PutBig32(out, body.size());   // stored size
-        PutBig32(out, body.size());   // positive: not compressed
+        std::vector<uint8_t> header;
+        PutBig32(header, object.jpeg ? TYPE_JPEG : TYPE_BITMAP);
+        PutBig32(header, body.size());   // stored size
+        PutBig32(header, body.size());   // positive: not compressed
+        if (checksums) {
+            // The game checks it before the library decodes a byte of the object.
+            uint32_t crc = DataChecksum(header.data(), header.size());
+            crc = DataChecksum(body.data(), body.size(), crc);
+            char text[9];
+            DataChecksumText(crc, text);
+            PutProperty(out, DATA_CHECKSUM_PROPERTY, text);
+        }
+        out.insert(out.end(), header.begin(), header.end());
         out.insert(out.end(), body.begin(), body.end());
     }
     return out;
+}
+
+static uint32_t GetBig32(const std::vector<uint8_t> &in, size_t at)
+{
+    return uint32_t(in[at]) << 24 | uint32_t(in[at + 1]) << 16 | uint32_t(in[at + 2]) << 8 | in[at + 3];
+}
+
+std::vector<DatSpan> DatafileSpans(const std::vector<uint8_t> &bytes)
+{
+    std::vector<DatSpan> spans;
+    const size_t HEADER = 12;   // magics and object count
+    if (bytes.size() < HEADER)
+        return spans;
+    size_t at = HEADER;
+    for (uint32_t i = 0, count = GetBig32(bytes, 8); i < count && at + 12 <= bytes.size(); i++) {
+        DatSpan span;
+        span.start = at;
+        while (at + 12 <= bytes.size() && GetBig32(bytes, at) == PROPERTY_MAGIC)
+            at += 12 + GetBig32(bytes, at + 8);
+        if (at + 12 > bytes.size())
+            break;
+        span.header = at;
+        span.data = at + 12;
+        span.end = span.data + GetBig32(bytes, at + 4);
+        if (span.end > bytes.size())
+            break;
+        spans.push_back(span);
+        at = span.end;
+    }
+    return spans;
 }
 
 bool LoadFileBytes(const std::string &path, std::vector<uint8_t> &bytes)

@@ -18,8 +18,16 @@ struct DatObject {
     std::vector<uint8_t> bytes;    // JPEG only: the file as it is
 };
 
-// Serialises the objects, in order, as an uncompressed datafile.
-std::vector<uint8_t> EncodeDatafile(const std::vector<DatObject> &objects);
+// Serialises the objects, in order, as an uncompressed datafile; with
+// checksums, each object carries the CRC-32 the game verifies before loading.
+std::vector<uint8_t> EncodeDatafile(const std::vector<DatObject> &objects, bool checksums = true);
+
+// Where each object of an intact uncompressed datafile lies: its first
+// property, its type word, its data and its end, as byte offsets.
+struct DatSpan {
+    size_t start, header, data, end;
+};
+std::vector<DatSpan> DatafileSpans(const std::vector<uint8_t> &bytes);
 
 // Reads a PNG into a bitmap object: pixels with alpha below half become the
 // mask colour; opaque pixels equal to the mask colour are nudged off it.

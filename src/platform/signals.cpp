@@ -1,0 +1,31 @@
+#include "platform/signals.h"
+
+#include <csignal>
+#include <cstring>
+#include <unistd.h>
+
+// The signals the library's X driver catches, and SIGBUS, which it leaves alone
+// but which a damaged memory-mapped file can raise just the same.
+static const int CRASH_SIGNALS[] = {SIGSEGV, SIGABRT, SIGTERM, SIGINT, SIGQUIT, SIGFPE, SIGILL, SIGBUS};
+static const char CRASH_NOTE[] = "Paperlune: ended by a signal\n";
+
+// Only async-signal-safe calls: the interrupted code may hold any lock.
+static void EndBySignal(int signal)
+{
+    ssize_t written = write(STDERR_FILENO, CRASH_NOTE, sizeof CRASH_NOTE - 1);
+    (void)written;
+    // The handler was reset on entry (SA_RESETHAND), so this raise ends the
+    // process as if no handler had been there, once the handler returns.
+    raise(signal);
+}
+
+void InstallCrashHandlers()
+{
+    struct sigaction action;
+    memset(&action, 0, sizeof action);
+    action.sa_handler = EndBySignal;
+    action.sa_flags = SA_RESETHAND;
+    sigemptyset(&action.sa_mask);
+    for (int signal : CRASH_SIGNALS)
+        sigaction(signal, &action, nullptr);
+}

@@ -1,0 +1,411 @@
+#include "presentation/datacheck.h"
+
+#include <allegro.h>
+#include <jpgalleg.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <vector>
+
+#include "presentation/datafile.h"
+#include "presentation/jpegobject.h"
+
+// Slots of game.dat --------------------------------------------------------
+
+static const int DATA_SCREEN_W = 640;   // backgrounds and fade-in pictures cover the screen
+static const int DATA_SCREEN_H = 480;
+
+static const DataSlot SLOT_SCREEN  = {true, false, DATA_SCREEN_W, DATA_SCREEN_H};
+static const DataSlot SLOT_SPRITE  = {true, false, 1, 1};
+static const DataSlot SLOT_POINTER = {true, true, 1, 1};
+static const DataSlot SLOT_UNUSED  = {false, false, 0, 0};
+
+const DataSlot GAME_DATA_SLOTS[DATA_PICTURES] = {
+    SLOT_SCREEN,                                             // 0 pause picture
+    SLOT_SCREEN,                                             // 1 quit dialog, scenes
+    SLOT_UNUSED,                                             // 2
+    SLOT_SCREEN, SLOT_SCREEN, SLOT_SCREEN, SLOT_SCREEN,      // 3-6 typing pages
+    SLOT_SCREEN, SLOT_SCREEN,                                // 7 menu, 8 records
+    SLOT_POINTER,                                            // 9
+    SLOT_SPRITE, SLOT_SPRITE, SLOT_SPRITE, SLOT_SPRITE,      // 10-17 timer sprites
+    SLOT_SPRITE, SLOT_SPRITE, SLOT_SPRITE, SLOT_SPRITE,
+    SLOT_SCREEN, SLOT_SCREEN, SLOT_SCREEN, SLOT_SCREEN,      // 18-25 endings, letters
+    SLOT_SCREEN, SLOT_SCREEN, SLOT_SCREEN, SLOT_SCREEN,
+    SLOT_SCREEN,                                             // 26 time-out
+    SLOT_SCREEN, SLOT_SCREEN, SLOT_SCREEN,                   // 27-32 intro slides
+    SLOT_SCREEN, SLOT_SCREEN, SLOT_SCREEN,
+};
+
+const int DATA_MAX_SIDE = 4096;
+const uint32_t DATA_CHECKSUM_PROPERTY = DAT_ID('P', 'C', 'R', 'C');
+static const size_t DATA_MAX_FILE = 256u << 20;   // far above any set of 33 pictures
+
+// Messages -------------------------------------------------------------------
+
+const char DATA_UNREADABLE[] = "Cannot load the pictures: %s is missing or unreadable.";
+const char DATA_TOO_FEW_OBJECTS[] = "%s holds %d objects; the game needs %d pictures.";
+static const char DATA_NOT_A_DATAFILE[] = "%s is not a datafile of pictures.";
+static const char DATA_PACKED_FILE[] =
+    "%s is a compressed datafile; the game reads only uncompressed ones.";
+static const char DATA_SHORT_HEADER[] = "%s is damaged: its header is cut short.";
+static const char DATA_BAD_COUNT[] = "%s is damaged: its header gives %d objects.";
+static const char DATA_ENDS_BEFORE[] = "%s is damaged or cut short: it ends where picture %d should begin.";
+static const char DATA_ENDS_INSIDE[] = "%s is damaged or cut short: picture %d runs past the end of the file.";
+static const char DATA_BROKEN_HEADER[] = "%s is damaged: picture %d has a broken header.";
+static const char DATA_BROKEN_CHECKSUM[] = "%s is damaged: picture %d has a broken checksum.";
+static const char DATA_WRONG_CHECKSUM[] = "%s is damaged: picture %d does not match its checksum.";
+static const char DATA_NO_CHECKSUM[] = "%s is damaged: picture %d has lost its checksum.";
+static const char DATA_PACKED_OBJECT[] =
+    "Picture %d of %s is compressed; the game reads only uncompressed pictures.";
+static const char DATA_FOREIGN_KIND[] = "Picture %d of %s is a %s object; the game cannot use it.";
+static const char DATA_BROKEN_BITMAP[] = "%s is damaged: picture %d is a broken bitmap (%s).";
+static const char DATA_BROKEN_JPEG[] = "%s is damaged: picture %d is a broken JPEG (%s).";
+const char DATA_NOT_A_BITMAP[] = "Picture %d of %s is not a bitmap.";
+static const char DATA_NEEDS_EXACT[] =
+    "Picture %d of %s is a JPEG; the pointer must be a bitmap that keeps its mask colour.";
+static const char DATA_NEEDS_32_BITS[] = "Picture %d of %s has %d-bit colour; the game needs 32-bit.";
+static const char DATA_TOO_SMALL[] = "Picture %d of %s is %d x %d; the game needs at least %d x %d.";
+static const char DATA_TRAILING[] = "%s is damaged: %zu stray bytes follow its last picture.";
+static const char JPEG_UNDECODABLE[] = "its picture data does not decode";
+
+static const char BITMAP_CUT[] = "its header is cut short";
+static const char BITMAP_DEPTH[] = "an unknown colour depth";
+static const char BITMAP_SIZE[] = "its size is out of range";
+static const char BITMAP_FILL[] = "its pixels do not fill it";
+
+// Object kinds the library parses with loaders of its own; the game checks
+// only bitmaps and JPEGs, so these are refused wherever they stand. Any other
+// kind is copied as plain bytes, which is harmless.
+static const uint32_t LIBRARY_KINDS[] = {
+    DAT_FILE, DAT_FONT, DAT_SAMPLE, DAT_MIDI, DAT_PATCH, DAT_FLI,
+    DAT_RLE_SPRITE, DAT_C_SPRITE, DAT_XC_SPRITE, DAT_PALETTE,
+};
+
+static const size_t OBJECT_HEADER = 12;      // type, stored size, unpacked size
+static const size_t BITMAP_HEADER = 6;       // depth, width, height
+static const int CHECKSUM_DIGITS = 8;
+
+static char checkMessage[256];
+
+static const char *Refuse(const char *format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    vsnprintf(checkMessage, sizeof checkMessage, format, args);
+    va_end(args);
+    return checkMessage;
+}
+
+static uint32_t Big32(const uint8_t *p)
+{
+    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
+}
+
+static int Big16(const uint8_t *p)
+{
+    return p[0] << 8 | p[1];
+}
+
+// The bytes still to read, consumed from the front.
+struct Reader {
+    const uint8_t *p;
+    size_t size, at;
+};
+
+static size_t Left(const Reader &r)
+{
+    return r.size - r.at;
+}
+
+static bool Read32(Reader &r, uint32_t &value)
+{
+    if (Left(r) < 4)
+        return false;
+    value = Big32(r.p + r.at);
+    r.at += 4;
+    return true;
+}
+
+// Checksums ------------------------------------------------------------------
+
+uint32_t DataChecksum(const uint8_t *bytes, size_t size, uint32_t crc)
+{
+    static uint32_t table[256];
+    static bool ready = false;
+    if (!ready) {
+        for (uint32_t n = 0; n < 256; n++) {
+            uint32_t c = n;
+            for (int k = 0; k < 8; k++)
+                c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            table[n] = c;
+        }
+        ready = true;
+    }
+    crc = ~crc;
+    for (size_t i = 0; i < size; i++)
+        crc = table[(crc ^ bytes[i]) & 0xFF] ^ (crc >> 8);
+    return ~crc;
+}
+
+void DataChecksumText(uint32_t crc, char text[9])
+{
+    snprintf(text, CHECKSUM_DIGITS + 1, "%08x", crc);
+}
+
+static bool ParseChecksum(const uint8_t *text, size_t size, uint32_t &crc)
+{
+    if (size != size_t(CHECKSUM_DIGITS))
+        return false;
+    crc = 0;
+    for (size_t i = 0; i < size; i++) {
+        uint8_t c = text[i];
+        int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                  : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+        if (digit < 0)
+            return false;
+        crc = crc << 4 | uint32_t(digit);
+    }
+    return true;
+}
+
+// Object headers -------------------------------------------------------------
+
+// Type and property ids are four printable letters; a bit flipped into one
+// would otherwise turn a picture into some other kind, or into the end marker.
+static bool FourLetters(uint32_t id)
+{
+    for (int shift = 0; shift < 32; shift += 8) {
+        uint8_t c = (id >> shift) & 0xFF;
+        if (c < 0x20 || c > 0x7E)
+            return false;
+    }
+    return true;
+}
+
+// Property strings are UTF-8; the library may convert them to another encoding
+// and would then follow broken sequences past the end.
+static bool WellFormedText(const uint8_t *s, size_t size)
+{
+    size_t i = 0;
+    while (i < size) {
+        uint8_t c = s[i];
+        int follow = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2
+                   : (c & 0xF8) == 0xF0 ? 3 : -1;
+        if (follow < 0 || size - i - 1 < size_t(follow))
+            return false;
+        for (int k = 1; k <= follow; k++)
+            if ((s[i + k] & 0xC0) != 0x80)
+                return false;
+        i += 1 + follow;
+    }
+    return true;
+}
+
+static bool LibraryKind(uint32_t type)
+{
+    for (uint32_t kind : LIBRARY_KINDS)
+        if (type == kind)
+            return true;
+    return false;
+}
+
+static const char *KindName(uint32_t type)
+{
+    static char name[5];
+    for (int i = 0; i < 4; i++)
+        name[i] = char(type >> (24 - 8 * i));
+    name[4] = 0;
+    return name;
+}
+
+// Bitmaps --------------------------------------------------------------------
+
+// Bytes per stored pixel for the library's depths: 15 and 16 as 5.6.5, 24 and
+// 32 as three bytes, -32 as RGBA. Zero for a depth the library does not know.
+static int StoredPixelBytes(int depth)
+{
+    switch (depth) {
+    case 8: return 1;
+    case 15:
+    case 16: return 2;
+    case 24:
+    case 32: return 3;
+    case -32: return 4;
+    default: return 0;
+    }
+}
+
+static const char *CheckBitmap(const uint8_t *body, size_t size, DataFound &found, int &depth)
+{
+    if (size < BITMAP_HEADER)
+        return BITMAP_CUT;
+    depth = int16_t(Big16(body));
+    int w = Big16(body + 2);
+    int h = Big16(body + 4);
+    int pixelBytes = StoredPixelBytes(depth);
+    if (!pixelBytes)
+        return BITMAP_DEPTH;
+    if (w < 1 || h < 1 || w > DATA_MAX_SIDE || h > DATA_MAX_SIDE)
+        return BITMAP_SIZE;
+    if (size != BITMAP_HEADER + size_t(w) * size_t(h) * size_t(pixelBytes))
+        return BITMAP_FILL;
+    found.width = w;
+    found.height = h;
+    return nullptr;
+}
+
+// The walk -------------------------------------------------------------------
+
+// What the walk learnt of one object, for the slot checks after it.
+struct ObjectSeen {
+    DataFound found;
+    bool picture;
+    int depth;              // bitmaps only
+    bool checksummed;
+};
+
+static const char *CheckObject(Reader &r, int index, JpegTrial trial, ObjectSeen &seen)
+{
+    uint32_t type;
+    bool hasChecksum = false;
+    uint32_t checksum = 0;
+    if (!Read32(r, type))
+        return Refuse(DATA_ENDS_BEFORE, DATA_FILENAME, index);
+    while (type == uint32_t(DAT_PROPERTY)) {
+        uint32_t id, length;
+        if (!Read32(r, id) || !Read32(r, length) || length > Left(r))
+            return Refuse(DATA_ENDS_INSIDE, DATA_FILENAME, index);
+        const uint8_t *text = r.p + r.at;
+        r.at += length;
+        if (!FourLetters(id) || !WellFormedText(text, length))
+            return Refuse(DATA_BROKEN_HEADER, DATA_FILENAME, index);
+        if (id == DATA_CHECKSUM_PROPERTY) {
+            if (hasChecksum || !ParseChecksum(text, length, checksum))
+                return Refuse(DATA_BROKEN_CHECKSUM, DATA_FILENAME, index);
+            hasChecksum = true;
+        }
+        if (!Read32(r, type))
+            return Refuse(DATA_ENDS_INSIDE, DATA_FILENAME, index);
+    }
+    size_t start = r.at - 4;
+    uint32_t stored, unpacked;
+    if (!Read32(r, stored) || !Read32(r, unpacked))
+        return Refuse(DATA_ENDS_INSIDE, DATA_FILENAME, index);
+    if (!FourLetters(type))
+        return Refuse(DATA_BROKEN_HEADER, DATA_FILENAME, index);
+    if (int32_t(unpacked) < 0)
+        return Refuse(DATA_PACKED_OBJECT, index, DATA_FILENAME);
+    if (stored != unpacked)
+        return Refuse(DATA_BROKEN_HEADER, DATA_FILENAME, index);
+    if (stored > Left(r))
+        return Refuse(DATA_ENDS_INSIDE, DATA_FILENAME, index);
+    const uint8_t *body = r.p + r.at;
+    r.at += stored;
+    // Before anything of the body is read: damage there shows here first.
+    if (hasChecksum && DataChecksum(r.p + start, OBJECT_HEADER + stored) != checksum)
+        return Refuse(DATA_WRONG_CHECKSUM, DATA_FILENAME, index);
+
+    seen = {{0, 0, false}, false, 0, hasChecksum};
+    if (type == uint32_t(DAT_BITMAP)) {
+        if (const char *problem = CheckBitmap(body, stored, seen.found, seen.depth))
+            return Refuse(DATA_BROKEN_BITMAP, DATA_FILENAME, index, problem);
+        seen.picture = true;
+    } else if (type == uint32_t(DAT_JPEG)) {
+        if (const char *problem = CheckJpegStream(body, stored, seen.found.width, seen.found.height))
+            return Refuse(DATA_BROKEN_JPEG, DATA_FILENAME, index, problem);
+        if (trial && !trial(body, stored, seen.found.width, seen.found.height))
+            return Refuse(DATA_BROKEN_JPEG, DATA_FILENAME, index, JPEG_UNDECODABLE);
+        seen.found.jpeg = true;
+        seen.picture = true;
+    } else if (LibraryKind(type)) {
+        return Refuse(DATA_FOREIGN_KIND, index, DATA_FILENAME, KindName(type));
+    }
+    return nullptr;
+}
+
+static const char *CheckSlot(int index, const DataSlot &slot, const ObjectSeen &seen)
+{
+    if (!slot.used)
+        return nullptr;
+    if (!seen.picture)
+        return Refuse(DATA_NOT_A_BITMAP, index, DATA_FILENAME);
+    if (slot.exactColours && seen.found.jpeg)
+        return Refuse(DATA_NEEDS_EXACT, index, DATA_FILENAME);
+    if (!seen.found.jpeg && seen.depth != 32 && seen.depth != -32)
+        return Refuse(DATA_NEEDS_32_BITS, index, DATA_FILENAME, seen.depth < 0 ? -seen.depth : seen.depth);
+    if (seen.found.width < slot.minWidth || seen.found.height < slot.minHeight)
+        return Refuse(DATA_TOO_SMALL, index, DATA_FILENAME, seen.found.width, seen.found.height, slot.minWidth,
+                      slot.minHeight);
+    return nullptr;
+}
+
+// Damage is reported first, then too few objects, then an object of the
+// wrong kind or size for its slot.
+const char *CheckDataBytes(const uint8_t *bytes, size_t size, const DataSlot *slots, int slotCount,
+                           DataFound *found, JpegTrial trial)
+{
+    Reader r = {bytes, size, 0};
+    uint32_t magic, datMagic, count;
+    if (!Read32(r, magic))
+        return Refuse(DATA_NOT_A_DATAFILE, DATA_FILENAME);
+    if (magic == uint32_t(F_PACK_MAGIC))
+        return Refuse(DATA_PACKED_FILE, DATA_FILENAME);
+    if (magic != uint32_t(F_NOPACK_MAGIC))
+        return Refuse(DATA_NOT_A_DATAFILE, DATA_FILENAME);
+    if (!Read32(r, datMagic) || !Read32(r, count))
+        return Refuse(DATA_SHORT_HEADER, DATA_FILENAME);
+    if (datMagic != uint32_t(DAT_MAGIC))
+        return Refuse(DATA_NOT_A_DATAFILE, DATA_FILENAME);
+    if (int32_t(count) < 0)
+        return Refuse(DATA_BAD_COUNT, DATA_FILENAME, int32_t(count));
+
+    std::vector<ObjectSeen> seen(slotCount > 0 ? size_t(slotCount) : 0);
+    int withChecksum = 0;
+    int firstWithout = -1;
+    for (int i = 0; i < int(count); i++) {
+        ObjectSeen object;
+        if (const char *problem = CheckObject(r, i, trial, object))
+            return problem;
+        if (i < slotCount)
+            seen[i] = object;
+        if (object.checksummed)
+            withChecksum++;
+        else if (firstWithout < 0)
+            firstWithout = i;
+    }
+    if (Left(r))
+        return Refuse(DATA_TRAILING, DATA_FILENAME, Left(r));
+    // A file written with checksums has one on every object; an object
+    // without one has had its property damaged.
+    if (withChecksum && firstWithout >= 0)
+        return Refuse(DATA_NO_CHECKSUM, DATA_FILENAME, firstWithout);
+    if (int(count) < slotCount)
+        return Refuse(DATA_TOO_FEW_OBJECTS, DATA_FILENAME, int(count), slotCount);
+    for (int i = 0; i < slotCount; i++) {
+        if (const char *problem = CheckSlot(i, slots[i], seen[i]))
+            return problem;
+        if (found)
+            found[i] = seen[i].found;
+    }
+    return nullptr;
+}
+
+const char *CheckGameDataFile(const char *path)
+{
+    FILE *f = fopen(path, "rb");
+    if (!f)
+        return Refuse(DATA_UNREADABLE, DATA_FILENAME);
+    std::vector<uint8_t> bytes;
+    uint8_t chunk[65536];
+    size_t n;
+    while ((n = fread(chunk, 1, sizeof chunk, f)) > 0 && bytes.size() <= DATA_MAX_FILE)
+        bytes.insert(bytes.end(), chunk, chunk + n);
+    bool failed = ferror(f) != 0;
+    fclose(f);
+    if (failed || bytes.size() > DATA_MAX_FILE)
+        return Refuse(DATA_UNREADABLE, DATA_FILENAME);
+    // The whole structure first, so that a cut file is not decoded in vain.
+    if (const char *problem = CheckDataBytes(bytes.data(), bytes.size(), GAME_DATA_SLOTS, DATA_PICTURES))
+        return problem;
+    return CheckDataBytes(bytes.data(), bytes.size(), GAME_DATA_SLOTS, DATA_PICTURES, nullptr, DataJpegDecodes);
+}

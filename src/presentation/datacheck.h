@@ -1,0 +1,53 @@
+// game.dat read as plain bytes before the graphics library loads it. The
+// library's loader and its JPEG add-on trust every size and table they read,
+// so a cut or damaged file must be refused here, with a message, instead of
+// crashing the game inside load_datafile.
+#ifndef PAPERLUNE_PRESENTATION_DATACHECK_H
+#define PAPERLUNE_PRESENTATION_DATACHECK_H
+
+#include <cstddef>
+#include <cstdint>
+
+// What one position of the datafile must hold.
+struct DataSlot {
+    bool used;             // false: never drawn; any harmless object may stand there
+    bool exactColours;     // a native bitmap only: a JPEG would lose the mask colour
+    int minWidth, minHeight;
+};
+
+// What the walk found at a position.
+struct DataFound {
+    int width, height;
+    bool jpeg;
+};
+
+extern const DataSlot GAME_DATA_SLOTS[];      // one per picture the game uses
+extern const int DATA_MAX_SIDE;               // largest width or height accepted
+extern const uint32_t DATA_CHECKSUM_PROPERTY; // property holding an object's CRC-32
+extern const char DATA_UNREADABLE[];          // format: the file name
+extern const char DATA_TOO_FEW_OBJECTS[];     // format: file name, objects held, pictures needed
+extern const char DATA_NOT_A_BITMAP[];        // format: position, file name
+
+// CRC-32 (the common polynomial) of bytes, continuing from `crc`.
+uint32_t DataChecksum(const uint8_t *bytes, size_t size, uint32_t crc = 0);
+// The checksum property's text for a CRC: eight hex digits.
+void DataChecksumText(uint32_t crc, char text[9]);
+
+// A trial decode of one JPEG stream: true when it gives a picture of the size
+// its frame header states.
+typedef bool (*JpegTrial)(const uint8_t *bytes, size_t size, int width, int height);
+
+// Walks a whole datafile held in memory: header, every object's properties,
+// type and sizes, the checksums where the file carries them, each bitmap's
+// and JPEG stream's own structure, and the slots' kinds and sizes. Null when
+// the library may load it; else a message naming the problem and the
+// picture's position. `found`, when given, receives slotCount entries.
+// `trial`, when given, is run on every JPEG object whose structure passed.
+const char *CheckDataBytes(const uint8_t *bytes, size_t size, const DataSlot *slots, int slotCount,
+                           DataFound *found = nullptr, JpegTrial trial = nullptr);
+
+// Reads `path` and walks it against the game's own slots, then decodes its
+// JPEG objects on trial (DataJpegDecodes, with its needs).
+const char *CheckGameDataFile(const char *path);
+
+#endif

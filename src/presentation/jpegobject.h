@@ -1,0 +1,28 @@
+// JPEG objects of game.dat: their streams' structure, and their decoding by
+// the JPEG add-on, which trusts the tables and sizes it reads.
+#ifndef PAPERLUNE_PRESENTATION_JPEGOBJECT_H
+#define PAPERLUNE_PRESENTATION_JPEGOBJECT_H
+
+#include <cstddef>
+#include <cstdint>
+
+// Walks a JPEG stream's markers and segments: lengths within the stream,
+// tables that make sense, one baseline frame the add-on decodes safely, scans
+// that use only tables defined before them, and an end marker. Null when it
+// holds, with the frame's size; else what is wrong, as a phrase.
+const char *CheckJpegStream(const uint8_t *bytes, size_t size, int &width, int &height);
+
+// Decodes a JPEG stream with the add-on, away from the datafile loader: when
+// an object fails inside load_datafile, the loader frees memory twice, so no
+// stream the add-on would refuse may get there. True when it gives a picture
+// of the given size. Needs the library started, the add-on initialised and
+// the colour depth set.
+bool DataJpegDecodes(const uint8_t *bytes, size_t size, int width, int height);
+
+// Takes over the loading of JPEG objects from the add-on's own hook, after
+// jpgalleg_init: the object is decoded from a buffer with zeros after it,
+// exactly as DataJpegDecodes does, so a stream that passed the trial loads.
+// The add-on's hook decodes from a buffer with whatever follows in memory.
+void RegisterJpegObjects();
+
+#endif
