@@ -4,7 +4,9 @@
 
 #include <cerrno>
 
+#include "platform/datadir.h"
 #include "platform/fsound.h"
+#include "platform/icon.h"
 #include "presentation/alfont.h"
 #include "presentation/datafile.h"
 #include "presentation/show.h"
@@ -50,10 +52,14 @@ static void PlayIntro()
 
 int main(int, char **)
 {
+    PrepareGameWindow();
     if (install_allegro(SYSTEM_AUTODETECT, &errno, atexit) != 0) {
         allegro_message("%s\n", allegro_error);
         return 1;
     }
+    // Every file name below is relative to the data directory.
+    if (const char *problem = EnterDataDirectory(DATA_FILENAME))
+        FatalError(problem);
     jpgalleg_init();
     SetGraphicsMode();
     install_timer();
