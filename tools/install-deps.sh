@@ -1,11 +1,16 @@
 #!/bin/sh
 # Installs the Debian packages that building, running and testing Paperlune need,
 # skipping those already present. Runs as root, or through sudo.
+# With --package, also the tools that make and check the Debian package.
 set -e
 PACKAGES="build-essential cmake pkg-config libgtest-dev libbenchmark-dev
 liballegro4-dev libjpgalleg4-dev libfreetype-dev libvorbis-dev libpng-dev
 libxtst-dev libx11-dev xvfb x11-utils
-imagemagick librsvg2-bin fonts-courier-prime fonts-noto-extra"
+imagemagick librsvg2-bin fonts-courier-prime fonts-noto-extra
+desktop-file-utils appstream man-db"
+if [ "$1" = "--package" ]; then
+  PACKAGES="$PACKAGES debhelper dpkg-dev lintian"
+fi
 
 missing=""
 for p in $PACKAGES; do
