@@ -202,6 +202,13 @@ IconMatch CompareWindowIcon(const Rgba &expected)
     return m;
 }
 
+// A game left running by a failed check must not share the screen with the
+// next test's game.
+struct Running {
+    GameRun &run;
+    ~Running() { Kill(run); }
+};
+
 // Hides the installed run-time files for one test, and puts them back.
 struct HiddenData {
     std::string hidden = INSTALLED_DATA + ".hidden";
@@ -219,6 +226,7 @@ TEST(InstalledGame, PlaysFromAnyDirectoryWithItsIconAndKeepsProgressWithThePlaye
 {
     Player p = NewPlayer("play");
     GameRun run;
+    Running running{run};
     MoveMouse(620, 20);
     ASSERT_TRUE(Start(p, run));
 
@@ -244,7 +252,6 @@ TEST(InstalledGame, PlaysFromAnyDirectoryWithItsIconAndKeepsProgressWithThePlaye
     ChooseMenuItem(4);
     ASSERT_TRUE(WaitExit(run, EXIT_MS)) << "Quit did not end the game";
     EXPECT_EQ(run.exitCode, 0);
-    Kill(run);
 
     // The defaults file stands in the player's own place, and nowhere else:
     // not where the game was started, not in the home, not among the installed files.
@@ -262,6 +269,7 @@ TEST(InstalledGame, WithoutItsFilesAnywhereItSaysWhereItLooked)
     HiddenData hide;
     ASSERT_TRUE(hide.ok) << INSTALLED_DATA;
     GameRun run;
+    Running running{run};
     ASSERT_TRUE(Start(p, run));
     std::string text;
     EXPECT_TRUE(WaitFor([&] { return !(text = MessageBox(run)).empty(); }, START_MS)) << "no message box";
@@ -273,7 +281,6 @@ TEST(InstalledGame, WithoutItsFilesAnywhereItSaysWhereItLooked)
     DismissMessageBox(run);
     ASSERT_TRUE(WaitExit(run, EXIT_MS));
     EXPECT_EQ(run.exitCode, 1);
-    Kill(run);
     std::vector<std::string> found;
     FindFiles(p.scratch, SAVE_FILE, found);
     EXPECT_TRUE(found.empty()) << "nothing further ran";
