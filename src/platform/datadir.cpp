@@ -1,5 +1,7 @@
 #include "platform/datadir.h"
 
+#include "platform/userdirs.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,22 +19,12 @@ static const char DATADIR_INSTALLED[] = PAPERLUNE_INSTALLED_DATA;
 #ifdef PAPERLUNE_BUILD_DATA
 static const char DATADIR_BUILD_TREE[] = PAPERLUNE_BUILD_DATA;
 #endif
-static const char DATADIR_CURRENT[] = ".";
 static const char DATADIR_MISSING_HEAD[] = "Cannot find the game's files (%s) in any of these places:";
 static const char DATADIR_CHDIR_FAILED[] = "Cannot enter the game's files in %s: %s";
 
 static std::string startDirectory;
 static std::string dataDirectory;
 static std::string problem;
-
-static std::string WorkingDirectory()
-{
-    char buf[PATH_MAX];
-    if (getcwd(buf, sizeof buf))
-        return buf;
-    // A directory removed under the program still works as "."; say so.
-    return DATADIR_CURRENT;
-}
 
 std::vector<std::string> DataDirectoryCandidates(const std::string &startDir)
 {

@@ -1,5 +1,6 @@
 #include "player/clock.h"
 
+#include "platform/display.h"
 #include "story/scene.h"
 
 #include <allegro.h>
@@ -16,10 +17,12 @@ static const double SECONDS_PER_MINUTE = 60.0;
 
 std::atomic<int32_t> counter{0};
 
-// Runs in the timer thread: one lock-free increment, nothing else.
+// Runs in the timer thread: one lock-free increment, and a wake for the
+// typing page, whose sprites follow the whole seconds.
 void timer()
 {
     counter.fetch_add(1);
+    DisplayWake();
 }
 END_OF_FUNCTION(timer)
 

@@ -3,6 +3,7 @@
 #include <allegro.h>
 #include <cstring>
 
+#include "platform/display.h"
 #include "player/clock.h"
 #include "player/typing.h"
 #include "presentation/datafile.h"
@@ -33,7 +34,6 @@ static const int CHOICE_SELECTED_COLOR = 0x858585;
 
 static const int MUSIC_CHANNEL = 0;
 static const int TIMEOUT_HOLD_MS = 2000;
-static const int WAIT_YIELD_MS = 1;   // waits that draw nothing give the CPU back
 static const int LEFT_BUTTON = 1;
 
 int mistakes = 0;
@@ -51,13 +51,20 @@ static bool Clicked()
 
 static bool PressWaiting()
 {
-    return keypressed() || Clicked();
+    return KeyWaiting() || Clicked();
 }
 
 void WaitForPress()
 {
-    while (!PressWaiting())
-        rest(WAIT_YIELD_MS);
+    while (!PressWaiting() && !CloseRequested())
+        DisplayWait(DISPLAY_IDLE_MS);
+}
+
+// The window's close button during play is a confirmed quit: the dialog
+// saves as "Yes" does and says leave.
+static bool LeaveForClose()
+{
+    return CloseRequested() && quitWnd();
 }
 
 static bool IsLine(const char *line, const char *marker)
@@ -67,19 +74,19 @@ static bool IsLine(const char *line, const char *marker)
 
 static void DrawBackground(const Scene *scene)
 {
-    blit(DataBitmap(scene->background), page, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+    blit(DataBitmap(scene->background), page, 0, 0, 0, 0, GAME_W, GAME_H);
 }
 
 // Waits for a key or click; Escape offers the quit dialog. False: the player left.
 static bool WaitForContinue()
 {
-    while (!PressWaiting() || key[KEY_ESC]) {
-        if (key[KEY_ESC]) {
+    while (!PressWaiting() || KeyHit(KEY_ESC) || CloseRequested()) {
+        if (KeyHit(KEY_ESC) || CloseRequested()) {
             if (quitWnd())
                 return false;
-            blit(page, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);   // the dialog drew over it
+            DisplayPresent(page);   // the dialog drew over it
         } else {
-            rest(WAIT_YIELD_MS);
+            DisplayWait(DISPLAY_IDLE_MS);
         }
     }
     ClearState();
@@ -91,8 +98,8 @@ static void DrawLetterBox(const Scene *scene, int first, int shown)
     DrawBackground(scene);
     drawing_mode(DRAW_MODE_TRANS, nullptr, 0, 0);
     set_trans_blender(0, 0, 0, LETTER_BOX_ALPHA);
-    rectfill(page, LETTER_BOX_LEFT, LETTER_BOX_TOP, SCREEN_W - LETTER_BOX_RIGHT_MARGIN,
-             SCREEN_H - LETTER_BOX_BOTTOM_MARGIN, LETTER_BOX_COLOR);
+    rectfill(page, LETTER_BOX_LEFT, LETTER_BOX_TOP, GAME_W - LETTER_BOX_RIGHT_MARGIN,
+             GAME_H - LETTER_BOX_BOTTOM_MARGIN, LETTER_BOX_COLOR);
     solid_mode();
     for (int line = first; line < shown; line++)
         Textout(page, sceneFont, scene->text[line], LETTER_TEXT_X,
@@ -109,17 +116,20 @@ static bool LetterBox(const Scene *scene, int *k, int *first)
         *first = 0;
         int shown = 1;
         for (;;) {
+            // Each new line fades in with the box; the page does not fade
+            // again while the player reads it.
             DrawLetterBox(scene, *first, shown);
-            show(page);   // every pass fades in again, so a pass lasts one fade
+            show(page);
             if (shown >= SCENE_TEXT_LINES || IsLine(text[shown], SCENE_END_OF_TEXT))
                 break;
+            WaitForPress();
+            if (LeaveForClose())
+                return false;
+            ClearState();
             if (IsLine(text[shown], SCENE_NEW_PAGE)) {
-                WaitForPress();
-                ClearState();
                 *first = shown + 1;   // the new page opens with its first line alone
                 shown += 2;
-            } else if (PressWaiting()) {
-                ClearState();
+            } else {
                 shown++;
             }
         }
@@ -132,7 +142,7 @@ static bool LetterBox(const Scene *scene, int *k, int *first)
 static void Pause(const Scene *scene)
 {
     show(PAUSE_IMAGE);
-    rest(scene->pauseMs);
+    DisplayRest(scene->pauseMs);
 }
 
 // Pages of centred text from line k on. False: the player left.
@@ -153,9 +163,9 @@ static bool Narration(const Scene *scene, int k, int first)
             continue;
         }
         // A page of n lines starts (n - 1) / 2 line pitches above the middle.
-        int y = SCREEN_H / 2 - (NumberOfLines(text, first + 1) / 2) * scene->fontSize
+        int y = GAME_H / 2 - (NumberOfLines(text, first + 1) / 2) * scene->fontSize
                 + (k - first) * scene->fontSize;
-        Textout_centre(page, sceneFont, text[k], SCREEN_W / 2, y, TEXT_COLOR, scene->fontSize, AA);
+        Textout_centre(page, sceneFont, text[k], GAME_W / 2, y, TEXT_COLOR, scene->fontSize, AA);
         k++;
     }
     show(page);
@@ -165,13 +175,13 @@ static bool Narration(const Scene *scene, int k, int first)
 static void DrawChoices(const Scene *scene, int selection, int firstY)
 {
     DrawBackground(scene);
-    Textout_centre(page, sceneFont, scene->question, SCREEN_W / 2, CHOICE_QUESTION_Y, TEXT_COLOR,
+    Textout_centre(page, sceneFont, scene->question, GAME_W / 2, CHOICE_QUESTION_Y, TEXT_COLOR,
                    CHOICE_QUESTION_SIZE, AA);
     const char *choices[2] = {scene->choice1, scene->choice2};
     for (int i = 0; i < 2; i++)
-        Textout_centre(page, sceneFont, choices[i], SCREEN_W / 2, firstY + i * scene->choiceFontSize,
+        Textout_centre(page, sceneFont, choices[i], GAME_W / 2, firstY + i * scene->choiceFontSize,
                        selection == i + 1 ? CHOICE_SELECTED_COLOR : TEXT_COLOR, scene->choiceFontSize, AA);
-    blit(page, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+    DisplayPresent(page);
 }
 
 // The two-way choice; the chosen scene, or null when the player left.
@@ -180,35 +190,43 @@ static Scene *ChoiceMenu(const Scene *scene, bool afterLetter)
     ClearState();
     int selection = 1;
     int firstY = afterLetter ? CHOICE_FIRST_Y_AFTER_LETTER : CHOICE_FIRST_Y;
+    int drawn = 0;   // the selection on screen; 0 when the screen needs drawing
     for (;;) {
-        if (afterLetter && key[KEY_ENTER])
+        if (LeaveForClose())
+            return nullptr;
+        if (afterLetter && KeyHit(KEY_ENTER))
             break;
-        if (keypressed()) {
-            if (key[KEY_ESC]) {
+        if (KeyWaiting()) {
+            if (KeyHit(KEY_ESC)) {
                 FSOUND_PlaySound(FSOUND_FREE, type_sample);
                 if (quitWnd())
                     return nullptr;
+                drawn = 0;   // the dialog drew over the choices
             }
-            if (key[KEY_UP]) {
+            if (KeyHit(KEY_UP)) {
                 FSOUND_PlaySound(FSOUND_FREE, type_sample);
                 if (selection > 1)
                     selection--;
             }
-            if (key[KEY_DOWN]) {
+            if (KeyHit(KEY_DOWN)) {
                 FSOUND_PlaySound(FSOUND_FREE, type_sample);
                 if (selection < 2)
                     selection++;
             }
-            if (key[KEY_ENTER]) {
+            if (KeyHit(KEY_ENTER)) {
                 key[KEY_ENTER] = 0;
                 break;
             }
             ClearState();
         }
-        DrawChoices(scene, selection, firstY);
+        if (selection != drawn) {
+            DrawChoices(scene, selection, firstY);
+            drawn = selection;
+        }
+        DisplayWait(DISPLAY_IDLE_MS);
     }
     if (afterLetter)
-        clear_keybuf();
+        ClearKeys();
     else
         ClearState();
     return selection == 1 ? scene->next1 : scene->next2;
@@ -237,16 +255,23 @@ void game(int entry)
     if (!scene)
         return;   // a damaged resume value starts nothing and changes nothing
 
-    page = create_bitmap(SCREEN_W, SCREEN_H);
-    frame = create_bitmap(SCREEN_W, SCREEN_H);
+    page = create_bitmap(GAME_W, GAME_H);
+    frame = create_bitmap(GAME_W, GAME_H);
     timedOut = false;
     // A continued run keeps the mistakes it made before; "New game" zeroes them first.
-    mistakes = SaveData.runMistakes > 0 ? SaveData.runMistakes : 0;
+    // Negative counts come only from a damaged file and start from 0.
+    SaveData.runTime = ResumedCount(SaveData.runTime);
+    SaveData.runMistakes = ResumedCount(SaveData.runMistakes);
+    mistakes = SaveData.runMistakes;
     InstallClock();
-    clear_keybuf();
+    ClearKeys();
 
     while (!timedOut) {
         SaveData.resumeId = scene->id;
+        // Closed between two scenes (after a finished letter, a pause): saved
+        // as "Yes" would save at this scene.
+        if (LeaveForClose())
+            break;
         StartMusic(scene);
         sceneFont = LoadFontOrDie(scene->font);
 
@@ -296,7 +321,7 @@ void game(int entry)
     MUSIC_STREAM = nullptr;
     if (timedOut) {
         show(TIMEOUT_IMAGE);
-        rest(TIMEOUT_HOLD_MS);
+        DisplayRest(TIMEOUT_HOLD_MS);
         ClearState();
         WaitForPress();
         ClearState();

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/display.h"
 #include "player/clock.h"
 #include "player/game.h"
 #include "presentation/datafile.h"
@@ -109,9 +110,13 @@ void SpriteOpacities(int count, int limit, int *timeOpacity, int *fadeOpacity)
     }
 }
 
+// Always at the page's own size: the pause overlay draws with the same font
+// at other sizes, and a width taken at those would push the rest of the line
+// off its preview.
 static int CharWidth(ALFONT_FONT *font, char c)
 {
     char s[2] = {c, 0};
+    alfont_set_font_size(font, TYPE_SIZE);
     return alfont_text_length(font, s);
 }
 
@@ -138,7 +143,7 @@ static void DrawSprites(BITMAP *bmp, const Scene *scene, int limit)
 void TypingPagePreview(const Scene *scene, ALFONT_FONT *font, BITMAP *page)
 {
     alfont_text_mode(-1);
-    blit(DataBitmap(scene->background), page, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+    blit(DataBitmap(scene->background), page, 0, 0, 0, 0, GAME_W, GAME_H);
     alfont_set_font_size(font, TYPE_SIZE);
     // One character at a time by its own advance, so that every typed
     // character lands exactly on its preview.
@@ -171,10 +176,27 @@ static void DrawPauseOverlay(BITMAP *frame, ALFONT_FONT *font)
     set_trans_blender(0, 0, 0, PAUSE_VEIL_ALPHA);
     rectfill(frame, 0, 0, frame->w - 1, frame->h - 1, PAUSE_VEIL_COLOR);
     solid_mode();
-    Textout_centre(frame, font, PAUSE_TITLE, SCREEN_W / 2, SCREEN_H / 2 + PAUSE_TITLE_DY,
+    Textout_centre(frame, font, PAUSE_TITLE, GAME_W / 2, GAME_H / 2 + PAUSE_TITLE_DY,
                    PAUSE_TEXT_COLOR, PAUSE_TITLE_SIZE, AA);
-    Textout_centre(frame, font, PAUSE_HINT, SCREEN_W / 2, SCREEN_H / 2 + PAUSE_HINT_DY,
+    Textout_centre(frame, font, PAUSE_HINT, GAME_W / 2, GAME_H / 2 + PAUSE_HINT_DY,
                    PAUSE_TEXT_COLOR, PAUSE_HINT_SIZE, AA);
+}
+
+// Blank lines are passed over without a key.
+static void SkipBlankLines(const Scene *scene, int *line, int *pos, int *x)
+{
+    while (*line <= TYPE_LAST_LINE && scene->text[*line][0] == '\0') {
+        (*line)++;
+        *pos = 0;
+        *x = 0;
+    }
+}
+
+static void StartPause(bool *paused)
+{
+    if (!*paused)
+        RemoveClock();   // the clock stands still while paused
+    *paused = true;
 }
 
 LetterOutcome typeLetter(Scene *scene, ALFONT_FONT *font, BITMAP *page, BITMAP *frame, bool *timedOut)
@@ -184,81 +206,99 @@ LetterOutcome typeLetter(Scene *scene, ALFONT_FONT *font, BITMAP *page, BITMAP *
     int line = 0, pos = 0, x = 0;
     bool paused = false;
     bool firstFrame = true;
+    bool dirty = true;     // the frame on screen no longer shows the page's state
+    int drawnCount = -1;   // the clock value the sprites on screen show
     counter = 0;
-    clear_keybuf();
+    ClearKeys();
+    SkipBlankLines(scene, &line, &pos, &x);
 
     while (!*timedOut && line <= TYPE_LAST_LINE) {
-        blit(page, frame, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
-        const char *text = scene->text[line];
-
-        if (key[KEY_F12]) {
-            // Held F12 keeps the pause and is never taken as a typed key.
-            paused = true;
-            RemoveClock();
-            clear_keybuf();
-        }
-        if (key[KEY_ESC] && quitWnd())
+        // The window's close button is "Yes" in the quit dialog.
+        if (CloseRequested() && quitWnd())
             return LETTER_LEFT;
+        if (key[KEY_ESC]) {
+            if (quitWnd())
+                return LETTER_LEFT;
+            dirty = true;   // the dialog drew over the page
+        }
+        // An F12 held from before the page, or one that never reached the
+        // queue, still pauses.
+        if (key[KEY_F12] && !paused && !KeyWaiting()) {
+            StartPause(&paused);
+            dirty = true;
+        }
         if (counter.load() >= limit)
             *timedOut = true;   // this frame is still finished
 
-        if (!paused)
-            TypingCursorAndSprites(frame, scene, font, line, pos, x, limit);
-
-        if (text[0] == '\0') {
-            // Blank lines pass without a key, one per frame.
-            pos = 0;
-            line++;
-            x = 0;
-            clear_keybuf();
-        }
-
-        if (line <= TYPE_LAST_LINE && keypressed()) {
+        // Every key waiting is judged, in the order it was typed; none is
+        // dropped because another came within the same frame.
+        while (line <= TYPE_LAST_LINE && counter.load() < limit && KeyWaiting()) {
+            int pressed = ReadKey();
+            int scancode = pressed >> SCANCODE_SHIFT;
+            dirty = true;
+            if (scancode == KEY_F12) {
+                // Never typed; a held F12 repeats and only keeps the pause.
+                StartPause(&paused);
+                continue;
+            }
+            if (scancode == KEY_ESC) {
+                if (quitWnd())
+                    return LETTER_LEFT;
+                continue;
+            }
+            if (paused) {
+                // The first key after F12 is let go ends the pause and is not typed.
+                if (!key[KEY_F12]) {
+                    InstallClock();
+                    paused = false;
+                }
+                continue;
+            }
             const char *current = scene->text[line];
             int length = strlen(current);
-            if (paused) {
-                InstallClock();
-                clear_keybuf();   // the key that ends the pause is not typed
-                paused = false;
-            } else if (length > 0 && pos == length - 1) {
-                // The line's last character is never typed: any key ends the line.
-                clear_keybuf();
+            if (pos == length - 1) {
+                // The line's last character is never typed: any key ends the
+                // line, silently.
                 pos = 0;
                 line++;
                 x = 0;
-            } else {
-                int pressed = readkey();
-                char typed = EN2CZ(char(pressed & ASCII_MASK));
-                if ((pressed >> SCANCODE_SHIFT) == KEY_F12) {
-                    // An F12 that came in after this frame looked at the keys
-                    // starts the pause; it is never a typed key.
-                    paused = true;
-                    RemoveClock();
-                    clear_keybuf();
-                } else if (!key[KEY_ESC]) {
-                    FSOUND_PlaySound(FSOUND_FREE, type_sample);
-                    KeyJudgement j = JudgeKey(current[pos], typed);
-                    if (j.drawn != ' ')
-                        DrawChar(page, font, j.drawn, TYPE_AREA_X + x, TYPE_AREA_Y + TYPE_SIZE * line, j.color);
-                    x += CharWidth(font, j.advance);
-                    if (j.mistake) {
-                        mistakes++;
-                        counter.fetch_add(MistakePenalty(scene->difficulty));
-                    }
-                    pos++;
-                    clear_keybuf();   // keys pressed ahead in this frame are dropped
-                }
+                SkipBlankLines(scene, &line, &pos, &x);
+                continue;
             }
+            char typed = EN2CZ(char(pressed & ASCII_MASK));
+            FSOUND_PlaySound(FSOUND_FREE, type_sample);
+            KeyJudgement j = JudgeKey(current[pos], typed);
+            if (j.drawn != ' ')
+                DrawChar(page, font, j.drawn, TYPE_AREA_X + x, TYPE_AREA_Y + TYPE_SIZE * line, j.color);
+            x += CharWidth(font, j.advance);
+            if (j.mistake) {
+                mistakes = AddToCount(mistakes, 1);
+                counter.fetch_add(MistakePenalty(scene->difficulty));
+            }
+            pos++;
         }
 
-        if (paused)
-            DrawPauseOverlay(frame, font);
-        if (firstFrame) {
-            show(frame);
-            firstFrame = false;
-        } else {
-            blit(frame, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+        if (line > TYPE_LAST_LINE)
+            break;
+        if (!paused && counter.load() != drawnCount)
+            dirty = true;   // the timer sprites follow the whole seconds
+        if (dirty) {
+            blit(page, frame, 0, 0, 0, 0, GAME_W, GAME_H);
+            drawnCount = counter.load();
+            if (paused)
+                DrawPauseOverlay(frame, font);
+            else
+                TypingCursorAndSprites(frame, scene, font, line, pos, x, limit);
+            if (firstFrame) {
+                show(frame);
+                firstFrame = false;
+            } else {
+                DisplayPresent(frame);
+            }
+            dirty = false;
         }
+        if (!*timedOut)
+            DisplayWait(DISPLAY_IDLE_MS);
     }
 
     // A letter whose time ran out in its last frame is not also completed:
@@ -267,12 +307,12 @@ LetterOutcome typeLetter(Scene *scene, ALFONT_FONT *font, BITMAP *page, BITMAP *
         return LETTER_TIMED_OUT;
 
     SaveData.runMistakes = mistakes;
-    SaveData.runTime += counter.load();
+    SaveData.runTime = AddToCount(SaveData.runTime, counter.load());
     DrawSprites(page, scene, limit);
     set_trans_blender(0, 0, 0, TYPE_FULL_OPACITY);
     solid_mode();
-    blit(page, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
-    rest(TYPE_DONE_HOLD_MS);
+    DisplayPresent(page);
+    DisplayRest(TYPE_DONE_HOLD_MS);
     ClearState();
     WaitForPress();
     ClearState();

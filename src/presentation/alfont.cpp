@@ -2,9 +2,12 @@
 
 #include FT_GLYPH_H
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "platform/path.h"
 
@@ -18,6 +21,14 @@ static const int ALFONT_MAX_PIXEL_SIZE = 0xFFFF;
 // Coverage of a fully covered anti-aliased pixel.
 static const int ALFONT_FULL = 255;
 static const int ALFONT_RAMP_SIZE = 256;
+// The characters every text of the game is made of; a font must draw those
+// it maps, and the space is the one among them without ink.
+static const int ALFONT_FIRST_PRINTABLE = 32;
+static const int ALFONT_LAST_PRINTABLE = 126;
+static const int ALFONT_SPACE = 32;
+// Font files already found to draw their characters, so that the fonts the
+// game opens again and again are checked once per run.
+static const int ALFONT_CHECKED_FILES = 8;
 
 FT_Library ft_library = nullptr;
 int alfont_inited = 0;
@@ -44,11 +55,152 @@ static void FreeRenderings(ALFONT_GLYPH *g)
     g->cached = 0;
 }
 
-static void EmptyCache(ALFONT_FONT *f)
+static void EmptyCache(ALFONT_FONT *f, ALFONT_GLYPH *glyphs)
 {
+    if (!glyphs)
+        return;
     for (FT_Long i = 0; i < f->face->num_glyphs; i++)
-        if (f->glyph_cache[i].cached)
-            FreeRenderings(&f->glyph_cache[i]);
+        if (glyphs[i].cached)
+            FreeRenderings(&glyphs[i]);
+}
+
+static size_t CacheEntries(FT_Face face)
+{
+    return face->num_glyphs > 0 ? size_t(face->num_glyphs) : 1;
+}
+
+static void MakeCurrent(ALFONT_FONT *f, int slot)
+{
+    ALFONT_SIZE &k = f->kept[slot];
+    f->current = slot;
+    k.last_use = ++f->uses;
+    f->glyph_cache = k.glyphs;
+    f->requested_size = k.requested_size;
+    f->pixel_size = k.pixel_size;
+    f->ascent = k.ascent;
+    // Cheap next to the search: the face keeps no renderings, only its scale.
+    FT_Set_Pixel_Sizes(f->face, 0, k.pixel_size);
+}
+
+// The slot a newly searched height goes to: a free one, else the least
+// recently used other than the current one.
+static int SlotForNewHeight(ALFONT_FONT *f)
+{
+    int pick = -1;
+    for (int i = 0; i < ALFONT_KEPT_SIZES; i++) {
+        if (f->kept[i].requested_size == 0)
+            return i;
+        if (i != f->current && (pick < 0 || f->kept[i].last_use < f->kept[pick].last_use))
+            pick = i;
+    }
+    return pick >= 0 ? pick : f->current;
+}
+
+// Glyph index of the next character, or -1 for a character the face has no
+// cache entry for.
+static int NextGlyph(ALFONT_FONT *f, int ch)
+{
+    long g = f->face->charmap ? static_cast<long>(FT_Get_Char_Index(f->face, ch)) : ch;
+    if (g < 0 || g >= f->face->num_glyphs)
+        return -1;
+    return static_cast<int>(g);
+}
+
+// True when the bitmap has a pixel with some coverage.
+static bool HasInk(const FT_Bitmap &bm)
+{
+    for (unsigned row = 0; row < bm.rows; row++) {
+        const unsigned char *p = bm.buffer + int(row) * bm.pitch;
+        unsigned bytes = bm.pixel_mode == FT_PIXEL_MODE_MONO ? (bm.width + 7) / 8 : bm.width;
+        for (unsigned c = 0; c < bytes; c++)
+            if (p[c])
+                return true;
+    }
+    return false;
+}
+
+// True when the rendered glyph lies near its line: it overlaps the square of
+// one line height at the pen, widened by a line height on every side. Real
+// glyphs may stand out of the line (a face may declare a short one), never
+// by that much.
+static bool OnTheLine(const ALFONT_FONT *f, FT_GlyphSlot slot)
+{
+    int h = f->requested_size;
+    int top = f->ascent - slot->bitmap_top;
+    int left = slot->bitmap_left;
+    bool rows = top < 2 * h && top + int(slot->bitmap.rows) > -h;
+    bool columns = left < 2 * h && left + int(slot->bitmap.width) > -h;
+    return rows && columns;
+}
+
+// A file is known by its place, length and time of change; a font rewritten
+// in place gets a new time, so it is checked afresh.
+struct CheckedFile {
+    std::string path;
+    std::uintmax_t size;
+    std::filesystem::file_time_type changed;
+};
+
+static CheckedFile checkedFiles[ALFONT_CHECKED_FILES];
+static int nextChecked = 0;
+
+static bool Identify(const std::string &native, CheckedFile *id)
+{
+    std::error_code err;
+    id->path = native;
+    id->size = std::filesystem::file_size(native, err);
+    if (err)
+        return false;
+    id->changed = std::filesystem::last_write_time(native, err);
+    return !err;
+}
+
+static bool AlreadyChecked(const CheckedFile &id)
+{
+    for (const CheckedFile &c : checkedFiles)
+        if (!c.path.empty() && c.path == id.path && c.size == id.size && c.changed == id.changed)
+            return true;
+    return false;
+}
+
+// A file can open (FreeType reads its tables) and still hold no usable glyph
+// outlines, as a cut or damaged file does: its glyphs load empty or not at
+// all, or their metrics throw them far off the line, and every text would be
+// blank. So every printable character the face maps must load, render at the
+// current height as the cache would, and show ink on its line, except the
+// space. A face that maps none of them is of no use either.
+static bool DrawsItsCharacters(ALFONT_FONT *f, const std::string &native)
+{
+    CheckedFile id;
+    bool known = Identify(native, &id);
+    if (known && AlreadyChecked(id))
+        return true;
+
+    if (f->requested_size <= 0)
+        return false;
+    FT_Face face = f->face;
+    int mapped = 0;
+    for (int ch = ALFONT_FIRST_PRINTABLE; ch <= ALFONT_LAST_PRINTABLE; ch++) {
+        int g = NextGlyph(f, ch);
+        if (g <= 0)   // glyph 0 stands for characters the face lacks
+            continue;
+        mapped++;
+        if (FT_Load_Glyph(face, g, FT_LOAD_DEFAULT) != 0)
+            return false;
+        if (face->glyph->format != FT_GLYPH_FORMAT_BITMAP &&
+            FT_Render_Glyph(face->glyph, FT_RENDER_MODE_NORMAL) != 0)
+            return false;
+        if (ch != ALFONT_SPACE && !(HasInk(face->glyph->bitmap) && OnTheLine(f, face->glyph)))
+            return false;
+    }
+    if (mapped == 0)
+        return false;
+
+    if (known) {
+        checkedFiles[nextChecked] = id;
+        nextChecked = (nextChecked + 1) % ALFONT_CHECKED_FILES;
+    }
+    return true;
 }
 
 int alfont_init()
@@ -88,16 +240,15 @@ ALFONT_FONT *alfont_load_font(const char *path)
     bool scalable = (face->face_flags & FT_FACE_FLAG_SCALABLE) != 0;
     f->fixed_count = scalable ? -1 : face->num_fixed_sizes;
 
-    // calloc leaves every entry not cached with null pixel arrays.
-    f->glyph_cache = static_cast<ALFONT_GLYPH *>(
-        calloc(face->num_glyphs > 0 ? face->num_glyphs : 1, sizeof(ALFONT_GLYPH)));
+    // The first slot gets its entries now, so that even a font whose starting
+    // height is refused has a cache to look into. calloc leaves every entry
+    // not cached with null pixel arrays.
+    f->kept[0].glyphs = static_cast<ALFONT_GLYPH *>(calloc(CacheEntries(face), sizeof(ALFONT_GLYPH)));
+    f->glyph_cache = f->kept[0].glyphs;
     int listLength = scalable ? 1 : face->num_fixed_sizes + 1;
     f->fixed_heights = static_cast<int *>(malloc(sizeof(int) * listLength));
     if (!f->glyph_cache || !f->fixed_heights) {
-        free(f->glyph_cache);
-        free(f->fixed_heights);
-        FT_Done_Face(face);
-        free(f);
+        alfont_destroy_font(f);
         return nullptr;
     }
 
@@ -112,6 +263,10 @@ ALFONT_FONT *alfont_load_font(const char *path)
     }
     alfont_set_font_size(f, start);
     f->extra_spacing = 0;
+    if (!DrawsItsCharacters(f, native)) {
+        alfont_destroy_font(f);
+        return nullptr;
+    }
     return f;
 }
 
@@ -119,8 +274,10 @@ void alfont_destroy_font(ALFONT_FONT *f)
 {
     if (!f)
         return;
-    EmptyCache(f);
-    free(f->glyph_cache);
+    for (int i = ALFONT_KEPT_SIZES - 1; i >= 0; i--) {
+        EmptyCache(f, f->kept[i].glyphs);
+        free(f->kept[i].glyphs);
+    }
     FT_Done_Face(f->face);
     free(f->fixed_heights);
     free(f->mem_data);
@@ -133,6 +290,12 @@ int alfont_set_font_size(ALFONT_FONT *f, int h)
         return 0;
     if (h <= 0)
         return -1;
+    for (int i = 0; i < ALFONT_KEPT_SIZES; i++)
+        if (f->kept[i].requested_size == h) {
+            MakeCurrent(f, i);
+            return 0;
+        }
+
     FT_Face face = f->face;
     int s = h;
     int d = 0;
@@ -156,12 +319,20 @@ int alfont_set_font_size(ALFONT_FONT *f, int h)
             goto fail;
     }
 
-accept:
-    EmptyCache(f);
-    f->pixel_size = s;
-    f->requested_size = h;
-    f->ascent = WholePixels(face->size->metrics.ascender);
+accept: {
+    int slot = SlotForNewHeight(f);
+    ALFONT_SIZE &k = f->kept[slot];
+    if (!k.glyphs)
+        k.glyphs = static_cast<ALFONT_GLYPH *>(calloc(CacheEntries(face), sizeof(ALFONT_GLYPH)));
+    if (!k.glyphs)
+        goto fail;
+    EmptyCache(f, k.glyphs);
+    k.requested_size = h;
+    k.pixel_size = s;
+    k.ascent = WholePixels(face->size->metrics.ascender);
+    MakeCurrent(f, slot);
     return 0;
+}
 
 fail:
     FT_Set_Pixel_Sizes(face, 0, f->pixel_size);
@@ -251,16 +422,6 @@ void _alfont_cache_glyph(ALFONT_FONT *f, int g)
     e->advance_y = WholePixels(face->glyph->advance.y);
     if (haveGlyph)
         FT_Done_Glyph(glyph);
-}
-
-// Glyph index of the next character, or -1 for a character the face has no
-// cache entry for.
-static int NextGlyph(ALFONT_FONT *f, int ch)
-{
-    long g = f->face->charmap ? static_cast<long>(FT_Get_Char_Index(f->face, ch)) : ch;
-    if (g < 0 || g >= f->face->num_glyphs)
-        return -1;
-    return static_cast<int>(g);
 }
 
 int alfont_text_length(ALFONT_FONT *f, const char *str)

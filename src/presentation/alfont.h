@@ -1,12 +1,16 @@
 // The font layer: TrueType fonts on FreeType 2, drawn onto Allegro bitmaps.
 // Glyphs are rasterised once per height into a cache holding a 1-bit and an
-// anti-aliased rendering of each.
+// anti-aliased rendering of each. A font keeps the caches of its last few
+// heights, because the menus switch between three heights every frame.
 #ifndef PAPERLUNE_PRESENTATION_ALFONT_H
 #define PAPERLUNE_PRESENTATION_ALFONT_H
 
 #include <allegro.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
+
+// Heights whose renderings a font keeps; the least recently used goes first.
+const int ALFONT_KEPT_SIZES = 4;
 
 struct ALFONT_GLYPH {
     char cached;                  // the entry holds a rendering at the font's current height
@@ -20,6 +24,15 @@ struct ALFONT_GLYPH {
     unsigned char *aa_bits;       // aa_w * aa_h coverage bytes 0..255; null when empty
 };
 
+// One kept height: what the size search found for it and its renderings.
+struct ALFONT_SIZE {
+    int requested_size;           // 0 while the slot holds no height
+    int pixel_size;
+    int ascent;
+    unsigned long long last_use;  // the font's use count when last made current
+    ALFONT_GLYPH *glyphs;         // one entry per glyph index; null until first used
+};
+
 struct ALFONT_FONT {
     FT_Face face;
     int requested_size;           // height last set by alfont_set_font_size; 0 before
@@ -29,8 +42,11 @@ struct ALFONT_FONT {
     int mem_size;
     int extra_spacing;            // pixels added after every advance
     int fixed_count;              // -1 for a scalable face, else its number of fixed sizes
-    ALFONT_GLYPH *glyph_cache;    // one entry per glyph index of the face
+    ALFONT_GLYPH *glyph_cache;    // one entry per glyph index: the current height's
     int *fixed_heights;           // heights of the fixed sizes, closed by -1
+    ALFONT_SIZE kept[ALFONT_KEPT_SIZES];
+    int current;                  // slot of kept[] that glyph_cache belongs to
+    unsigned long long uses;      // counts height changes, to find the least recent
 };
 
 extern FT_Library ft_library;     // null until alfont_init succeeds
@@ -39,8 +55,12 @@ extern int alfont_textmode;       // background colour of text; negative = trans
 
 int          alfont_init();
 void         alfont_exit();
+// Null when the file cannot be opened, or when the printable ASCII characters
+// the face maps cannot all be loaded and drawn.
 ALFONT_FONT *alfont_load_font(const char *path);
 void         alfont_destroy_font(ALFONT_FONT *f);
+// 0 when the height is set (or already was), -1 when refused; a refusal
+// keeps the previous height, metrics and renderings.
 int          alfont_set_font_size(ALFONT_FONT *f, int h);
 int          alfont_text_mode(int mode);
 int          alfont_text_length(ALFONT_FONT *f, const char *str);

@@ -1,17 +1,12 @@
-// Fades a picture into the screen in 32 retrace-paced steps.
+// Fades a picture into the screen: 32 retrace-paced steps from what the player
+// sees now, then the picture exactly. The steps and their weights are the
+// display's (platform/display.h).
 #ifndef PAPERLUNE_PRESENTATION_SHOW_H
 #define PAPERLUNE_PRESENTATION_SHOW_H
 
 #include <allegro.h>
 
-const int SHOW_STEPS = 32;        // blending steps of one fade
-const int SHOW_WEIGHT_STEP = 8;   // weight added per step: 0, 8, ..., 248
-
-// Weight of step i (0-based) of a fade.
-int ShowWeight(int step);
-
-// One blending step: target over work at the given weight.
-void ShowBlendStep(BITMAP *work, BITMAP *target, int weight);
+#include "platform/display.h"
 
 int show(BITMAP *target);
 int show(int index);

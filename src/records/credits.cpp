@@ -4,6 +4,7 @@
 
 #include <allegro.h>
 
+#include "platform/display.h"
 #include "presentation/datafile.h"
 #include "presentation/text.h"
 #include "shell/globals.h"
@@ -78,46 +79,56 @@ bool CreditsRollOver(int offset, int screenH)
     return offset + Credits_length * CREDITS_FSIZE < screenH / 2;
 }
 
-static void DrawRoll(BITMAP *buffer, ALFONT_FONT *font, BITMAP *background, int offset)
+// The background with its darkened box: the same for every frame of a roll,
+// so it is composed once.
+static void DrawStage(BITMAP *stage, BITMAP *background)
 {
-    int left = CREDITS_BOX_MARGIN, top = SCREEN_H / 2;
-    int right = SCREEN_W - CREDITS_BOX_MARGIN, bottom = SCREEN_H - CREDITS_BOX_MARGIN;
-    blit(background, buffer, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+    int left = CREDITS_BOX_MARGIN, top = GAME_H / 2;
+    int right = GAME_W - CREDITS_BOX_MARGIN, bottom = GAME_H - CREDITS_BOX_MARGIN;
+    blit(background, stage, 0, 0, 0, 0, GAME_W, GAME_H);
     drawing_mode(DRAW_MODE_TRANS, nullptr, 0, 0);
     set_trans_blender(0, 0, 0, CREDITS_SHADE_ALPHA);
-    rectfill(buffer, left, top, right, bottom, CREDITS_BOX_COLOR);
+    rectfill(stage, left, top, right, bottom, CREDITS_BOX_COLOR);
     set_trans_blender(0, 0, 0, CREDITS_OUTLINE_ALPHA);
-    rect(buffer, left, top, right, bottom, CREDITS_BOX_COLOR);
+    rect(stage, left, top, right, bottom, CREDITS_BOX_COLOR);
+}
+
+static void DrawRoll(BITMAP *buffer, ALFONT_FONT *font, BITMAP *stage, int offset)
+{
+    blit(stage, buffer, 0, 0, 0, 0, GAME_W, GAME_H);
     for (int i = 0; i < Credits_length; i++) {
         int y = offset + CREDITS_FSIZE * i;
-        if (CreditsLineVisible(y, SCREEN_H))
-            Textout_centre(buffer, font, Credits[i], SCREEN_W / 2, y, CREDITS_TEXT_COLOR, CREDITS_FSIZE, AA);
+        if (CreditsLineVisible(y, GAME_H))
+            Textout_centre(buffer, font, Credits[i], GAME_W / 2, y, CREDITS_TEXT_COLOR, CREDITS_FSIZE, AA);
     }
 }
 
 void credits(int background)
 {
-    BITMAP *buffer = create_bitmap(SCREEN_W, SCREEN_H);
+    BITMAP *buffer = create_bitmap(GAME_W, GAME_H);
+    BITMAP *stage = create_bitmap(GAME_W, GAME_H);
     ALFONT_FONT *font = LoadFontOrDie(CREDITS_FONT);
     alfont_text_mode(CREDITS_TRANSPARENT_TEXT);
-    int offset = CreditsStartOffset(SCREEN_H);
+    int offset = CreditsStartOffset(GAME_H);
     // Keys typed during play must not cut the roll short.
-    clear_keybuf();
+    ClearKeys();
     RecordEnding(SaveData);
     // Written before the roll, so a key that ends it at once loses nothing.
     SaveGameData();
 
-    BITMAP *picture = DataBitmap(background);
-    // A click never ends the roll; only a key does.
-    while (!keypressed()) {
-        DrawRoll(buffer, font, picture, offset);
-        if (CreditsRollOver(offset, SCREEN_H))
+    DrawStage(stage, DataBitmap(background));
+    // A click never ends the roll; only a key does, or the window's close
+    // button.
+    while (!KeyWaiting() && !CloseRequested()) {
+        DrawRoll(buffer, font, stage, offset);
+        if (CreditsRollOver(offset, GAME_H))
             break;
-        rest(CREDITS_FRAME_MS);
-        blit(buffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+        DisplayRest(CREDITS_FRAME_MS);
+        DisplayPresent(buffer);
         offset--;
     }
 
-    destroy_bitmap(buffer);
     alfont_destroy_font(font);
+    destroy_bitmap(stage);
+    destroy_bitmap(buffer);
 }

@@ -5,6 +5,7 @@
 #include <allegro.h>
 #include <cstdio>
 
+#include "platform/display.h"
 #include "presentation/datafile.h"
 #include "presentation/text.h"
 #include "shell/globals.h"
@@ -38,7 +39,6 @@ static const int HS_QUIT_BOTTOM = 409;
 static const int HS_TEXT_COLOR = 0x000000;
 
 static const int SECONDS_PER_MINUTE = 60;
-static const int NOT_FINISHED = -1;
 static const int LEFT_BUTTON = 1;
 
 static const char *const HS_ROW_LABELS[PATH_COUNT] = {
@@ -47,7 +47,9 @@ static const char *const HS_ROW_LABELS[PATH_COUNT] = {
 
 std::string HsTimeText(int32_t bestTime)
 {
-    if (bestTime == NOT_FINISHED)
+    // Only a run can make a record, and none takes negative time: such a
+    // value is "never finished", whatever a damaged file put there.
+    if (bestTime < 0)
         return HS_NOT_FINISHED;
     char text[32];
     snprintf(text, sizeof text, "%dmin+%ds",
@@ -55,9 +57,9 @@ std::string HsTimeText(int32_t bestTime)
     return text;
 }
 
-std::string HsMistakesText(int32_t bestMistakes)
+std::string HsMistakesText(int32_t bestTime, int32_t bestMistakes)
 {
-    if (bestMistakes == NOT_FINISHED)
+    if (bestTime < 0 || bestMistakes < 0)
         return "";
     char text[32];
     snprintf(text, sizeof text, "%dmis", static_cast<int>(bestMistakes));
@@ -73,9 +75,9 @@ HsClick HsClickAt(int x, int y, int backWidth)
     return HS_CLICK_CLEAR;
 }
 
-static void DrawRecords(BITMAP *buffer, ALFONT_FONT *font)
+static void DrawRecords(BITMAP *buffer, ALFONT_FONT *font, int pointerX, int pointerY)
 {
-    blit(DataBitmap(HS_BACKGROUND), buffer, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+    blit(DataBitmap(HS_BACKGROUND), buffer, 0, 0, 0, 0, GAME_W, GAME_H);
     Textout(buffer, font, HS_TITLE, HS_TITLE_X, HS_TITLE_Y, HS_TEXT_COLOR, HS_BIG, AA);
     Textout(buffer, font, HS_PATH, HS_LABEL_X, HS_HEADER_Y, HS_TEXT_COLOR, HS_NORMAL, AA);
     Textout(buffer, font, HS_OTIME, HS_TIME_X, HS_HEADER_Y, HS_TEXT_COLOR, HS_NORMAL, AA);
@@ -86,36 +88,46 @@ static void DrawRecords(BITMAP *buffer, ALFONT_FONT *font)
     for (int k = 0; k < PATH_COUNT; k++) {
         const PathRecord &best = SaveData.pathRecords[k];
         int y = HS_HEADER_Y + HS_ROW_PITCH * (k + 1);
-        Textout(buffer, font, HsMistakesText(best.bestMistakes).c_str(), HS_MISTAKES_X, y, HS_TEXT_COLOR, HS_NORMAL, AA);
+        Textout(buffer, font, HsMistakesText(best.bestTime, best.bestMistakes).c_str(), HS_MISTAKES_X, y, HS_TEXT_COLOR, HS_NORMAL, AA);
         Textout(buffer, font, HsTimeText(best.bestTime).c_str(), HS_TIME_X, y, HS_TEXT_COLOR, HS_NORMAL, AA);
     }
     // Last text of the frame: "Back" is measured at this size from the second pass on.
     Textout(buffer, font, HS_QUIT, HS_QUIT_X, HS_QUIT_Y, HS_TEXT_COLOR, HS_NORMAL, AA);
     BITMAP *pointer = DataBitmap(MOUSE_CURSOR);
-    masked_blit(pointer, buffer, 0, 0, mouse_x, mouse_y, pointer->w, pointer->h);
+    masked_blit(pointer, buffer, 0, 0, pointerX, pointerY, pointer->w, pointer->h);
 }
 
 void highscoreWnd()
 {
-    BITMAP *buffer = create_bitmap(SCREEN_W, SCREEN_H);
+    BITMAP *buffer = create_bitmap(GAME_W, GAME_H);
     ALFONT_FONT *font = LoadFontOrDie(HS_FONT);
-    clear_keybuf();
+    ClearKeys();
+    int drawnX = -1, drawnY = -1;
 
-    for (;;) {
-        if (keypressed()) {
-            if (key[KEY_ENTER])
+    // The window's close button leaves, and the menu then quits.
+    while (!CloseRequested()) {
+        if (KeyWaiting()) {
+            if (KeyHit(KEY_ENTER))
                 break;
             ClearState();
         }
+        int x, y;
+        PointerPosition(&x, &y);
         if (mouse_b & LEFT_BUTTON) {
-            HsClick click = HsClickAt(mouse_x, mouse_y, alfont_text_length(font, HS_QUIT));
+            HsClick click = HsClickAt(x, y, alfont_text_length(font, HS_QUIT));
             if (click == HS_CLICK_LEAVE)
                 break;
             if (click == HS_CLICK_CLEAR)
                 ClearState();
         }
-        DrawRecords(buffer, font);
-        blit(buffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+        // The table never changes while it is open; only the pointer moves.
+        if (x != drawnX || y != drawnY) {
+            DrawRecords(buffer, font, x, y);
+            DisplayPresent(buffer);
+            drawnX = x;
+            drawnY = y;
+        }
+        DisplayWait(DISPLAY_IDLE_MS);
     }
 
     destroy_bitmap(buffer);

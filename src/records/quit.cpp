@@ -4,6 +4,7 @@
 
 #include <allegro.h>
 
+#include "platform/display.h"
 #include "presentation/datafile.h"
 #include "presentation/text.h"
 #include "shell/globals.h"
@@ -81,47 +82,58 @@ static void DrawAnswer(BITMAP *buffer, ALFONT_FONT *font, const char *text, int 
     Textout(buffer, font, text, x, QUIT_ANSWER_Y, selected ? QUIT_SELECTED_COLOR : QUIT_TEXT_COLOR, QUIT_NORMAL, AA);
 }
 
-static void DrawQuit(BITMAP *buffer, ALFONT_FONT *font, int selection)
+static void DrawQuit(BITMAP *buffer, ALFONT_FONT *font, int selection, int pointerX, int pointerY)
 {
-    blit(DataBitmap(QUIT_BACKGROUND), buffer, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+    blit(DataBitmap(QUIT_BACKGROUND), buffer, 0, 0, 0, 0, GAME_W, GAME_H);
     Textout_centre(buffer, font, QUIT_QUESTION, QUIT_CENTRE_X, QUIT_QUESTION_Y, QUIT_TEXT_COLOR, QUIT_BIG, AA);
     DrawAnswer(buffer, font, QUIT_YES, QUIT_YES_X, selection == QUIT_SELECT_YES);
     DrawAnswer(buffer, font, QUIT_NO, QUIT_NO_X, selection == QUIT_SELECT_NO);
     // Drawn last, so the answers are measured at this size from the second pass on.
     Textout_centre(buffer, font, QUIT_COMMENT, QUIT_CENTRE_X, QUIT_COMMENT_Y, QUIT_TEXT_COLOR, QUIT_SMALL, AA);
     BITMAP *pointer = DataBitmap(MOUSE_CURSOR);
-    masked_blit(pointer, buffer, 0, 0, mouse_x, mouse_y, pointer->w, pointer->h);
+    masked_blit(pointer, buffer, 0, 0, pointerX, pointerY, pointer->w, pointer->h);
 }
 
 bool quitWnd()
 {
-    BITMAP *buffer = create_bitmap(SCREEN_W, SCREEN_H);
+    // The window's close button during play is this dialog's "Yes", asked
+    // or not.
+    if (CloseRequested()) {
+        SaveGameData();
+        return true;
+    }
+    BITMAP *buffer = create_bitmap(GAME_W, GAME_H);
     ALFONT_FONT *font = LoadFontOrDie(QUIT_FONT);
     int selection = QUIT_SELECT_YES;
     int action = 0;
-    clear_keybuf();
+    int drawnSelection = 0, drawnX = -1, drawnY = -1;
+    ClearKeys();
 
     for (;;) {
-        if (keypressed()) {
-            if (key[KEY_UP] && selection > QUIT_SELECT_YES)
+        if (CloseRequested()) {
+            action = QUIT_ACTION_YES;
+            break;
+        }
+        if (KeyWaiting()) {
+            if (KeyHit(KEY_UP) && selection > QUIT_SELECT_YES)
                 selection--;
-            if (key[KEY_LEFT] && selection > QUIT_SELECT_YES)
+            if (KeyHit(KEY_LEFT) && selection > QUIT_SELECT_YES)
                 selection--;
-            if (key[KEY_DOWN] && selection < QUIT_SELECT_NO)
+            if (KeyHit(KEY_DOWN) && selection < QUIT_SELECT_NO)
                 selection++;
-            if (key[KEY_RIGHT] && selection < QUIT_SELECT_NO)
+            if (KeyHit(KEY_RIGHT) && selection < QUIT_SELECT_NO)
                 selection++;
-            if (key[KEY_ENTER]) {
+            if (KeyHit(KEY_ENTER)) {
                 action = selection * QUIT_ACTION;
                 break;
             }
             // Only the keys: a button held now still counts below.
-            clear_keybuf();
+            ClearKeys();
         }
 
         // One pointer position for both tests, so a click hits what it selected.
-        int x = mouse_x;
-        int y = mouse_y;
+        int x, y;
+        PointerPosition(&x, &y);
         int yesWidth = alfont_text_length(font, QUIT_YES);
         int noWidth = alfont_text_length(font, QUIT_NO);
         selection = QuitPointed(selection, x, y, yesWidth, noWidth);
@@ -135,8 +147,14 @@ bool quitWnd()
                 ClearState();
         }
 
-        DrawQuit(buffer, font, selection);
-        blit(buffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+        if (selection != drawnSelection || x != drawnX || y != drawnY) {
+            DrawQuit(buffer, font, selection, x, y);
+            DisplayPresent(buffer);
+            drawnSelection = selection;
+            drawnX = x;
+            drawnY = y;
+        }
+        DisplayWait(DISPLAY_IDLE_MS);
     }
 
     destroy_bitmap(buffer);

@@ -8,10 +8,11 @@
 
 #include "records/save.h"
 
-// Hall of Records cells: "N/A" / "" for a path never finished, else
-// "2min+5s" / "7mis".
+// Hall of Records cells: "N/A" / "" for a path never finished (any negative
+// time), else "2min+5s" / "7mis"; a finished time whose mistakes are not
+// known (negative) gets an empty mistakes cell.
 std::string HsTimeText(int32_t bestTime);
-std::string HsMistakesText(int32_t bestMistakes);
+std::string HsMistakesText(int32_t bestTime, int32_t bestMistakes);
 
 enum HsClick {
     HS_CLICK_NONE,     // left or right of "Back": the click stays

@@ -1,17 +1,36 @@
 #include "records/save.h"
 
+#include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
-#include <string>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/userdirs.h"
+
 const char SAVE_FILENAME[] = "gmstat.dat";
+const char SAVE_DIRNAME[] = "paperlune";
 
 // Written first and renamed over the progress file, so that a crash or a
 // full disk midway never leaves a cut-off save behind.
-static const char SAVE_TEMP_SUFFIX[] = ".new";
+static const char SAVE_TEMP_PATTERN[] = ".XXXXXX";
+static const unsigned SAVE_DIR_MODE = 0700;      // a player's progress is their own
+static const unsigned SAVE_NEW_FILE_MODE = 0666; // before the umask, as any new file
+static const unsigned SAVE_MODE_BITS = 07777;
+static const int SAVE_MAX_LINKS = 40;            // as many as the kernel itself follows
+static const int WORD_BYTES = 4;
+
+static const char SAVE_NOT_A_FILE[] = "it is not a plain file";
+// Short lines: the message box is no wider than the screen.
+static const char SAVE_PROBLEM_FORMAT[] =
+    "The progress file cannot be read:\n"
+    "%s\n"
+    "(%s)\n"
+    "Its records are left as they are,\n"
+    "and nothing will be saved this time.";
 
 static const int32_t NO_RESUME = 0;
 static const int32_t NOT_YET = -1;   // a run or path without a result
@@ -26,6 +45,11 @@ static const PathRange PATH_RANGES[PATH_COUNT] = {
 };
 
 SaveRecord SaveData;
+
+static std::vector<std::string> oldSaveDirs;
+static std::string saveDir;                     // "" = the working directory
+static std::string savePath = SAVE_FILENAME;
+static std::string saveProblem;                 // "" = the file can be written
 
 SaveRecord DefaultSave()
 {
@@ -79,20 +103,18 @@ void EncodeSave(const SaveRecord &record, unsigned char out[SAVE_BYTES])
 
 SaveRecord DecodeSave(const unsigned char *bytes, size_t count)
 {
-    // A short file is laid over the defaults: what it holds is taken as it
-    // is, and nothing it lacks can read as an unbeatable time of 0.
-    unsigned char image[SAVE_BYTES];
-    EncodeSave(DefaultSave(), image);
-    if (count > static_cast<size_t>(SAVE_BYTES))
-        count = SAVE_BYTES;
-    if (count > 0)
-        memcpy(image, bytes, count);
-
+    // A word cut short would mix the file's bytes with the defaults' into a
+    // value nobody saved (a time of -124 seconds, say): such a word keeps
+    // its default, as do those the file does not reach.
     int32_t words[SAVE_WORDS];
-    for (int w = 0; w < SAVE_WORDS; w++) {
+    ToWords(DefaultSave(), words);
+    size_t held = count / WORD_BYTES;
+    if (held > static_cast<size_t>(SAVE_WORDS))
+        held = SAVE_WORDS;
+    for (size_t w = 0; w < held; w++) {
         uint32_t bits = 0;
-        for (int b = 0; b < 4; b++)
-            bits |= static_cast<uint32_t>(image[4 * w + b]) << (8 * b);
+        for (int b = 0; b < WORD_BYTES; b++)
+            bits |= static_cast<uint32_t>(bytes[WORD_BYTES * w + b]) << (8 * b);
         words[w] = static_cast<int32_t>(bits);
     }
     return FromWords(words);
@@ -112,12 +134,27 @@ int UpdatePathRecord(SaveRecord &record)
     if (!path)
         return 0;
     PathRecord &best = record.pathRecords[path - 1];
-    // Only the time decides; an equal time keeps the older record.
-    if (best.bestTime > record.runTime || best.bestTime == NOT_YET) {
+    // Only the time decides; an equal time keeps the older record. Any
+    // negative time, not just -1, is a path not yet finished.
+    if (best.bestTime > record.runTime || best.bestTime < 0) {
         best.bestMistakes = record.runMistakes;
         best.bestTime = record.runTime;
     }
     return path;
+}
+
+int32_t ResumedCount(int32_t saved)
+{
+    return saved < 0 ? 0 : saved;
+}
+
+int32_t AddToCount(int32_t count, int32_t more)
+{
+    if (more <= 0)
+        return count;
+    if (count > INT32_MAX - more)
+        return INT32_MAX;
+    return count + more;
 }
 
 static std::string DirectoryOf(const std::string &path)
@@ -141,51 +178,200 @@ static void SyncDirectory(const std::string &dir)
     close(fd);
 }
 
-bool WriteSaveFile(const char *path, const SaveRecord &record)
+// The file a path finally names, its symbolic links followed even where
+// the last one leads to nothing yet; "" for a loop of links.
+static std::string LinkTarget(const std::string &path)
 {
-    unsigned char image[SAVE_BYTES];
-    EncodeSave(record, image);
+    std::string current = path;
+    for (int hop = 0; hop <= SAVE_MAX_LINKS; hop++) {
+        struct stat st;
+        if (lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return current;
+        char link[PATH_MAX];
+        ssize_t length = readlink(current.c_str(), link, sizeof link);
+        if (length <= 0 || length >= static_cast<ssize_t>(sizeof link))
+            return "";
+        std::string to(link, length);
+        current = to[0] == '/' ? to : DirectoryOf(current) + "/" + to;
+    }
+    return "";
+}
 
-    std::string target = path;
-    std::string temp = target + SAVE_TEMP_SUFFIX;
-    FILE *file = fopen(temp.c_str(), "wb");
-    if (!file)
+static unsigned NewFileMode()
+{
+    mode_t mask = umask(0);
+    umask(mask);
+    return SAVE_NEW_FILE_MODE & ~mask;
+}
+
+// A new file beside the target, renamed over it once it is whole.
+static bool ReplaceFile(const std::string &target, const unsigned char image[SAVE_BYTES], const struct stat *old)
+{
+    std::string pattern = target + SAVE_TEMP_PATTERN;
+    std::vector<char> temp(pattern.begin(), pattern.end());
+    temp.push_back('\0');
+    int fd = mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0)
         return false;
-    bool whole = fwrite(image, 1, SAVE_BYTES, file) == static_cast<size_t>(SAVE_BYTES)
-                 && fflush(file) == 0
-                 && fsync(fileno(file)) == 0;
-    whole = (fclose(file) == 0) && whole;
-    if (!whole || rename(temp.c_str(), target.c_str()) != 0) {
-        remove(temp.c_str());
+    if (old && fchown(fd, old->st_uid, old->st_gid) != 0) {
+        // Only root can hand a file back to its owner; the player's own
+        // file needs no hand-over, so a refusal changes nothing.
+    }
+    bool whole = fchmod(fd, old ? old->st_mode & SAVE_MODE_BITS : NewFileMode()) == 0
+            && pwrite(fd, image, SAVE_BYTES, 0) == SAVE_BYTES
+            && fsync(fd) == 0;
+    whole = close(fd) == 0 && whole;
+    if (!whole || rename(temp.data(), target.c_str()) != 0) {
+        unlink(temp.data());
         return false;
     }
     SyncDirectory(DirectoryOf(target));
     return true;
 }
 
-bool ReadSaveFile(const char *path, SaveRecord &record)
+// The file rewritten where it is, in one write over its first bytes and
+// without being emptied first, so that the old record stays until the new
+// one lies over it.
+static bool OverwriteFile(const std::string &target, const unsigned char image[SAVE_BYTES])
 {
-    FILE *file = fopen(path, "rb");
-    if (!file)
+    int fd = open(target.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
         return false;
+    bool whole = pwrite(fd, image, SAVE_BYTES, 0) == SAVE_BYTES && fsync(fd) == 0;
+    if (whole && ftruncate(fd, SAVE_BYTES) != 0) {
+        // A longer file loses its tail once the record is whole; a tail
+        // that stays is never read anyway.
+    }
+    return close(fd) == 0 && whole;
+}
+
+bool WriteSaveFile(const char *path, const SaveRecord &record)
+{
+    unsigned char image[SAVE_BYTES];
+    EncodeSave(record, image);
+
+    // A link stays a link: what changes is the file it leads to.
+    std::string target = LinkTarget(path);
+    if (target.empty())
+        return false;
+    struct stat old;
+    bool exists = stat(target.c_str(), &old) == 0;
+    if (exists && !S_ISREG(old.st_mode))
+        return false;   // a directory or a device in the way is not ours to replace
+    if (ReplaceFile(target, image, exists ? &old : nullptr))
+        return true;
+    // No new file could be made and renamed beside it (a directory the
+    // player may not write in, holding a file they may).
+    return exists && OverwriteFile(target, image);
+}
+
+SaveReadResult ReadSaveFile(const char *path, SaveRecord &record, std::string *why)
+{
+    // Not blocking: a pipe by that name must not hang the start-up.
+    int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        int error = errno;
+        if (why)
+            *why = strerror(error);
+        return error == ENOENT ? SAVE_MISSING : SAVE_UNREADABLE;
+    }
     unsigned char bytes[SAVE_BYTES];
-    size_t count = fread(bytes, 1, SAVE_BYTES, file);
-    fclose(file);
+    size_t count = 0;
+    std::string problem;
+    struct stat st;
+    if (fstat(fd, &st) != 0) {
+        problem = strerror(errno);
+    } else if (!S_ISREG(st.st_mode)) {
+        problem = SAVE_NOT_A_FILE;
+    } else {
+        while (count < static_cast<size_t>(SAVE_BYTES)) {
+            ssize_t got = read(fd, bytes + count, SAVE_BYTES - count);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0)
+                problem = strerror(errno);
+            if (got <= 0)
+                break;
+            count += got;
+        }
+    }
+    close(fd);
+    if (!problem.empty()) {
+        if (why)
+            *why = problem;
+        return SAVE_UNREADABLE;
+    }
     record = DecodeSave(bytes, count);
-    return true;
+    return SAVE_READ;
+}
+
+void SetOldSaveDirs(const std::vector<std::string> &dirs)
+{
+    oldSaveDirs = dirs;
+}
+
+const char *SaveFileProblem()
+{
+    return saveProblem.empty() ? nullptr : saveProblem.c_str();
+}
+
+std::string SaveFilePath()
+{
+    return savePath;
+}
+
+static bool WriteProgress()
+{
+    if (!saveProblem.empty())
+        return false;
+    if (!saveDir.empty())
+        MakeDirectories(saveDir, SAVE_DIR_MODE);
+    return WriteSaveFile(savePath.c_str(), SaveData);
+}
+
+// The first progress file an earlier version left in an old place.
+static bool TakeOverOldSave()
+{
+    for (const std::string &dir : oldSaveDirs) {
+        std::string old = dir + "/" + SAVE_FILENAME;
+        if (ReadSaveFile(old.c_str(), SaveData) == SAVE_READ)
+            return true;
+    }
+    return false;
 }
 
 void LoadGameData()
 {
-    if (ReadSaveFile(SAVE_FILENAME, SaveData))
+    saveDir = UserDataDirectory(SAVE_DIRNAME);
+    // With no home to be found, the progress stays in the working directory.
+    savePath = saveDir.empty() ? SAVE_FILENAME : saveDir + "/" + SAVE_FILENAME;
+    saveProblem.clear();
+
+    std::string why;
+    switch (ReadSaveFile(savePath.c_str(), SaveData, &why)) {
+    case SAVE_READ:
         return;
-    SaveData = DefaultSave();
-    // Not being able to create it costs only this run's progress.
-    WriteSaveFile(SAVE_FILENAME, SaveData);
+    case SAVE_UNREADABLE: {
+        // Writing the defaults would destroy the records the file may hold.
+        SaveData = DefaultSave();
+        std::vector<char> text(sizeof SAVE_PROBLEM_FORMAT + savePath.size() + why.size());
+        snprintf(text.data(), text.size(), SAVE_PROBLEM_FORMAT, savePath.c_str(), why.c_str());
+        saveProblem = text.data();
+        return;
+    }
+    case SAVE_MISSING:
+        break;
+    }
+    // The old file is copied, never moved: an older version run again
+    // still finds its own.
+    if (!TakeOverOldSave())
+        SaveData = DefaultSave();
+    // Not being able to write it costs only this run's progress.
+    WriteProgress();
 }
 
 void SaveGameData()
 {
     // A failed write keeps the old file; the game goes on either way.
-    WriteSaveFile(SAVE_FILENAME, SaveData);
+    WriteProgress();
 }

@@ -1,5 +1,6 @@
 #include "shell/globals.h"
 
+#include "platform/display.h"
 #include "platform/path.h"
 
 #include <allegro.h>
@@ -19,17 +20,20 @@ static const int LEFT_BUTTON = 1;
 
 void ClearState()
 {
-    clear_keybuf();
+    ClearKeys();
     mouse_b &= ~LEFT_BUTTON;
     key[KEY_ENTER] = 0;
 }
 
 void FatalError(const char *message)
 {
+    // The music's decoder thread calls into the library; it must stop
+    // before the library is torn down under it.
+    FSOUND_Close();
     // Text mode first, so that the message box is not hidden behind a
     // full-screen mode.
-    set_gfx_mode(GFX_TEXT, 0, 0, 0, 0);
-    allegro_message("%s\n", message);
+    DisplayShut();
+    allegro_message("%s", message);
     alfont_exit();
     allegro_exit();
     exit(1);

@@ -5,6 +5,7 @@
 #include <cerrno>
 
 #include "platform/datadir.h"
+#include "platform/display.h"
 #include "platform/fsound.h"
 #include "platform/icon.h"
 #include "presentation/alfont.h"
@@ -15,38 +16,25 @@
 #include "shell/menu.h"
 #include "story/graph.h"
 
-static const int APP_SCREEN_W = 640;
-static const int APP_SCREEN_H = 480;
-static const int APP_COLOR_DEPTH = 32;
 static const int APP_MIX_RATE = 44100;
 static const int APP_SOUND_CHANNELS = 32;
 static const int APP_INTRO_HOLD_MS = 2000;
 static const char APP_TYPE_SOUND[] = "Sound\\type.wav";
 static const char APP_BELL_SOUND[] = "Sound\\bell.wav";
 static const char APP_ALFONT_ERROR[] = "Error while initializing alfont";
-static const char APP_GFX_ERROR[] = "Cannot set a 640 x 480 graphics mode.";
+static const char APP_GFX_ERROR[] = "Cannot set a graphics mode.";
 static const int APP_LEFT_BUTTON = 1;
 
-static void SetGraphicsMode()
-{
-    set_color_depth(APP_COLOR_DEPTH);
-    // Full screen first; a desktop that does not switch modes gets a window.
-    if (set_gfx_mode(GFX_AUTODETECT_FULLSCREEN, APP_SCREEN_W, APP_SCREEN_H, 0, 0) == 0)
-        return;
-    if (set_gfx_mode(GFX_AUTODETECT_WINDOWED, APP_SCREEN_W, APP_SCREEN_H, 0, 0) == 0)
-        return;
-    FatalError(APP_GFX_ERROR);
-}
-
 // A key waiting or the left button down when a slide is about to start ends
-// the intro; the last slide shown stays for the menu to fade in over.
+// the intro; the last slide shown stays for the menu to fade in over. The
+// close button ends it too, and with it the game.
 static void PlayIntro()
 {
     for (int i = 0; i < INTRO_SLIDES; i++) {
-        if (keypressed() || (mouse_b & APP_LEFT_BUTTON))
+        if (KeyWaiting() || (mouse_b & APP_LEFT_BUTTON) || CloseRequested())
             break;
         show(INTRO_FIRST_IMAGE + i);
-        rest(APP_INTRO_HOLD_MS);
+        DisplayRest(APP_INTRO_HOLD_MS);
     }
 }
 
@@ -60,13 +48,18 @@ int main(int, char **)
     // Every file name below is relative to the data directory.
     if (const char *problem = EnterDataDirectory(DATA_FILENAME))
         FatalError(problem);
+    // Earlier versions kept the progress file where the game was started,
+    // which was the data directory.
+    SetOldSaveDirs({StartDirectory(), DataDirectory()});
     jpgalleg_init();
-    SetGraphicsMode();
     install_timer();
     install_keyboard();
     if (install_mouse() == -1)
         exit(1);
-    set_window_title(APP_TITLE);
+    // After the input: the display hands keys and pointer events to the
+    // game through the keyboard's and the mouse's callbacks.
+    if (!DisplayOpen(APP_TITLE))
+        FatalError(APP_GFX_ERROR);
     FSOUND_Init(APP_MIX_RATE, APP_SOUND_CHANNELS, 0);
 
     data = load_datafile(DATA_FILENAME);
@@ -80,16 +73,21 @@ int main(int, char **)
     type_sample = FSOUND_Sample_Load(FSOUND_FREE, APP_TYPE_SOUND, FSOUND_LOOP_OFF, 0, 0);
     bell_sample = FSOUND_Sample_Load(FSOUND_FREE, APP_BELL_SOUND, FSOUND_LOOP_OFF, 0, 0);
     LoadGameData();
+    // The game plays on; it only never writes a file it could not read.
+    if (const char *problem = SaveFileProblem())
+        DisplayMessage(problem);
     InitScenes();
     QWERTZ = false;
 
     PlayIntro();
     ClearState();
 
-    BITMAP *menuBuffer = create_bitmap(SCREEN_W, SCREEN_H);
+    BITMAP *menuBuffer = create_bitmap(GAME_W, GAME_H);
     ALFONT_FONT *menuFont = LoadFontOrDie(MENU_FONT);
     alfont_text_mode(-1);
-    MainMenu(menuBuffer, menuFont);
+    // The close button during the intro quits before the menu is shown.
+    if (!CloseRequested())
+        MainMenu(menuBuffer, menuFont);
 
     // Shutdown, in reverse order of acquisition.
     DestroyScenes();
@@ -102,6 +100,7 @@ int main(int, char **)
     FSOUND_Close();
     alfont_destroy_font(typerfont);
     alfont_exit();
+    DisplayShut();
     allegro_exit();
     return 0;
 }

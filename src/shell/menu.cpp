@@ -1,5 +1,6 @@
 #include "shell/menu.h"
 
+#include "platform/display.h"
 #include "player/game.h"
 #include "presentation/datafile.h"
 #include "presentation/show.h"
@@ -85,9 +86,9 @@ int MenuNextSelection(int selection, const MenuInput &input, int *keySounds)
     return selection;
 }
 
-static void DrawMenu(BITMAP *buffer, ALFONT_FONT *font, int selection)
+static void DrawMenu(BITMAP *buffer, ALFONT_FONT *font, int selection, int pointerX, int pointerY)
 {
-    blit(DataBitmap(MENU_BACKGROUND), buffer, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+    blit(DataBitmap(MENU_BACKGROUND), buffer, 0, 0, 0, 0, GAME_W, GAME_H);
     // Twice at the same place: the second pass darkens the soft edges.
     Textout(buffer, font, MENU_CR, MENU_CR_X, MENU_CR_Y, MENU_TEXT_COLOR, MENU_SMALL, AA);
     Textout(buffer, font, MENU_CR, MENU_CR_X, MENU_CR_Y, MENU_TEXT_COLOR, MENU_SMALL, AA);
@@ -99,21 +100,24 @@ static void DrawMenu(BITMAP *buffer, ALFONT_FONT *font, int selection)
         Textout(buffer, font, item.text, MENU_ITEM_X, item.y, MENU_HIGHLIGHT_COLOR, MENU_NORMAL, AA);
     }
     BITMAP *pointer = DataBitmap(MOUSE_CURSOR);
-    masked_blit(pointer, buffer, 0, 0, mouse_x, mouse_y, pointer->w, pointer->h);
+    masked_blit(pointer, buffer, 0, 0, pointerX, pointerY, pointer->w, pointer->h);
 }
 
 void MainMenu(BITMAP *buffer, ALFONT_FONT *font)
 {
     int selection = 1;
     bool fadeIn = true;
+    int drawnSelection = 0, drawnX = -1, drawnY = -1;
     while (selection != ACTION_QUIT) {
+        // The window's close button is "Quit".
+        if (CloseRequested())
+            break;
         MenuInput input;
-        input.keyWaiting = keypressed();
-        input.up = key[KEY_UP];
-        input.down = key[KEY_DOWN];
-        input.enter = key[KEY_ENTER];
-        input.pointerX = mouse_x;
-        input.pointerY = mouse_y;
+        input.keyWaiting = KeyWaiting();
+        input.up = KeyHit(KEY_UP);
+        input.down = KeyHit(KEY_DOWN);
+        input.enter = KeyHit(KEY_ENTER);
+        PointerPosition(&input.pointerX, &input.pointerY);
         input.click = mouse_b & 1;
         int keySounds;
         selection = MenuNextSelection(selection, input, &keySounds);
@@ -154,13 +158,25 @@ void MainMenu(BITMAP *buffer, ALFONT_FONT *font)
         default:
             break;
         }
+        if (CloseRequested())
+            break;
 
-        DrawMenu(buffer, font, selection);
-        if (fadeIn) {
-            show(buffer);
-            fadeIn = false;
-        } else {
-            blit(buffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+        // A frame only when the player can see a difference: a new
+        // highlight, the pointer moved, or the menu comes back.
+        int px, py;
+        PointerPosition(&px, &py);
+        if (fadeIn || selection != drawnSelection || px != drawnX || py != drawnY) {
+            DrawMenu(buffer, font, selection, px, py);
+            drawnSelection = selection;
+            drawnX = px;
+            drawnY = py;
+            if (fadeIn) {
+                show(buffer);
+                fadeIn = false;
+            } else {
+                DisplayPresent(buffer);
+            }
         }
+        DisplayWait(DISPLAY_IDLE_MS);
     }
 }

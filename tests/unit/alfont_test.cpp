@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 #include <unistd.h>
@@ -80,6 +81,12 @@ std::vector<RefGlyph> Reference(FT_Face face, int h, const std::string &text, bo
         x += int(face->glyph->advance.x >> 6);
     }
     return out;
+}
+
+int RefAscent(FT_Face face, int h)
+{
+    FT_Set_Pixel_Sizes(face, 0, ExpectedPixelSize(face, h));
+    return int(face->size->metrics.ascender >> 6);
 }
 
 int RefWidth(FT_Face face, int h, const std::string &text)
@@ -408,6 +415,96 @@ TEST_P(AlfontFont, CentredOddWidthShiftsLeftByHalfLess)
     EXPECT_EQ(Mismatches(bmp, want, 0), 0);
 }
 
+// What a font loaded afresh draws for the text at height h: the pixels every
+// kept height has to reproduce.
+std::vector<int> DrawnFresh(const char *file, int h, const std::string &text, int x, int y)
+{
+    BITMAP *b = create_bitmap_ex(32, 480, 120);
+    clear_to_color(b, PAPER);
+    ALFONT_FONT *fresh = alfont_load_font(FontPath(file).c_str());
+    std::vector<int> px;
+    if (fresh) {
+        Textout(b, fresh, text.c_str(), x, y, INK, h, true);
+        for (int yy = 0; yy < b->h; yy++)
+            for (int xx = 0; xx < b->w; xx++)
+                px.push_back(getpixel(b, xx, yy));
+    }
+    alfont_destroy_font(fresh);
+    destroy_bitmap(b);
+    return px;
+}
+
+TEST_P(AlfontFont, AlternatingHeightsDrawAsAFreshFont)
+{
+    // The menu's heights in its order, each turn with glyphs the height has
+    // not rendered yet, so a kept height renders new ones at its own size.
+    // Once, refused heights come between the switch and the drawing: their
+    // search runs the face through other sizes.
+    struct Step { int h; const char *text; bool refusals; } steps[] = {
+        {25, "A story in", false}, {60, "Paperlune", false}, {40, "New game", false},
+        {25, "letters by", false}, {60, "Wg", false},        {40, "Hall of Records", true},
+        {25, "the team", false},   {60, "Paperlune", false}, {40, "Continue Playing", false},
+    };
+    unsigned char *bitsOfP = nullptr;
+    for (const Step &st : steps) {
+        SCOPED_TRACE(std::to_string(st.h) + " " + st.text);
+        clear_to_color(bmp, PAPER);
+        if (st.refusals) {
+            ASSERT_EQ(alfont_set_font_size(font, st.h), 0);
+            EXPECT_EQ(alfont_set_font_size(font, 1), -1);
+            EXPECT_EQ(alfont_set_font_size(font, 0), -1);
+            EXPECT_EQ(font->face->size->metrics.y_ppem, font->pixel_size);
+        }
+        Textout(bmp, font, st.text, 10, 20, INK, st.h, true);
+        std::vector<int> want = DrawnFresh(GetParam(), st.h, st.text, 10, 20);
+        ASSERT_FALSE(want.empty());
+        EXPECT_EQ(Mismatches(bmp, want, 0), 0);
+        EXPECT_EQ(alfont_text_length(font, st.text), RefWidth(ref, st.h, st.text));
+        EXPECT_EQ(font->requested_size, st.h);
+        EXPECT_EQ(font->pixel_size, ExpectedPixelSize(ref, st.h));
+        EXPECT_EQ(font->ascent, RefAscent(ref, st.h));
+        // Back at 60, the title's renderings are those made the first time.
+        if (st.h == 60 && !bitsOfP) {
+            bitsOfP = Entry('P').aa_bits;
+        } else if (st.h == 60 && std::string(st.text) == "Paperlune") {
+            EXPECT_EQ(Entry('P').aa_bits, bitsOfP) << "the title was rendered again";
+        }
+    }
+    ASSERT_NE(bitsOfP, nullptr);
+}
+
+TEST_P(AlfontFont, LeastRecentlyUsedHeightIsDroppedAndRendersAgain)
+{
+    ASSERT_GE(ALFONT_KEPT_SIZES, 2);
+    // Heights 20, 21, ... fill every slot; then the first one is used again,
+    // so the second is the least recent when one more height arrives.
+    std::vector<int> heights;
+    for (int i = 0; i < ALFONT_KEPT_SIZES; i++)
+        heights.push_back(20 + i);
+    for (int h : heights) {
+        Textout(bmp, font, "Quit", 10, 20, INK, h, true);
+        ASSERT_TRUE(Entry('Q').cached);
+    }
+    alfont_set_font_size(font, heights[0]);
+    EXPECT_TRUE(Entry('Q').cached) << "a kept height lost its renderings";
+    Textout(bmp, font, "Quit", 10, 20, INK, 50, true);
+    alfont_set_font_size(font, heights[0]);
+    EXPECT_TRUE(Entry('Q').cached) << "the height used last but one was dropped";
+    for (size_t i = 2; i < heights.size(); i++) {
+        alfont_set_font_size(font, heights[i]);
+        EXPECT_TRUE(Entry('Q').cached) << heights[i];
+    }
+    alfont_set_font_size(font, heights[1]);
+    EXPECT_FALSE(Entry('Q').cached) << "the least recent height was kept";
+
+    // Dropped and searched again, it draws as it did.
+    clear_to_color(bmp, PAPER);
+    Textout(bmp, font, "Quit Wg", 10, 20, INK, heights[1], true);
+    EXPECT_EQ(Mismatches(bmp, DrawnFresh(GetParam(), heights[1], "Quit Wg", 10, 20), 0), 0);
+    EXPECT_EQ(font->pixel_size, ExpectedPixelSize(ref, heights[1]));
+    EXPECT_EQ(font->ascent, RefAscent(ref, heights[1]));
+}
+
 INSTANTIATE_TEST_SUITE_P(AlfontShipped, AlfontFont, ::testing::ValuesIn(FONT_FILES));
 
 TEST(AlfontLoad, OpensGamePathsAtTheStartHeight)
@@ -425,4 +522,174 @@ TEST(AlfontLoad, OpensGamePathsAtTheStartHeight)
     EXPECT_EQ(alfont_load_font(FontPath("LICENSE-NotoSerif.txt").c_str()), nullptr);
     alfont_destroy_font(nullptr);
     EXPECT_EQ(AA, 1);
+}
+
+namespace {
+
+std::vector<unsigned char> FontBytes(const char *file)
+{
+    std::ifstream in(FontPath(file), std::ios::binary);
+    return std::vector<unsigned char>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// Every variant goes to a name of its own: a font file already opened once in
+// the run is not checked again.
+std::string WriteVariant(const std::vector<unsigned char> &bytes)
+{
+    static int serial = 0;
+    std::string path = "/tmp/paperlune-unit-" + std::to_string(getpid()) + "-damaged-" +
+                       std::to_string(serial++) + ".ttf";
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char *>(bytes.data()), bytes.size());
+    return path;
+}
+
+// Loads the variant; a font it gives must draw ink near its line for every
+// printable character its face maps, the space aside. Returns whether it gave
+// one.
+bool LoadsAndDrawsOrIsRefused(const std::vector<unsigned char> &bytes, const std::string &what)
+{
+    const int h = 25;
+    std::string path = WriteVariant(bytes);
+    ALFONT_FONT *f = alfont_load_font(path.c_str());
+    remove(path.c_str());
+    if (!f)
+        return false;
+    // A line height of room on every side of the line.
+    BITMAP *b = create_bitmap_ex(32, 4 * h, 3 * h);
+    int oldMode = alfont_text_mode(-1);
+    for (int ch = 33; ch <= 126; ch++) {
+        if (FT_Get_Char_Index(f->face, ch) == 0)
+            continue;
+        clear_to_color(b, PAPER);
+        const char text[] = {char(ch), 0};
+        Textout(b, f, text, h, h, INK, h, true);
+        int inked = 0;
+        for (int y = 0; y < b->h; y++)
+            for (int x = 0; x < b->w; x++)
+                inked += getpixel(b, x, y) != PAPER;
+        EXPECT_GT(inked, 0) << what << ": '" << char(ch) << "' draws nothing";
+    }
+    alfont_text_mode(oldMode);
+    destroy_bitmap(b);
+    alfont_destroy_font(f);
+    return true;
+}
+
+void Put16(std::vector<unsigned char> &b, size_t at, unsigned v)
+{
+    b[at] = static_cast<unsigned char>(v >> 8);
+    b[at + 1] = static_cast<unsigned char>(v);
+}
+
+// The font with its character map replaced by one that maps a single
+// ideograph and nothing of ASCII: a sound face with nothing the game writes.
+std::vector<unsigned char> WithoutPrintableCharacters(std::vector<unsigned char> b)
+{
+    const unsigned ideograph = 0x4E00;
+    size_t table = b.size();
+    std::vector<unsigned> words = {
+        0, 1, 3, 1, 0, 12,                     // header, one Unicode record at 12
+        4, 32, 0, 4, 4, 1, 0,                  // format 4, two segments
+        ideograph, 0xFFFF, 0,                  // end codes, pad
+        ideograph, 0xFFFF,                     // start codes
+        (1 - ideograph) & 0xFFFF, 1, 0, 0};    // deltas (the ideograph is glyph 1), no ranges
+    b.resize(table + 2 * words.size());
+    for (size_t i = 0; i < words.size(); i++)
+        Put16(b, table + 2 * i, words[i]);
+    for (size_t t = 0; t < size_t((b[4] << 8) | b[5]); t++) {
+        size_t rec = 12 + 16 * t;
+        if (std::string(b.begin() + rec, b.begin() + rec + 4) != "cmap")
+            continue;
+        Put16(b, rec + 8, unsigned(table >> 16));
+        Put16(b, rec + 10, unsigned(table & 0xFFFF));
+        Put16(b, rec + 12, 0);
+        Put16(b, rec + 14, unsigned(2 * words.size()));
+    }
+    return b;
+}
+
+}  // namespace
+
+TEST(AlfontDamaged, FaceMappingNoPrintableCharacterIsRefused)
+{
+    StartLibrary();
+    std::vector<unsigned char> b = WithoutPrintableCharacters(FontBytes("typewriter.ttf"));
+    // The copy must still open in FreeType with that map, or this proves nothing.
+    std::string path = WriteVariant(b);
+    FT_Library lib;
+    FT_Face face;
+    ASSERT_EQ(FT_Init_FreeType(&lib), 0);
+    ASSERT_EQ(FT_New_Face(lib, path.c_str(), 0, &face), 0);
+    EXPECT_EQ(FT_Get_Char_Index(face, 'A'), 0u);
+    EXPECT_EQ(FT_Get_Char_Index(face, 0x4E00), 1u);
+    FT_Done_Face(face);
+    FT_Done_FreeType(lib);
+    remove(path.c_str());
+    EXPECT_FALSE(LoadsAndDrawsOrIsRefused(b, "a face without ASCII"));
+}
+
+TEST(AlfontDamaged, FileDamagedAfterAGoodLoadIsCheckedAgain)
+{
+    StartLibrary();
+    std::vector<unsigned char> whole = FontBytes("engeregu.ttf");
+    std::string path = "/tmp/paperlune-unit-" + std::to_string(getpid()) + "-rewritten.ttf";
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char *>(whole.data()), whole.size());
+    ALFONT_FONT *good = alfont_load_font(path.c_str());
+    EXPECT_NE(good, nullptr);
+    alfont_destroy_font(good);
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char *>(whole.data()), whole.size() / 2);
+    EXPECT_EQ(alfont_load_font(path.c_str()), nullptr) << "the verdict on the sound file was reused";
+    remove(path.c_str());
+}
+
+TEST(AlfontDamaged, CutFilesAreRefusedOrDrawEveryCharacter)
+{
+    StartLibrary();
+    for (const char *file : FONT_FILES) {
+        std::vector<unsigned char> whole = FontBytes(file);
+        ASSERT_GT(whole.size(), 1000u) << file;
+        EXPECT_TRUE(LoadsAndDrawsOrIsRefused(whole, file)) << "the whole file is refused";
+        std::vector<size_t> lengths = {0, 1, 4, 12, 100, 1000, whole.size() - 1};
+        for (int k = 1; k < 32; k++)
+            lengths.push_back(whole.size() * k / 32);
+        int refused = 0;
+        for (size_t n : lengths) {
+            std::vector<unsigned char> cut(whole.begin(), whole.begin() + n);
+            refused += !LoadsAndDrawsOrIsRefused(cut, std::string(file) + " cut to " + std::to_string(n));
+        }
+        EXPECT_GT(refused, 10) << file;
+    }
+    // The menu font cut in half still opens; the game must not take it.
+    std::vector<unsigned char> menu = FontBytes("engeregu.ttf");
+    menu.resize(menu.size() / 2);
+    EXPECT_FALSE(LoadsAndDrawsOrIsRefused(menu, "engeregu.ttf cut in half"));
+}
+
+TEST(AlfontDamaged, GarbageIsRefusedOrDrawsEveryCharacter)
+{
+    StartLibrary();
+    std::mt19937 rng(20240611);
+    EXPECT_FALSE(LoadsAndDrawsOrIsRefused({}, "an empty file"));
+    std::vector<unsigned char> noise(40000);
+    for (unsigned char &c : noise)
+        c = static_cast<unsigned char>(rng());
+    EXPECT_FALSE(LoadsAndDrawsOrIsRefused(noise, "random bytes"));
+
+    for (const char *file : FONT_FILES) {
+        std::vector<unsigned char> whole = FontBytes(file);
+        int loaded = 0;
+        for (int v = 0; v < 60; v++) {
+            std::vector<unsigned char> bad = whole;
+            // Small runs anywhere, or a wide run over the tables after the
+            // directory; a third of the variants hit the directory and
+            // the first tables, where single bytes matter most.
+            size_t span = v % 2 ? 1 + rng() % 16 : 1 + rng() % 8192;
+            size_t at = v % 3 == 0 ? rng() % 512 : rng() % (whole.size() - span);
+            for (size_t i = at; i < at + span && i < bad.size(); i++)
+                bad[i] = static_cast<unsigned char>(rng());
+            loaded += LoadsAndDrawsOrIsRefused(bad, std::string(file) + " variant " + std::to_string(v));
+        }
+        // Most small damage lands where nothing the game draws is read.
+        EXPECT_GT(loaded, 0) << file;
+    }
 }

@@ -2,6 +2,7 @@
 // answers' hit boxes, the ending lines and the credits roll.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <set>
 #include <string>
@@ -14,18 +15,45 @@ static const int SCREEN_HEIGHT = 480;
 TEST(RecordsHall, CellTexts)
 {
     EXPECT_EQ(HsTimeText(-1), "N/A");
-    EXPECT_EQ(HsMistakesText(-1), "");
+    EXPECT_EQ(HsMistakesText(-1, -1), "");
     EXPECT_EQ(HsTimeText(125), "2min+5s");
     EXPECT_EQ(HsTimeText(59), "0min+59s");
     EXPECT_EQ(HsTimeText(0), "0min+0s");
     EXPECT_EQ(HsTimeText(7265), "121min+5s");
-    EXPECT_EQ(HsMistakesText(7), "7mis");
-    EXPECT_EQ(HsMistakesText(0), "0mis");
+    EXPECT_EQ(HsMistakesText(125, 7), "7mis");
+    EXPECT_EQ(HsMistakesText(0, 0), "0mis");
     // "Back" of 52 pixels: 500 < x < 552, 381 <= y <= 409.
     EXPECT_EQ(HsClickAt(501, 381, 52), HS_CLICK_LEAVE);
     EXPECT_EQ(HsClickAt(551, 409, 52), HS_CLICK_LEAVE);
     EXPECT_EQ(HsClickAt(500, 395, 52), HS_CLICK_NONE);
     EXPECT_EQ(HsClickAt(520, 410, 52), HS_CLICK_CLEAR);
+}
+
+TEST(RecordsHall, DamagedRecordsNeverPrintANegativeNumber)
+{
+    // Words a damaged or cut file can hold, and the edges of the range.
+    const int32_t values[] = {INT32_MIN, -16776316, -64636, -65536, -124, -2, -1,
+                              0, 1, 59, 60, 75, 3599, INT32_MAX};
+    for (int32_t time : values) {
+        for (int32_t mistakes : values) {
+            SCOPED_TRACE(std::to_string(time) + " s, " + std::to_string(mistakes) + " mistakes");
+            std::string timeText = HsTimeText(time);
+            std::string mistakesText = HsMistakesText(time, mistakes);
+            EXPECT_EQ(timeText.find('-'), std::string::npos) << timeText;
+            EXPECT_EQ(mistakesText.find('-'), std::string::npos) << mistakesText;
+            if (time < 0) {
+                // Never finished, whatever the mistakes word says.
+                EXPECT_EQ(timeText, "N/A");
+                EXPECT_EQ(mistakesText, "");
+            } else if (mistakes < 0) {
+                // A finish whose mistakes are not known shows its time alone.
+                EXPECT_EQ(mistakesText, "");
+            } else {
+                EXPECT_EQ(mistakesText, std::to_string(mistakes) + "mis");
+            }
+        }
+    }
+    EXPECT_EQ(HsTimeText(INT32_MAX), "35791394min+7s");
 }
 
 TEST(RecordsQuit, AnswerBoxesAreTwiceTheWordsWide)

@@ -17,6 +17,41 @@ bool MenuShown()
     return Difference(s, menu, 400, 380, 200, 80) < 4.0 && Difference(s, menu, 330, 0, 280, 40) < 4.0;
 }
 
+bool HallShown()
+{
+    Image s = Screenshot();
+    return Difference(s, DataPicture(HS_BACKGROUND), 560, 420, 70, 50) < 4.0 && !MenuShown();
+}
+
+std::vector<TextItem> HallTexts(const std::vector<std::string> &times, const std::vector<std::string> &mistakes)
+{
+    std::vector<TextItem> items = {
+        {"Hall Of Records", 80, 40, 0, 60},
+        {"Path", 50, 150, 0, 30},
+        {"Overall Time Score", 200, 150, 0, 30},
+        {"Mistakes", 400, 150, 0, 30},
+    };
+    for (int k = 1; k <= 5; k++)
+        items.push_back({"Path " + std::to_string(k), 50, 150 + 40 * k, 0, 30});
+    for (int k = 1; k <= 5; k++) {
+        items.push_back({mistakes[k - 1], 400, 150 + 40 * k, 0, 30});
+        items.push_back({times[k - 1], 200, 150 + 40 * k, 0, 30});
+    }
+    items.push_back({"Back", 500, 380, 0, 30});
+    return items;
+}
+
+bool OpenHall(const std::string &shotName, Image &shown)
+{
+    ChooseMenuItem(3);
+    if (!WaitFor(HallShown, 5000))
+        return false;
+    Sleep(300);   // the last frame's text is drawn
+    shown = Screenshot();
+    SavePng(shown, ShotPath(shotName));
+    return true;
+}
+
 bool LaunchToMenu(GameRun &run)
 {
     MoveMouse(PARK_X, PARK_Y);
@@ -68,7 +103,7 @@ bool WaitStable(int timeoutMs)
 
 std::vector<int32_t> SaveWords(const GameRun &run)
 {
-    std::vector<uint8_t> bytes = ReadFile(PathIn(run, "gmstat.dat"));
+    std::vector<uint8_t> bytes = ReadFile(SavePath(run));
     std::vector<int32_t> words;
     for (size_t i = 0; i + 4 <= bytes.size(); i += 4)
         words.push_back(int32_t(uint32_t(bytes[i]) | uint32_t(bytes[i + 1]) << 8 |
@@ -82,7 +117,7 @@ void WriteSave(const GameRun &run, const std::vector<int32_t> &words)
     for (int32_t w : words)
         for (int b = 0; b < 4; b++)
             bytes.push_back(uint8_t(uint32_t(w) >> (8 * b)));
-    WriteFile(PathIn(run, "gmstat.dat"), bytes);
+    WriteSaveBytes(run, bytes);
 }
 
 }  // namespace harness

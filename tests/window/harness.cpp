@@ -7,6 +7,7 @@
 #include <X11/extensions/XTest.h>
 #include <png.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -14,6 +15,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -26,9 +28,20 @@ static const int FIRST_DISPLAY = 71;
 static const int DISPLAY_TRIES = 20;
 static const int DISPLAY_START_MS = 10000;
 
+// What the harness itself puts into a run's directory, beside the data.
+static const char RUN_HOME[] = ".home";
+static const char RUN_SOUND[] = ".sound.raw";
+static const char RUN_LOG[] = ".game.log";
+static const char RUN_DATA_HOME[] = ".xdg";        // the player's XDG_DATA_HOME
+static const char SAVE_SUBDIR[] = "paperlune";
+static const char SAVE_NAME[] = "gmstat.dat";
+
 static ::Display *x = nullptr;
 static pid_t xvfbPid = -1;
 static std::string displayName;
+static int displayW = SHOT_W, displayH = SHOT_H;   // the X server's screen
+static View view = {1, 0, 0};
+static bool stopAtExit = false;
 
 static void KillStrays();
 
@@ -67,6 +80,7 @@ bool StartDisplay()
 {
     if (x)
         return true;
+    std::string screenSize = std::to_string(displayW) + "x" + std::to_string(displayH) + "x24";
     for (int n = FIRST_DISPLAY; n < FIRST_DISPLAY + DISPLAY_TRIES; n++) {
         std::string lock = "/tmp/.X" + std::to_string(n) + "-lock";
         if (access(lock.c_str(), F_OK) == 0)
@@ -77,7 +91,7 @@ bool StartDisplay()
             int devnull = open("/dev/null", O_WRONLY);
             dup2(devnull, 1);
             dup2(devnull, 2);
-            execl(XVFB, XVFB, name.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp",
+            execl(XVFB, XVFB, name.c_str(), "-screen", "0", screenSize.c_str(), "-nolisten", "tcp",
                   "-noreset", (char *)nullptr);
             _exit(127);
         }
@@ -89,13 +103,35 @@ bool StartDisplay()
             xvfbPid = pid;
             displayName = name;
             setenv("DISPLAY", name.c_str(), 1);
-            atexit(StopDisplay);
+            if (!stopAtExit)
+                stopAtExit = atexit(StopDisplay) == 0;
             return true;
         }
         kill(pid, SIGTERM);
         waitpid(pid, nullptr, 0);
     }
     return false;
+}
+
+bool UseDisplay(int w, int h)
+{
+    view = {1, 0, 0};
+    if (x && w == displayW && h == displayH)
+        return true;
+    StopDisplay();
+    displayW = w;
+    displayH = h;
+    return StartDisplay();
+}
+
+void SetView(const View &v)
+{
+    view = v;
+}
+
+View CurrentView()
+{
+    return view;
 }
 
 static bool Shell(const std::string &command)
@@ -126,10 +162,11 @@ GameRun Prepare(const char *name)
     run.dir = buf.data();
     Shell("cp -r " + Quote(PAPERLUNE_DATA_DIR) + "/. " + Quote(run.dir));
     // A progress file from an earlier build of data/ must not leak in.
-    unlink((run.dir + "/gmstat.dat").c_str());
-    run.home = run.dir + "/.home";
+    unlink(PathIn(run, SAVE_NAME).c_str());
+    run.home = PathIn(run, RUN_HOME);
     mkdir(run.home.c_str(), 0755);
-    run.soundFile = run.dir + "/.sound.raw";
+    run.dataHome = PathIn(run, RUN_DATA_HOME);
+    run.soundFile = PathIn(run, RUN_SOUND);
     // ALSA's default device becomes a raw file; the plug pins its format.
     std::string asoundrc =
         "pcm.!default {\n"
@@ -170,16 +207,23 @@ bool Launch(GameRun &run)
     if (!StartDisplay() || run.dir.empty())
         return false;
     KillStrays();
+    // Another user needs the run's files for its own: ALSA writes the sound there.
+    if (run.user >= 0 && !Shell("chown -R " + std::to_string(run.user) + ":" + std::to_string(run.user) + " " +
+                                Quote(run.dir)))
+        return false;
     run.pid = fork();
     if (run.pid == 0) {
         if (chdir(run.dir.c_str()) != 0)
             _exit(126);
         setenv("HOME", run.home.c_str(), 1);
+        setenv("XDG_DATA_HOME", run.dataHome.c_str(), 1);
         setenv("DISPLAY", displayName.c_str(), 1);
-        std::string log = run.dir + "/.game.log";
+        std::string log = PathIn(run, RUN_LOG);
         int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         dup2(out, 1);
         dup2(out, 2);
+        if (run.user >= 0 && (setgroups(0, nullptr) != 0 || setgid(run.user) != 0 || setuid(run.user) != 0))
+            _exit(125);
         execl(PAPERLUNE_GAME, PAPERLUNE_GAME, (char *)nullptr);
         _exit(127);
     }
@@ -225,6 +269,39 @@ std::string PathIn(const GameRun &run, const std::string &relative)
     return run.dir + "/" + relative;
 }
 
+std::string SaveDirectory(const GameRun &run)
+{
+    return run.dataHome + "/" + SAVE_SUBDIR;
+}
+
+std::string SavePath(const GameRun &run)
+{
+    return SaveDirectory(run) + "/" + SAVE_NAME;
+}
+
+std::vector<std::string> StrayFilesBesideSave(const GameRun &run)
+{
+    std::vector<std::string> strays;
+    DIR *dir = opendir(SaveDirectory(run).c_str());
+    if (!dir)
+        return strays;
+    const std::string data = PAPERLUNE_DATA_DIR;
+    while (dirent *e = readdir(dir)) {
+        std::string name = e->d_name;
+        if (name == "." || name == ".." || name == SAVE_NAME || name == RUN_HOME || name == RUN_SOUND ||
+            name == RUN_LOG)
+            continue;
+        // Prepare's copy of the data; but nothing named after the save is
+        // data, wherever it came from.
+        if (name.compare(0, strlen(SAVE_NAME), SAVE_NAME) != 0 && FileExists(data + "/" + name))
+            continue;
+        strays.push_back(name);
+    }
+    closedir(dir);
+    std::sort(strays.begin(), strays.end());
+    return strays;
+}
+
 bool FileExists(const std::string &path)
 {
     struct stat st;
@@ -252,6 +329,12 @@ bool WriteFile(const std::string &path, const std::vector<uint8_t> &bytes)
         return false;
     bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     return fclose(f) == 0 && ok;
+}
+
+bool WriteSaveBytes(const GameRun &run, const std::vector<uint8_t> &bytes)
+{
+    std::string path = SavePath(run);
+    return Shell("mkdir -p " + Quote(path.substr(0, path.rfind('/')))) && WriteFile(path, bytes);
 }
 
 // Input ------------------------------------------------------------------
@@ -283,6 +366,29 @@ void KeyUp(unsigned long keysym)
     Flush();
 }
 
+// The server's own repeat would type the held key again and again.
+static void SetKeyRepeat(unsigned long keysym, bool on)
+{
+    ::Display *d = X();
+    XKeyboardControl control;
+    control.key = XKeysymToKeycode(d, keysym);
+    control.auto_repeat_mode = on ? AutoRepeatModeDefault : AutoRepeatModeOff;
+    XChangeKeyboardControl(d, KBKey | KBAutoRepeatMode, &control);
+    Flush();
+}
+
+void HoldKey(unsigned long keysym)
+{
+    SetKeyRepeat(keysym, false);
+    KeyDown(keysym);
+}
+
+void ReleaseKey(unsigned long keysym)
+{
+    KeyUp(keysym);
+    SetKeyRepeat(keysym, true);
+}
+
 void PressKey(unsigned long keysym, int holdMs)
 {
     KeyDown(keysym);
@@ -310,7 +416,32 @@ void TypeChar(char c, int holdMs)
 
 void MoveMouse(int mx, int my)
 {
-    XTestFakeMotionEvent(X(), -1, mx, my, CurrentTime);
+    // Game coordinates: the top-left screen pixel of the game pixel's block.
+    XTestFakeMotionEvent(X(), -1, view.x + mx * view.scale, view.y + my * view.scale, CurrentTime);
+    Flush();
+}
+
+void MoveMouseOnScreen(int sx, int sy)
+{
+    XTestFakeMotionEvent(X(), -1, sx, sy, CurrentTime);
+    Flush();
+}
+
+void TypeBurst(const std::string &text)
+{
+    ::Display *d = X();
+    KeyCode shiftCode = XKeysymToKeycode(d, XK_Shift_L);
+    for (char c : text) {
+        KeySym sym = c == ' ' ? XK_space : KeySym((unsigned char)c);
+        KeyCode code = XKeysymToKeycode(d, sym);
+        bool shift = XkbKeycodeToKeysym(d, code, 0, 0) != sym;
+        if (shift)
+            XTestFakeKeyEvent(d, shiftCode, True, CurrentTime);
+        XTestFakeKeyEvent(d, code, True, CurrentTime);
+        XTestFakeKeyEvent(d, code, False, CurrentTime);
+        if (shift)
+            XTestFakeKeyEvent(d, shiftCode, False, CurrentTime);
+    }
     Flush();
 }
 
@@ -337,21 +468,32 @@ void Click(int cx, int cy, int holdMs)
 
 // The screen ---------------------------------------------------------------
 
-Image Screenshot()
+static Image Grab(int gx, int gy, int w, int h, int step)
 {
     Image image;
     ::Display *d = X();
-    XImage *xi = XGetImage(d, DefaultRootWindow(d), 0, 0, SHOT_W, SHOT_H, AllPlanes, ZPixmap);
+    XImage *xi = XGetImage(d, DefaultRootWindow(d), gx, gy, w * step, h * step, AllPlanes, ZPixmap);
     if (!xi)
         return image;
-    image.w = SHOT_W;
-    image.h = SHOT_H;
-    image.px.resize(size_t(SHOT_W) * SHOT_H);
-    for (int yy = 0; yy < SHOT_H; yy++)
-        for (int xx = 0; xx < SHOT_W; xx++)
-            image.px[size_t(yy) * SHOT_W + xx] = XGetPixel(xi, xx, yy) & 0xFFFFFF;
+    image.w = w;
+    image.h = h;
+    image.px.resize(size_t(w) * h);
+    for (int yy = 0; yy < h; yy++)
+        for (int xx = 0; xx < w; xx++)
+            image.px[size_t(yy) * w + xx] = XGetPixel(xi, xx * step, yy * step) & 0xFFFFFF;
     XDestroyImage(xi);
     return image;
+}
+
+Image Screenshot()
+{
+    // The game's own picture: one pixel of each block of a scaled screen.
+    return Grab(view.x, view.y, SHOT_W, SHOT_H, view.scale);
+}
+
+Image ScreenshotFull()
+{
+    return Grab(0, 0, displayW, displayH, 1);
 }
 
 bool SavePng(const Image &image, const std::string &path)
@@ -399,6 +541,71 @@ double ShareOfColour(const Image &image, int rx, int ry, int w, int h, uint32_t 
             hits += near;
         }
     return double(hits) / (double(w) * h);
+}
+
+// The game's windows, by their title.
+static void WindowsNamed(::Display *d, Window w, const char *title, std::vector<Window> &found)
+{
+    char *name = nullptr;
+    if (XFetchName(d, w, &name) && name) {
+        if (strcmp(name, title) == 0)
+            found.push_back(w);
+        XFree(name);
+    }
+    Window root, parent, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(d, w, &root, &parent, &children, &count))
+        return;
+    for (unsigned i = 0; i < count; i++)
+        WindowsNamed(d, children[i], title, found);
+    if (children)
+        XFree(children);
+}
+
+static std::vector<Window> GameWindows()
+{
+    ::Display *d = X();
+    XSync(d, False);
+    std::vector<Window> found;
+    WindowsNamed(d, DefaultRootWindow(d), GAME_TITLE, found);
+    return found;
+}
+
+bool SendCloseRequest()
+{
+    ::Display *d = X();
+    Atom protocols = XInternAtom(d, "WM_PROTOCOLS", False);
+    Atom deleteWindow = XInternAtom(d, "WM_DELETE_WINDOW", False);
+    std::vector<Window> windows = GameWindows();
+    for (Window w : windows) {
+        XEvent e;
+        memset(&e, 0, sizeof e);
+        e.xclient.type = ClientMessage;
+        e.xclient.window = w;
+        e.xclient.message_type = protocols;
+        e.xclient.format = 32;
+        e.xclient.data.l[0] = long(deleteWindow);
+        e.xclient.data.l[1] = CurrentTime;
+        XSendEvent(d, w, False, NoEventMask, &e);
+    }
+    Flush();
+    return !windows.empty();
+}
+
+bool GameWindowRect(int *wx, int *wy, int *ww, int *wh)
+{
+    ::Display *d = X();
+    for (Window w : GameWindows()) {
+        XWindowAttributes a;
+        if (!XGetWindowAttributes(d, w, &a) || a.map_state != IsViewable)
+            continue;
+        Window child;
+        XTranslateCoordinates(d, w, DefaultRootWindow(d), 0, 0, wx, wy, &child);
+        *ww = a.width;
+        *wh = a.height;
+        return true;
+    }
+    return false;
 }
 
 // Message boxes: the library runs xmessage with the text as its last argument.

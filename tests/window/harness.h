@@ -15,6 +15,15 @@ namespace harness {
 
 const int SHOT_W = 640;
 const int SHOT_H = 480;
+const char GAME_TITLE[] = "Paperlune";
+
+// How the game's picture stands on the X screen: each game pixel a
+// scale x scale block, its top-left corner at (x, y). Screenshots and pointer
+// positions are in game coordinates through it.
+struct View {
+    int scale;
+    int x, y;
+};
 
 struct Image {
     int w = 0, h = 0;
@@ -25,6 +34,8 @@ struct Image {
 struct GameRun {
     std::string dir;        // scratch working directory holding a copy of data/
     std::string home;       // HOME of the game: its ALSA configuration
+    std::string dataHome;   // XDG_DATA_HOME of the game: its progress file goes below
+    int user = -1;          // uid the game runs as (the run's files become its own); -1: ours
     std::string soundFile;  // raw S16_LE stereo 44.1 kHz written by ALSA
     pid_t pid = -1;
     int exitCode = -1;      // once it has ended; 128 + signal when killed
@@ -33,10 +44,15 @@ struct GameRun {
 
 // Starts the X server once for the whole test program; false when it fails.
 bool StartDisplay();
+// The X server's screen size: restarts the server when it differs (640 x 480
+// unless a test asks otherwise). The view goes back to unscaled.
+bool UseDisplay(int w, int h);
+void SetView(const View &view);
+View CurrentView();
 
 // A fresh scratch directory with a copy of the game's data.
 GameRun Prepare(const char *name);
-// Starts the game in the run's directory.
+// Starts the game in the run's directory, as run.user when set.
 bool Launch(GameRun &run);
 // Waits for the game to end; false on time-out.
 bool WaitExit(GameRun &run, int timeoutMs);
@@ -45,22 +61,45 @@ bool Alive(GameRun &run);
 
 // Files of the scratch directory.
 std::string PathIn(const GameRun &run, const std::string &relative);
+// Where the game keeps its progress file, and the file itself.
+std::string SaveDirectory(const GameRun &run);
+std::string SavePath(const GameRun &run);
+// What else is in that directory that neither the data copy nor the harness
+// put there: a temporary file a save left behind, whatever its name.
+std::vector<std::string> StrayFilesBesideSave(const GameRun &run);
 bool FileExists(const std::string &path);
 std::vector<uint8_t> ReadFile(const std::string &path);
 bool WriteFile(const std::string &path, const std::vector<uint8_t> &bytes);
+// The run's progress file, below its data home.
+std::string SavePath(const GameRun &run);
+// Writes the run's progress file, making its directories.
+bool WriteSaveBytes(const GameRun &run, const std::vector<uint8_t> &bytes);
 
 // Input, as a person gives it.
 void KeyDown(unsigned long keysym);
 void KeyUp(unsigned long keysym);
 void PressKey(unsigned long keysym, int holdMs = 40);   // an X keysym, e.g. XK_Return
 void TypeChar(char c, int holdMs = 12);                 // with Shift where the layout needs it
-void MoveMouse(int x, int y);
+// Down for as long as a person holds it, without the server's repeat.
+void HoldKey(unsigned long keysym);
+void ReleaseKey(unsigned long keysym);
+void MoveMouse(int x, int y);               // game coordinates, through the view
+void MoveMouseOnScreen(int x, int y);       // X screen coordinates
+// Every character pressed and released with no pause at all, as fast as
+// XTEST takes them.
+void TypeBurst(const std::string &text);
 void Click(int x, int y, int holdMs = 120);
 void ButtonDown();
 void ButtonUp();
 
 // The screen.
-Image Screenshot();
+Image Screenshot();       // the game's picture (through the view)
+Image ScreenshotFull();   // the whole X screen, pixel for pixel
+// The window manager's close request (WM_DELETE_WINDOW) to the game's
+// windows; false when it has none.
+bool SendCloseRequest();
+// Where the game's visible window stands on the X screen.
+bool GameWindowRect(int *x, int *y, int *w, int *h);
 bool SavePng(const Image &image, const std::string &path);
 // Mean absolute channel difference over a rectangle.
 double Difference(const Image &a, const Image &b, int x, int y, int w, int h);
@@ -136,6 +175,14 @@ int MenuHighlight();
 // Picks a menu item with the keys, the pointer parked away from the items.
 void ChooseMenuItem(int item);
 
+// The Hall of Records is open (its background shows where no text stands).
+bool HallShown();
+// "Hall of Records" from the menu: once it is open, its screenshot, also
+// saved for a person under `shotName`.
+bool OpenHall(const std::string &shotName, Image &shown);
+// The texts of the Hall of Records with these time and mistakes cells.
+std::vector<TextItem> HallTexts(const std::vector<std::string> &times, const std::vector<std::string> &mistakes);
+
 // "Quit" from the menu; true once the game has ended with exit code 0.
 bool QuitFromMenu(GameRun &run);
 
@@ -180,7 +227,9 @@ struct TypingPlan {
     int keyGapMs = 0;   // extra pause after each key, to pace a human-like typist
     // F12 before typing this cell, held paused for pauseMs, ended by a key.
     int pauseLine = -1, pausePos = 0, pauseMs = 0;
+    bool holdF12 = false;     // F12 held down the whole pause, not tapped
     bool pauseSeen = false;   // out: the veil and "PAUSED" were on screen
+    int pauseGaps = 0;        // out: looks during the pause that did not find the veil
     bool pauseKeyTyped = false;   // out: the key that ended the pause moved the cursor
 };
 
@@ -244,8 +293,12 @@ namespace harness {
 
 // Sound the game sent to ALSA, as mono samples in -1..1 at 44.1 kHz.
 std::vector<float> CapturedSound(const GameRun &run);
+// What was captured after its first `from` samples.
+std::vector<float> CapturedSince(const GameRun &run, size_t from);
 // A 16-bit PCM WAV file as mono samples; empty when unreadable.
 std::vector<float> WavSamples(const std::string &path);
+// One of the game's own sounds, e.g. "bell.wav", from the data.
+std::vector<float> GameSound(const char *name);
 // Places in `sound` where `sample` starts (normalised correlation above
 // `threshold` around each onset), in sample offsets.
 std::vector<size_t> FindSample(const std::vector<float> &sound, const std::vector<float> &sample,

@@ -10,30 +10,7 @@ namespace {
 
 const int EXIT_MS = 10000;
 const int SETTLE_MS = 600;
-
-bool HallShown()
-{
-    Image s = Screenshot();
-    return Difference(s, DataPicture(HS_BACKGROUND), 560, 420, 70, 50) < 4.0 && !MenuShown();
-}
-
-std::vector<TextItem> HallTexts(const std::vector<std::string> &times, const std::vector<std::string> &mistakes)
-{
-    std::vector<TextItem> items = {
-        {"Hall Of Records", 80, 40, 0, 60},
-        {"Path", 50, 150, 0, 30},
-        {"Overall Time Score", 200, 150, 0, 30},
-        {"Mistakes", 400, 150, 0, 30},
-    };
-    for (int k = 1; k <= 5; k++)
-        items.push_back({"Path " + std::to_string(k), 50, 150 + 40 * k, 0, 30});
-    for (int k = 1; k <= 5; k++) {
-        items.push_back({mistakes[k - 1], 400, 150 + 40 * k, 0, 30});
-        items.push_back({times[k - 1], 200, 150 + 40 * k, 0, 30});
-    }
-    items.push_back({"Back", 500, 380, 0, 30});
-    return items;
-}
+const int BELL_MS = 1500;   // the bell has been played in full
 
 }  // namespace
 
@@ -62,20 +39,29 @@ TEST(Menu, KeysAndPointerMoveTheHighlightAsAPlayerExpects)
     EXPECT_TRUE(MenuShown());
     EXPECT_EQ(MenuHighlight(), 2);
 
-    // Clicks between two bands or left of them do nothing.
+    // Clicks between two bands or left of them do nothing. Every activation
+    // rings the bell at once, long before what it starts reaches the screen.
+    const std::vector<float> bell = GameSound("bell.wav");
+    ASSERT_FALSE(bell.empty());
+    size_t before = CapturedSound(run).size();
     Click(100, 275);
     Sleep(SETTLE_MS);
     Click(60, 290);
-    Sleep(SETTLE_MS);
+    Sleep(BELL_MS);
+    EXPECT_TRUE(FindSample(CapturedSince(run, before), bell).empty()) << "a click outside the bands activated an item";
     EXPECT_TRUE(MenuShown());
+    EXPECT_EQ(MenuHighlight(), 2);
     EXPECT_TRUE(Alive(run));
 
     // With the pointer away, Enter activates the highlighted item.
     MoveMouse(620, 20);
     PressKey(XK_Down);
     ASSERT_TRUE(WaitFor([] { return MenuHighlight() == 3; }, 2000));
+    before = CapturedSound(run).size();
     PressKey(XK_Return);
     EXPECT_TRUE(WaitFor(HallShown, 5000)) << "Hall of Records did not open";
+    Sleep(BELL_MS);
+    EXPECT_EQ(FindSample(CapturedSince(run, before), bell).size(), 1u) << "the bell is heard when an item is activated";
     PressKey(XK_Return);
     EXPECT_TRUE(WaitFor(MenuShown, 5000));
     EXPECT_TRUE(WaitFor([] { return MenuHighlight() == 3; }, 3000));
@@ -91,7 +77,7 @@ TEST(Menu, FirstStartWritesTheDefaultProgressFile)
 {
     GameRun run = Prepare("firststart");
     ASSERT_TRUE(LaunchToMenu(run));
-    std::vector<uint8_t> bytes = ReadFile(PathIn(run, "gmstat.dat"));
+    std::vector<uint8_t> bytes = ReadFile(SavePath(run));
     std::vector<uint8_t> expected(52, 0xFF);
     for (int i = 0; i < 4; i++)
         expected[i] = 0;
@@ -106,11 +92,8 @@ TEST(Menu, HallOfRecordsShowsAPreparedFile)
     GameRun run = Prepare("hall");
     WriteSave(run, {0, -1, -1, 125, 7, -1, -1, 0, 0, 187, 2, 59, -1});
     ASSERT_TRUE(LaunchToMenu(run));
-    ChooseMenuItem(3);
-    ASSERT_TRUE(WaitFor(HallShown, 5000));
-    Sleep(300);
-    Image s = Screenshot();
-    SavePng(s, ShotPath("hall-of-records"));
+    Image s;
+    ASSERT_TRUE(OpenHall("hall-of-records", s));
 
     Image expected = Compose(HS_BACKGROUND, HallTexts({"2min+5s", "N/A", "0min+0s", "3min+7s", "0min+59s"},
                                                       {"7mis", "", "0mis", "2mis", ""}));

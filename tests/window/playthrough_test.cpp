@@ -80,7 +80,7 @@ TEST(Playthrough, BlueGreenIrelaAndTovanneEndings)
     toEleven.stopAt = "Scene11";
     ASSERT_TRUE(WalkStory("Scene01", toEleven)) << toEleven.failedAt;
     ASSERT_TRUE(QuitAndSave());
-    std::vector<uint8_t> fileAt11 = ReadFile(PathIn(run, "gmstat.dat"));
+    std::vector<uint8_t> fileAt11 = ReadFile(SavePath(run));
     ASSERT_EQ(SaveWords(run)[0], 11);
     ChooseMenuItem(2);
     Walk blue;
@@ -94,7 +94,7 @@ TEST(Playthrough, BlueGreenIrelaAndTovanneEndings)
     // The Irela ending: back to the game's save at group 11, on to group 24, saved again.
 
     GameRun second = Prepare("paths3to5");
-    ASSERT_TRUE(WriteFile(PathIn(second, "gmstat.dat"), fileAt11));
+    ASSERT_TRUE(WriteSaveBytes(second, fileAt11));
     ASSERT_TRUE(LaunchToMenu(second));
     ChooseMenuItem(2);
     Walk toTwentyFour;
@@ -102,7 +102,7 @@ TEST(Playthrough, BlueGreenIrelaAndTovanneEndings)
     toTwentyFour.stopAt = "Scene24";
     ASSERT_TRUE(WalkStory("Scene11", toTwentyFour)) << toTwentyFour.failedAt;
     ASSERT_TRUE(QuitAndSave());
-    std::vector<uint8_t> fileAt24 = ReadFile(PathIn(second, "gmstat.dat"));
+    std::vector<uint8_t> fileAt24 = ReadFile(SavePath(second));
     ASSERT_EQ(SaveWords(second)[0], 24);
     ChooseMenuItem(2);
     Walk irela;
@@ -114,7 +114,7 @@ TEST(Playthrough, BlueGreenIrelaAndTovanneEndings)
 
     // Tovanne: from the game's save at group 24 to group 28, saved there.
     GameRun third = Prepare("paths4to5");
-    ASSERT_TRUE(WriteFile(PathIn(third, "gmstat.dat"), fileAt24));
+    ASSERT_TRUE(WriteSaveBytes(third, fileAt24));
     ASSERT_TRUE(LaunchToMenu(third));
     ChooseMenuItem(2);
     Walk toTwentyEight;
@@ -122,7 +122,7 @@ TEST(Playthrough, BlueGreenIrelaAndTovanneEndings)
     toTwentyEight.stopAt = "Scene28";
     ASSERT_TRUE(WalkStory("Scene24", toTwentyEight)) << toTwentyEight.failedAt;
     ASSERT_TRUE(QuitAndSave());
-    std::vector<uint8_t> fileAt28 = ReadFile(PathIn(third, "gmstat.dat"));
+    std::vector<uint8_t> fileAt28 = ReadFile(SavePath(third));
     ASSERT_EQ(SaveWords(third)[0], 28);
     ChooseMenuItem(2);
     Walk tovanne;
@@ -134,7 +134,7 @@ TEST(Playthrough, BlueGreenIrelaAndTovanneEndings)
 
     // Green: the same save at group 28, the other answer.
     GameRun fourth = Prepare("path5");
-    ASSERT_TRUE(WriteFile(PathIn(fourth, "gmstat.dat"), fileAt28));
+    ASSERT_TRUE(WriteSaveBytes(fourth, fileAt28));
     ASSERT_TRUE(LaunchToMenu(fourth));
     ChooseMenuItem(2);
     Walk green;

@@ -2,6 +2,7 @@
 // samples found in it by correlation.
 #include "harness.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -22,6 +23,17 @@ std::vector<float> CapturedSound(const GameRun &run)
         mono[i] = float((l + r) / (2.0 * FULL_SCALE));
     }
     return mono;
+}
+
+std::vector<float> CapturedSince(const GameRun &run, size_t from)
+{
+    std::vector<float> all = CapturedSound(run);
+    return std::vector<float>(all.begin() + std::min(from, all.size()), all.end());
+}
+
+std::vector<float> GameSound(const char *name)
+{
+    return WavSamples(std::string(PAPERLUNE_DATA_DIR) + "/Sound/" + name);
 }
 
 static uint32_t Le32(const uint8_t *p)

@@ -17,20 +17,9 @@ const double SILENT = 0.003;   // RMS of a quiet stretch
 const double AUDIBLE = 0.02;   // RMS of music at the game's level
 const size_t HALF_SECOND = 22050;
 
-std::vector<float> Sample(const char *name)
-{
-    return WavSamples(std::string(PAPERLUNE_DATA_DIR) + "/Sound/" + name);
-}
-
 size_t Captured(const GameRun &run)
 {
     return CapturedSound(run).size();
-}
-
-std::vector<float> Since(const GameRun &run, size_t from)
-{
-    std::vector<float> all = CapturedSound(run);
-    return std::vector<float>(all.begin() + std::min(from, all.size()), all.end());
 }
 
 }  // namespace
@@ -39,7 +28,7 @@ TEST(Sound, ArrowsAtTheEndsOfTheMenuStillSoundTheKey)
 {
     GameRun run = Prepare("menusound");
     ASSERT_TRUE(LaunchToMenu(run));
-    std::vector<float> key = Sample("type.wav"), bell = Sample("bell.wav");
+    std::vector<float> key = GameSound("type.wav"), bell = GameSound("bell.wav");
     ASSERT_FALSE(key.empty());
     ASSERT_FALSE(bell.empty());
 
@@ -47,7 +36,7 @@ TEST(Sound, ArrowsAtTheEndsOfTheMenuStillSoundTheKey)
     PressKey(XK_Up, 60);   // already on "New game"
     Sleep(1500);
     EXPECT_EQ(MenuHighlight(), 1);
-    std::vector<float> heard = Since(run, before);
+    std::vector<float> heard = CapturedSince(run, before);
     EXPECT_EQ(FindSample(heard, key).size(), 1u) << "one key sound for Up on the first item";
     EXPECT_TRUE(FindSample(heard, bell).empty());
 
@@ -59,7 +48,7 @@ TEST(Sound, ArrowsAtTheEndsOfTheMenuStillSoundTheKey)
     }
     Sleep(1000);
     EXPECT_EQ(MenuHighlight(), 4);
-    EXPECT_EQ(FindSample(Since(run, before), key).size(), 4u);
+    EXPECT_EQ(FindSample(CapturedSince(run, before), key).size(), 4u);
 
     // "Hall of Records" rings the bell.
     before = Captured(run);
@@ -67,7 +56,7 @@ TEST(Sound, ArrowsAtTheEndsOfTheMenuStillSoundTheKey)
     ASSERT_TRUE(WaitFor([] { return MenuHighlight() == 3; }, 2000));
     PressKey(XK_Return, 60);
     Sleep(1500);
-    EXPECT_EQ(FindSample(Since(run, before), bell).size(), 1u) << "the bell marks an activated item";
+    EXPECT_EQ(FindSample(CapturedSince(run, before), bell).size(), 1u) << "the bell marks an activated item";
     PressKey(XK_Return, 60);
     ASSERT_TRUE(WaitFor(MenuShown, PAGE_MS));
     ChooseMenuItem(4);

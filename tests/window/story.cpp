@@ -4,6 +4,7 @@
 
 #include <X11/keysym.h>
 
+#include <chrono>
 #include <cstring>
 #include <string>
 
@@ -202,9 +203,19 @@ bool TypeLetter(const std::string &sceneName, TypingPlan &plan)
         int x = 0;
         for (int pos = 0; pos < length - 1; pos++) {
             if (line == plan.pauseLine && pos == plan.pausePos) {
-                PressKey(XK_F12);
+                if (plan.holdF12)
+                    KeyDown(XK_F12);
+                else
+                    PressKey(XK_F12);
                 plan.pauseSeen = WaitFor(PauseShown, KEY_MS);
-                Sleep(plan.pauseMs);
+                // The veil stays for the whole pause, a held key repeating or not.
+                auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(plan.pauseMs);
+                while (std::chrono::steady_clock::now() < end) {
+                    plan.pauseGaps += !PauseShown();
+                    Sleep(40);
+                }
+                if (plan.holdF12)
+                    KeyUp(XK_F12);
                 TypeChar('q');
                 if (!WaitFor([&] { return CursorAt(line, x); }, KEY_MS, 3))
                     return false;

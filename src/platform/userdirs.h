@@ -1,0 +1,23 @@
+// Per-user places on disk: where a player's own files are kept, apart from
+// the game's shared, possibly read-only, installation.
+#ifndef PAPERLUNE_PLATFORM_USERDIRS_H
+#define PAPERLUNE_PLATFORM_USERDIRS_H
+
+#include <string>
+
+// The directory for the player's data of application `app`, from the values
+// of $XDG_DATA_HOME, $HOME and the home of the password database (each may
+// be null): "<xdg>/<app>", else "<home>/.local/share/<app>". Empty and
+// relative values count as unset; "" when no home is known at all.
+std::string UserDataDir(const char *xdgDataHome, const char *home, const char *passwdHome, const char *app);
+// The same from this process's environment and user.
+std::string UserDataDirectory(const char *app);
+
+// Creates `dir` and any missing parents with the given mode; true when it
+// is there (newly made or not) as a directory.
+bool MakeDirectories(const std::string &dir, unsigned mode);
+
+// The current directory as an absolute path, "." when it cannot be told.
+std::string WorkingDirectory();
+
+#endif
