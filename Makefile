@@ -7,7 +7,7 @@ DESTDIR   ?=
 # Where `make deb` leaves the package.
 DIST_DIR  := dist
 
-.PHONY: play test deps build bench clean install deb deb-deps
+.PHONY: play test deps build bench bench-cpu clean install deb deb-deps
 
 play: build
 	cd data && ../$(BUILD_DIR)/paperlune
@@ -24,6 +24,10 @@ build: deps
 
 bench: build
 	$(BUILD_DIR)/bench/paperlune_bench
+
+# CPU of the real game on each screen, on desktops of three sizes.
+bench-cpu: build
+	for size in 640x480 1920x1080 3840x2160; do $(BUILD_DIR)/bench/paperlune_cpu $$size || exit 1; done
 
 # An installed game must not reach back into this tree for its files.
 install: deps
