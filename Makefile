@@ -4,8 +4,13 @@ JOBS      := $(shell nproc 2>/dev/null || echo 2)
 # `make fuzz`: every fuzz target for FUZZ_SECONDS each, in a clang build of its own.
 FUZZ_DIR     := build-fuzz
 FUZZ_SECONDS := 60
+# Where `make install` puts the game; the game looks for its files there.
+PREFIX    ?= /usr/local
+DESTDIR   ?=
+# Where `make deb` leaves the package.
+DIST_DIR  := dist
 
-.PHONY: play test deps build bench bench-cpu fuzz clean
+.PHONY: play test deps build bench bench-cpu fuzz clean install deb deb-deps
 
 play: build
 	cd data && ../$(BUILD_DIR)/paperlune
@@ -17,7 +22,7 @@ deps:
 	sh tools/install-deps.sh
 
 build: deps
-	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPAPERLUNE_BUILD_TREE_DATA=ON
 	cmake --build $(BUILD_DIR) -j$(JOBS)
 
 bench: build
@@ -33,5 +38,29 @@ fuzz: build
 	cmake --build $(FUZZ_DIR) -j$(JOBS)
 	sh fuzz/run.sh $(FUZZ_DIR) $(FUZZ_SECONDS) $(BUILD_DIR)
 
+# An installed game must not reach back into this tree for its files.
+install: deps
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPAPERLUNE_BUILD_TREE_DATA=OFF \
+	      -DCMAKE_INSTALL_PREFIX=$(PREFIX)
+	cmake --build $(BUILD_DIR) -j$(JOBS)
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR)
+
+deb-deps: deps
+	sh tools/install-deps.sh --package
+
+# dpkg-buildpackage leaves its results beside the source tree; they are moved
+# into $(DIST_DIR), and lintian must find nothing that is not overridden.
+deb: deb-deps
+	dpkg-buildpackage -us -uc -b
+	mkdir -p $(DIST_DIR)
+	set -e; v=$$(dpkg-parsechangelog -S Version); a=$$(dpkg --print-architecture); \
+	for f in paperlune_$${v}_$$a.deb paperlune-dbgsym_$${v}_$$a.deb \
+	         paperlune_$${v}_$$a.buildinfo paperlune_$${v}_$$a.changes; do \
+	  if [ -e ../$$f ]; then mv ../$$f $(DIST_DIR)/; fi; \
+	done; \
+	lintian --fail-on error,warning $(DIST_DIR)/paperlune_$${v}_$$a.changes; \
+	echo "Package: $(DIST_DIR)/paperlune_$${v}_$$a.deb"
+
 clean:
-	rm -rf $(BUILD_DIR) $(FUZZ_DIR) data
+	rm -rf $(BUILD_DIR) $(FUZZ_DIR) data $(DIST_DIR) obj-* debian/.debhelper debian/paperlune debian/paperlune-dbgsym \
+	       debian/files debian/*.substvars debian/*.debhelper.log debian/debhelper-build-stamp

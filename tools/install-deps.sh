@@ -1,15 +1,21 @@
 #!/bin/sh
 # Installs the Debian packages that building, running and testing Paperlune need,
-# skipping those already present, and any packages named as arguments (make
-# fuzz names clang and its libFuzzer runtime: some 45 MB to fetch and 260 MB
-# installed, which is why the ordinary set-up leaves them out). Runs as root,
-# or through sudo.
+# skipping those already present. Runs as root, or through sudo.
+# With --package first, also the tools that make and check the Debian
+# package; any further arguments are more packages to install (make fuzz
+# names clang and its libFuzzer runtime: some 45 MB to fetch and 260 MB
+# installed, which is why the ordinary set-up leaves them out).
 set -e
 PACKAGES="build-essential cmake pkg-config libgtest-dev libbenchmark-dev
 liballegro4-dev libjpgalleg4-dev libfreetype-dev libvorbis-dev libpng-dev
 libxtst-dev libx11-dev xvfb x11-utils
 imagemagick librsvg2-bin fonts-courier-prime fonts-noto-extra
-$*"
+desktop-file-utils appstream man-db"
+if [ "$1" = "--package" ]; then
+  PACKAGES="$PACKAGES debhelper dpkg-dev lintian"
+  shift
+fi
+PACKAGES="$PACKAGES $*"
 
 missing=""
 for p in $PACKAGES; do

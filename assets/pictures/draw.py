@@ -47,13 +47,13 @@ def define(text):
     _defs.append(text)
 
 
-def write(name, body, width=W, height=H, note=""):
+def write(name, body, width=W, height=H, note="", where=HERE):
     head = ('<?xml version="1.0" encoding="UTF-8"?>\n'
             '<!-- Paperlune: %s. Written by draw.py; edit there. -->\n' % note)
     svg = ('%s<svg xmlns="http://www.w3.org/2000/svg" width="%d" height="%d" '
            'viewBox="0 0 %d %d">\n<defs>\n%s\n</defs>\n%s\n</svg>\n'
            % (head, width, height, width, height, "\n".join(_defs), body))
-    with open(os.path.join(HERE, name + ".svg"), "w") as f:
+    with open(os.path.join(where, name + ".svg"), "w") as f:
         f.write(svg)
     del _defs[:]
     _ids[0] = 0
@@ -1175,6 +1175,40 @@ def pointer():
 @picture("unused")
 def unused():
     write("02_unused", rect(0, 0, 16, 16, fill=IVORY), 16, 16, note="placeholder, never shown")
+
+
+ICON = 256
+ICON_DIR = os.path.join(HERE, "..", "desktop")
+
+
+@picture("icon")
+def icon():
+    # The application icon: the paper moon of the winter desk hung in a night
+    # window, over the corner of a letter. Shapes stay large and few so that it
+    # still reads at 16 pixels; the build renders every size from this one file.
+    s = ICON
+    tile = clip_rect(8, 8, s - 16, s - 16, rx=44)
+    sky = [rect(8, 8, s - 16, s - 16, fill=linear([(0, "#0d1322", 1), (1, NIGHT_SKY, 1)])),
+           stars(2901, 14, 24, 24, s - 24, 150, rmax=2.6),
+           glow(118, 104, 108, "#e9efff", 0.30)]
+    moon = [line(118, 8, 118, 34, stroke="#d8d0bc", stroke_width=3, opacity=0.9),
+            crescent(118, 104, 70, 38, -6, 72, "#efe3c2"),
+            crescent(118, 104, 62, 38, -6, 80, "none", stroke="#c9b88f", stroke_width=3,
+                     stroke_dasharray="7,8", opacity=0.85)]
+    letter = group([rect(6, 8, 150, 120, fill="#000", opacity=0.45, filter=blur_filter(6)),
+                    rect(0, 0, 150, 120, fill=IVORY, rx=4),
+                    rect(0, 0, 150, 120, fill=linear([(0, "#fff", 0.15), (1, "#8a6a45", 0.18)]), rx=4),
+                    line(22, 30, 122, 30, stroke=INK_BLUE, stroke_width=6, stroke_linecap="round"),
+                    line(22, 52, 108, 52, stroke=INK_BLUE, stroke_width=6, stroke_linecap="round"),
+                    line(22, 74, 116, 74, stroke=INK_BLUE, stroke_width=6, stroke_linecap="round",
+                         opacity=0.55),
+                    wax_seal(116, 92, 17)],
+                   transform="translate(100,140) rotate(-8)")
+    body = [rect(8, 8, s - 16, s - 16, fill=NIGHT, rx=44),
+            group(sky + moon + [letter], clip_path=tile),
+            rect(9.5, 9.5, s - 19, s - 19, fill="none", stroke="#f1e7cc", stroke_width=3, rx=43,
+                 opacity=0.35)]
+    write("paperlune", "\n".join(body), s, s, note="application icon", where=ICON_DIR)
 
 
 def main():

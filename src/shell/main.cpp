@@ -5,8 +5,10 @@
 #include <cerrno>
 
 #include "platform/background.h"
+#include "platform/datadir.h"
 #include "platform/display.h"
 #include "platform/fsound.h"
+#include "platform/icon.h"
 #include "platform/signals.h"
 #include "platform/userdirs.h"
 #include "presentation/alfont.h"
@@ -43,15 +45,20 @@ static void PlayIntro()
 
 int main(int, char **)
 {
-    // Earlier versions kept the progress file where the game was started.
-    SetOldSaveDirs({WorkingDirectory()});
     // Before the library starts the thread it would bring otherwise.
     QuietBackgroundThread();
+    PrepareGameWindow();
     if (install_allegro(SYSTEM_AUTODETECT, &errno, atexit) != 0) {
         allegro_message("%s\n", allegro_error);
         return 1;
     }
     InstallCrashHandlers();
+    // Every file name below is relative to the data directory.
+    if (const char *problem = EnterDataDirectory(DATA_FILENAME))
+        FatalError(problem);
+    // Earlier versions kept the progress file where the game was started,
+    // which was the data directory.
+    SetOldSaveDirs({StartDirectory(), DataDirectory()});
     jpgalleg_init();
     RegisterJpegObjects();
     install_timer();
