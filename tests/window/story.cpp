@@ -201,7 +201,17 @@ bool TypeLetter(const std::string &sceneName, TypingPlan &plan)
         if (length == 0)
             continue;
         int x = 0;
-        for (int pos = 0; pos < length - 1; pos++) {
+        bool plain = plan.keyGapMs == 0 && line != plan.pauseLine;
+        for (const WrongKey &w : plan.wrong)
+            plain = plain && w.line != line;
+        if (plain) {
+            // No key gets lost, so a line with nothing to watch goes in
+            // one burst; the cursor on the next line shows it all arrived.
+            for (int pos = 0; pos < length - 1; pos++)
+                x += TypeAdvance(text[pos]);
+            TypeBurst(std::string(text, length - 1));
+        }
+        for (int pos = 0; pos < length - 1 && !plain; pos++) {
             if (line == plan.pauseLine && pos == plan.pausePos) {
                 if (plan.holdF12)
                     KeyDown(XK_F12);
