@@ -74,6 +74,25 @@ int BodyLine(const Scene *scene)
     return 0;
 }
 
+// The finished page of Scene04e1 typed without a mistake: every character in
+// black, no red; then the next scene, and "Yes" writes the run. The words
+// of the progress file, or none when the game did not follow.
+std::vector<int32_t> CleanLetterSaved(GameRun &run, const std::string &shot)
+{
+    const Scene *letter = SceneNamed("Scene04e1");
+    if (!WaitFor([&] { return !CursorAt(0, 0) && !CursorAt(BodyLine(letter), 0); }, PAGE_MS))
+        return {};
+    Sleep(300);
+    Image s = Screenshot();
+    SavePng(s, ShotPath(shot));
+    EXPECT_LT(Difference(s, TypedLetter(letter), 20, 40, 340, 390), 1.5) << "every character in black";
+    EXPECT_LT(ShareOfColour(s, 20, 40, 340, 390, MISTAKE, 30), 0.0005) << "no red anywhere";
+    const Scene *next = SceneNamed("Scene04e2");
+    if (!FinishLetter() || !WaitForScreen(NarrationPage(next, NarrationPages(next)[0]), PAGE_MS) || !QuitAndSave())
+        return {};
+    return SaveWords(run);
+}
+
 }  // namespace
 
 TEST(Letters, CleanLetterShowsInBlackAndItsTimeIsRecorded)
@@ -82,22 +101,11 @@ TEST(Letters, CleanLetterShowsInBlackAndItsTimeIsRecorded)
     WriteSave(run, Fresh(141, 0, 0));
     ASSERT_TRUE(LaunchToMenu(run));
     ChooseMenuItem(2);
-    const Scene *letter = SceneNamed("Scene04e1");
     auto start = std::chrono::steady_clock::now();
     ASSERT_TRUE(TypeLetter("Scene04e1"));
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    ASSERT_TRUE(WaitFor([&] { return !CursorAt(0, 0); }, 3000));
-    Image s = Screenshot();
-    SavePng(s, ShotPath("typed-clean"));
-    EXPECT_LT(Difference(s, TypedLetter(letter), 20, 40, 340, 390), 1.5) << "every character in black";
-    EXPECT_LT(ShareOfColour(s, 20, 40, 340, 390, MISTAKE, 30), 0.0005) << "no red anywhere";
-    ASSERT_TRUE(FinishLetter());
-
     // The next scene starts; quitting there writes the letter's time.
-    ASSERT_TRUE(WaitForScreen(NarrationPage(SceneNamed("Scene04e2"), NarrationPages(SceneNamed("Scene04e2"))[0]),
-                              PAGE_MS));
-    ASSERT_TRUE(QuitAndSave());
-    std::vector<int32_t> w = SaveWords(run);
+    std::vector<int32_t> w = CleanLetterSaved(run, "typed-clean");
     ASSERT_EQ(w.size(), 13u);
     EXPECT_EQ(w[0], 142);
     EXPECT_GE(w[1], 1);
@@ -126,17 +134,7 @@ TEST(Letters, ALetterTypedAtFullSpeedLosesNoKeyAndF11IsNoKey)
     for (int l = 0; l < 25; l++)
         all += letter->text[l];
     TypeBurst(all);
-    ASSERT_TRUE(WaitFor([&] { return !CursorAt(0, 0) && !CursorAt(BodyLine(letter), 0); }, PAGE_MS));
-    Sleep(300);
-    Image s = Screenshot();
-    SavePng(s, ShotPath("typed-burst"));
-    EXPECT_LT(Difference(s, TypedLetter(letter), 20, 40, 340, 390), 1.5) << "every character in black";
-    EXPECT_LT(ShareOfColour(s, 20, 40, 340, 390, MISTAKE, 30), 0.0005) << "no red anywhere";
-    ASSERT_TRUE(FinishLetter());
-    const Scene *next = SceneNamed("Scene04e2");
-    ASSERT_TRUE(WaitForScreen(NarrationPage(next, NarrationPages(next)[0]), PAGE_MS));
-    ASSERT_TRUE(QuitAndSave());
-    std::vector<int32_t> w = SaveWords(run);
+    std::vector<int32_t> w = CleanLetterSaved(run, "typed-burst");
     ASSERT_EQ(w.size(), 13u);
     EXPECT_EQ(w[0], 142) << "the letter was finished";
     EXPECT_EQ(w[2], 0) << "no mistake recorded";
