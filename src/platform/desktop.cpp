@@ -9,6 +9,9 @@
 #include <thread>
 
 static const int DESKTOP_POLL_MS = 10;
+// Window managers put a window inside a frame, some inside a frame inside a
+// frame; deeper than this nothing is nested.
+static const int DESKTOP_SEARCH_DEPTH = 8;
 // _NET_WM_STATE's actions.
 static const long NET_WM_STATE_REMOVE = 0;
 static const long NET_WM_STATE_ADD = 1;
@@ -39,7 +42,6 @@ static Window Search(Window w, const char *title, int depth)
         if (match)
             return w;
     }
-    // A window manager puts each window inside a frame of its own.
     if (depth == 0)
         return 0;
     Window root, parent, *children = nullptr;
@@ -59,11 +61,10 @@ unsigned long DesktopFindWindow(const char *title, int timeoutMs)
     if (!Connect())
         return 0;
     auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    const int FRAME_DEPTH = 2;   // root, a frame, the window
     for (;;) {
         XSync(desktop, False);
         XErrorHandler old = XSetErrorHandler(IgnoreError);
-        Window found = Search(DefaultRootWindow(desktop), title, FRAME_DEPTH);
+        Window found = Search(DefaultRootWindow(desktop), title, DESKTOP_SEARCH_DEPTH);
         XSync(desktop, False);
         XSetErrorHandler(old);
         if (found || std::chrono::steady_clock::now() >= end)

@@ -35,12 +35,11 @@ static const int DISPLAY_BORDER_COLOR = 0x000000;
 // to the target's own size, so a smaller target changes only what it covers.
 static const int SHOW_FINAL_W = 800;
 static const int SHOW_FINAL_H = 600;
-static const int SCANCODE_SHIFT = 8;
 static const int KEY_RELEASED_BIT = 0x80;
 static const int KEY_CHARACTER_MAX = 0xFF;
 static const int KEY_NO_CHARACTER = '^';   // what Allegro's readkey gives for a wider character
 static const char DISPLAY_LOST_ERROR[] = "Cannot set a graphics mode.";
-static const int DISPLAY_FIND_WINDOW_MS = 1000;
+static const int DISPLAY_FIND_WINDOW_MS = 500;
 
 // Holds far more keys than anyone types between two frames; the library's own
 // buffer holds 64, which a fast typist or a paste overruns.
@@ -56,7 +55,8 @@ static BITMAP *lastFrame = nullptr;    // what the player sees, at game size
 static BITMAP *scaledFrame = nullptr;  // lastFrame scaled, when the scale is above 1
 static std::chrono::steady_clock::time_point lastPresent;
 
-static int wakeFd = -1;
+static std::atomic<int> wakeFd{-1};
+static std::atomic<bool> clickLatched{false};
 static std::atomic<bool> toggleWanted{false};
 static std::atomic<bool> closeWanted{false};
 static std::atomic<bool> f11Down{false};
@@ -162,11 +162,12 @@ void ShowBlendStep(BITMAP *work, BITMAP *target, int weight)
 
 void DisplayWake()
 {
-    if (wakeFd < 0)
+    int fd = wakeFd;
+    if (fd < 0)
         return;
     uint64_t one = 1;
     // A full counter still wakes the sleeper; nothing to do on failure.
-    ssize_t written = write(wakeFd, &one, sizeof one);
+    ssize_t written = write(fd, &one, sizeof one);
     (void)written;
 }
 
@@ -180,9 +181,12 @@ static int OnKeyTyped(int character, int *scancode)
     unsigned write = keyWrite.load(std::memory_order_relaxed);
     if (write - keyRead.load(std::memory_order_acquire) < KEY_QUEUE_SIZE) {
         int low = character <= KEY_CHARACTER_MAX ? character : KEY_NO_CHARACTER;
-        keyQueue[write % KEY_QUEUE_SIZE] = (*scancode << SCANCODE_SHIFT) | low;
+        keyQueue[write % KEY_QUEUE_SIZE] = (*scancode << KEY_SCANCODE_SHIFT) | low;
         keyWrite.store(write + 1, std::memory_order_release);
     }
+    // The library tells of the key's event before it hands the key over; the
+    // loop is woken again now that the key is there to read.
+    DisplayWake();
     // Kept out of the library's own buffer: this queue is the only one.
     *scancode = 0;
     return 0;
@@ -203,7 +207,8 @@ static void OnKeyEvent(int scancode)
 
 static void OnPointerEvent(int flags)
 {
-    (void)flags;
+    if (flags & MOUSE_FLAG_LEFT_DOWN)
+        clickLatched = true;
     DisplayWake();
 }
 
@@ -342,9 +347,11 @@ void DisplayShut()
     destroy_bitmap(scaledFrame);
     destroy_bitmap(lastFrame);
     scaledFrame = lastFrame = nullptr;
-    if (wakeFd >= 0)
-        close(wakeFd);
-    wakeFd = -1;
+    // Other threads may still wake: they must find no descriptor, never a
+    // closed one.
+    int fd = wakeFd.exchange(-1);
+    if (fd >= 0)
+        close(fd);
     DesktopClose();
     gameWindow = 0;
 }
@@ -439,7 +446,7 @@ bool KeyHit(int scancode)
         return true;
     unsigned end = keyWrite.load(std::memory_order_acquire);
     for (unsigned i = keyRead.load(std::memory_order_relaxed); i != end; i++)
-        if ((keyQueue[i % KEY_QUEUE_SIZE] >> SCANCODE_SHIFT) == scancode)
+        if ((keyQueue[i % KEY_QUEUE_SIZE] >> KEY_SCANCODE_SHIFT) == scancode)
             return true;
     return false;
 }
@@ -449,32 +456,45 @@ void PointerPosition(int *x, int *y)
     ScreenToGame(geometry, mouse_x, mouse_y, x, y);
 }
 
+bool PointerClicked()
+{
+    bool latched = clickLatched.exchange(false);
+    return (mouse_b & 1) || latched;
+}
+
+void ClearClick()
+{
+    clickLatched = false;
+    mouse_b &= ~1;
+}
+
 bool CloseRequested()
 {
     return closeWanted;
 }
 
-static void Drain()
+static void Drain(int fd)
 {
     uint64_t count;
-    while (read(wakeFd, &count, sizeof count) > 0) {
+    while (read(fd, &count, sizeof count) > 0) {
     }
 }
 
 // Sleeps until the fd is readable or ms pass; false when the time ran out.
 static bool SleepForWake(int ms)
 {
-    if (wakeFd < 0) {
+    int fd = wakeFd;
+    if (fd < 0) {
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
         return false;
     }
-    pollfd p = {wakeFd, POLLIN, 0};
+    pollfd p = {fd, POLLIN, 0};
     int r;
     do {
         r = poll(&p, 1, ms);
     } while (r < 0 && errno == EINTR);
     if (r > 0)
-        Drain();
+        Drain(fd);
     return r > 0;
 }
 

@@ -79,7 +79,8 @@ void DisplayMessage(const char *text);
 // it or empties the queue; F11 never enters it (it switches between full
 // screen and window instead).
 bool KeyWaiting();
-int ReadKey();            // (scancode << 8) | character, as Allegro's readkey
+int ReadKey();            // (scancode << KEY_SCANCODE_SHIFT) | character, as Allegro's readkey
+const int KEY_SCANCODE_SHIFT = 8;
 void ClearKeys();
 // The key is down now, or a press of it waits in the queue: a tap quicker
 // than the moment a screen looks still counts.
@@ -87,6 +88,11 @@ bool KeyHit(int scancode);
 
 // The pointer in game coordinates.
 void PointerPosition(int *x, int *y);
+// The left button is down now, or was pressed since a screen last asked: a
+// click quicker than the moment a screen looks still counts, once.
+bool PointerClicked();
+// Forgets the left button, as a screen does once it has acted on a click.
+void ClearClick();
 
 // The window's close button (or the desktop's close shortcut) was used.
 bool CloseRequested();

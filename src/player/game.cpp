@@ -34,7 +34,6 @@ static const int CHOICE_SELECTED_COLOR = 0x858585;
 
 static const int MUSIC_CHANNEL = 0;
 static const int TIMEOUT_HOLD_MS = 2000;
-static const int LEFT_BUTTON = 1;
 
 int mistakes = 0;
 
@@ -46,7 +45,7 @@ static bool timedOut = false;
 
 static bool Clicked()
 {
-    return mouse_b & LEFT_BUTTON;
+    return PointerClicked();
 }
 
 static bool PressWaiting()

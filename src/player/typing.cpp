@@ -43,7 +43,6 @@ static const int PAUSE_HINT_DY = 5;
 
 static const int TYPE_DONE_HOLD_MS = 2000;
 static const int ASCII_MASK = 0xFF;
-static const int SCANCODE_SHIFT = 8;   // readkey gives the scancode above the character
 
 char EN2CZ(char c)
 {
@@ -216,7 +215,10 @@ LetterOutcome typeLetter(Scene *scene, ALFONT_FONT *font, BITMAP *page, BITMAP *
         // The window's close button is "Yes" in the quit dialog.
         if (CloseRequested() && quitWnd())
             return LETTER_LEFT;
-        if (key[KEY_ESC]) {
+        // Escape held down: the keys typed before it are judged first (its
+        // press waits in the queue behind them), and the dialog opens when
+        // the queue comes to it; held on, it opens again after "No".
+        if (key[KEY_ESC] && !KeyWaiting()) {
             if (quitWnd())
                 return LETTER_LEFT;
             dirty = true;   // the dialog drew over the page
@@ -234,7 +236,7 @@ LetterOutcome typeLetter(Scene *scene, ALFONT_FONT *font, BITMAP *page, BITMAP *
         // dropped because another came within the same frame.
         while (line <= TYPE_LAST_LINE && counter.load() < limit && KeyWaiting()) {
             int pressed = ReadKey();
-            int scancode = pressed >> SCANCODE_SHIFT;
+            int scancode = pressed >> KEY_SCANCODE_SHIFT;
             dirty = true;
             if (scancode == KEY_F12) {
                 // Never typed; a held F12 repeats and only keeps the pause.

@@ -39,7 +39,6 @@ static const int HS_QUIT_BOTTOM = 409;
 static const int HS_TEXT_COLOR = 0x000000;
 
 static const int SECONDS_PER_MINUTE = 60;
-static const int LEFT_BUTTON = 1;
 
 static const char *const HS_ROW_LABELS[PATH_COUNT] = {
     HS_PATH1, HS_PATH2, HS_PATH3, HS_PATH4, HS_PATH5,
@@ -113,7 +112,7 @@ void highscoreWnd()
         }
         int x, y;
         PointerPosition(&x, &y);
-        if (mouse_b & LEFT_BUTTON) {
+        if (PointerClicked()) {
             HsClick click = HsClickAt(x, y, alfont_text_length(font, HS_QUIT));
             if (click == HS_CLICK_LEAVE)
                 break;

@@ -37,7 +37,6 @@ static const int QUIT_SELECT_YES = 1;
 static const int QUIT_SELECT_NO = 2;
 static const int QUIT_ACTION = 10;            // selection x this = action code
 static const int QUIT_ACTION_YES = QUIT_SELECT_YES * QUIT_ACTION;
-static const int LEFT_BUTTON = 1;
 
 static bool InBand(int y)
 {
@@ -137,7 +136,7 @@ bool quitWnd()
         int yesWidth = alfont_text_length(font, QUIT_YES);
         int noWidth = alfont_text_length(font, QUIT_NO);
         selection = QuitPointed(selection, x, y, yesWidth, noWidth);
-        if (mouse_b & LEFT_BUTTON) {
+        if (PointerClicked()) {
             int clicked = QuitClickAction(selection, x, y, yesWidth, noWidth);
             if (clicked > 0) {
                 action = clicked;

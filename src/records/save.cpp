@@ -343,8 +343,11 @@ static bool TakeOverOldSave()
 void LoadGameData()
 {
     saveDir = UserDataDirectory(SAVE_DIRNAME);
-    // With no home to be found, the progress stays in the working directory.
-    savePath = saveDir.empty() ? SAVE_FILENAME : saveDir + "/" + SAVE_FILENAME;
+    // With no home to be found, the progress stays where the game was
+    // started, as before; not in the data directory start-up has moved to,
+    // which an installed game cannot write.
+    std::string fallback = oldSaveDirs.empty() ? SAVE_FILENAME : oldSaveDirs.front() + "/" + SAVE_FILENAME;
+    savePath = saveDir.empty() ? fallback : saveDir + "/" + SAVE_FILENAME;
     saveProblem.clear();
 
     std::string why;

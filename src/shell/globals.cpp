@@ -16,12 +16,11 @@ FSOUND_SAMPLE *bell_sample = nullptr;
 FSOUND_STREAM *MUSIC_STREAM = nullptr;
 bool QWERTZ = false;
 
-static const int LEFT_BUTTON = 1;
 
 void ClearState()
 {
     ClearKeys();
-    mouse_b &= ~LEFT_BUTTON;
+    ClearClick();
     key[KEY_ENTER] = 0;
 }
 

@@ -118,7 +118,7 @@ void MainMenu(BITMAP *buffer, ALFONT_FONT *font)
         input.down = KeyHit(KEY_DOWN);
         input.enter = KeyHit(KEY_ENTER);
         PointerPosition(&input.pointerX, &input.pointerY);
-        input.click = mouse_b & 1;
+        input.click = PointerClicked();
         int keySounds;
         selection = MenuNextSelection(selection, input, &keySounds);
         for (int i = 0; i < keySounds; i++)
