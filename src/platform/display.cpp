@@ -2,9 +2,10 @@
 // keyboard queue and the sleep of every loop.
 //
 // Threads: Allegro calls the input callbacks below on its own background
-// thread. They only push keys into a lock-free queue, set atomic flags and
-// write to an eventfd; everything that touches the screen happens on the
-// main thread, in DisplayPresent, DisplayFade, DisplayWait and DisplayRest.
+// thread, and the clock's tick wakes the display from the timer thread. They
+// only push keys into a lock-free queue, set atomic flags and write to an
+// eventfd under a short lock; everything that touches the screen happens on the main thread, in
+// DisplayPresent, DisplayFade, DisplayWait and DisplayRest.
 #include "platform/display.h"
 
 #include <algorithm>
@@ -16,6 +17,7 @@
 #include <string>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <thread>
 
 #include <X11/keysym.h>
@@ -56,6 +58,10 @@ static BITMAP *scaledFrame = nullptr;  // lastFrame scaled, when the scale is ab
 static std::chrono::steady_clock::time_point lastPresent;
 
 static std::atomic<int> wakeFd{-1};
+// Held by a wake from its look at wakeFd until its write is done, and by the
+// close: the clock still ticks while the display shuts, and a tick's write
+// must never reach a closed descriptor or the file that next takes its number.
+static std::mutex wakeLock;
 static std::atomic<bool> clickLatched{false};
 static std::atomic<bool> toggleWanted{false};
 static std::atomic<bool> closeWanted{false};
@@ -162,6 +168,7 @@ void ShowBlendStep(BITMAP *work, BITMAP *target, int weight)
 
 void DisplayWake()
 {
+    std::lock_guard<std::mutex> hold(wakeLock);
     int fd = wakeFd;
     if (fd < 0)
         return;
@@ -347,11 +354,14 @@ void DisplayShut()
     destroy_bitmap(scaledFrame);
     destroy_bitmap(lastFrame);
     scaledFrame = lastFrame = nullptr;
-    // Other threads may still wake: they must find no descriptor, never a
-    // closed one.
-    int fd = wakeFd.exchange(-1);
-    if (fd >= 0)
-        close(fd);
+    {
+        // Other threads may still wake: they must find no descriptor, never
+        // a closed one.
+        std::lock_guard<std::mutex> hold(wakeLock);
+        int fd = wakeFd.exchange(-1);
+        if (fd >= 0)
+            close(fd);
+    }
     DesktopClose();
     gameWindow = 0;
 }

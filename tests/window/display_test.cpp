@@ -1,5 +1,6 @@
 // The game on a desktop larger than its picture, switching between full
-// screen and a window, and the window's close button.
+// screen and a window, the window's close button, and the display's shut
+// while another thread wakes it.
 #include "harness.h"
 
 #include <X11/keysym.h>
@@ -11,6 +12,7 @@ namespace {
 
 const int EXIT_MS = 10000;
 const int PAGE_MS = 8000;
+const int PROBE_MS = 20000;   // the probe holds a wake for 3 s
 const int HALL_X = 100, HALL_Y = 320;   // inside the "Hall of Records" band
 const View FULL_HD = {2, 320, 60};      // 640 x 480 doubled, centred on 1920 x 1080
 
@@ -166,4 +168,15 @@ TEST(Input, ATapOrClickQuickerThanAFrameStillCounts)
     PressKey(XK_Return);
     ASSERT_TRUE(WaitFor(MenuShown, PAGE_MS));
     EXPECT_TRUE(QuitFromMenu(run));
+}
+
+// The clock's tick wakes the display from the timer thread, and the clock
+// still ticks while the game shuts the display at its end.
+TEST(DisplayShutdown, AWakeUnderWayFinishesBeforeItsDescriptorIsClosed)
+{
+    GameRun run = Prepare("wake");
+    ASSERT_TRUE(LaunchProgram(run, PAPERLUNE_WAKE_PROBE, nullptr));
+    ASSERT_TRUE(WaitExit(run, PROBE_MS)) << "the probe did not end";
+    std::vector<uint8_t> log = ReadFile(PathIn(run, ".game.log"));
+    EXPECT_EQ(run.exitCode, 0) << std::string(log.begin(), log.end());
 }
