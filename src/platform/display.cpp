@@ -4,8 +4,9 @@
 // Threads: Allegro calls the input callbacks below on its own background
 // thread, and the clock's tick wakes the display from the timer thread. They
 // only push keys into a lock-free queue, set atomic flags and write to an
-// eventfd under a short lock; everything that touches the screen happens on the main thread, in
-// DisplayPresent, DisplayFade, DisplayWait and DisplayRest.
+// eventfd under a short lock; everything that touches the screen happens on
+// the main thread, in DisplayPresent, DisplayFade, DisplayWait and
+// DisplayRest.
 #include "platform/display.h"
 
 #include <algorithm>
