@@ -268,7 +268,8 @@ bool Put(const std::string &path, const std::vector<uint8_t> &bytes)
     FILE *f = fopen(path.c_str(), "wb");
     if (!f)
         return false;
-    bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    // An empty vector may hold no buffer at all, and fwrite must not see one.
+    bool ok = bytes.empty() || fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     return fclose(f) == 0 && ok;
 }
 
