@@ -404,7 +404,6 @@ void DisplayFade(BITMAP *target)
     blit(lastFrame, work, 0, 0, 0, 0, GAME_W, GAME_H);
     for (int step = 0; step < SHOW_STEPS; step++) {
         ShowBlendStep(work, target, ShowWeight(step));
-        ServiceRequests();
         vsync();
         DisplayPresent(work);
     }
@@ -451,9 +450,19 @@ void ClearKeys()
     keyRead.store(keyWrite.load(std::memory_order_acquire), std::memory_order_release);
 }
 
+bool KeyDown(int scancode)
+{
+    return key[scancode] != 0;
+}
+
+void ReleaseKey(int scancode)
+{
+    key[scancode] = 0;
+}
+
 bool KeyHit(int scancode)
 {
-    if (key[scancode])
+    if (KeyDown(scancode))
         return true;
     unsigned end = keyWrite.load(std::memory_order_acquire);
     for (unsigned i = keyRead.load(std::memory_order_relaxed); i != end; i++)
@@ -467,10 +476,15 @@ void PointerPosition(int *x, int *y)
     ScreenToGame(geometry, mouse_x, mouse_y, x, y);
 }
 
+bool PointerDown()
+{
+    return (mouse_b & 1) != 0;
+}
+
 bool PointerClicked()
 {
     bool latched = clickLatched.exchange(false);
-    return (mouse_b & 1) || latched;
+    return PointerDown() || latched;
 }
 
 void ClearClick()
@@ -491,13 +505,13 @@ static void Drain(int fd)
     }
 }
 
-// Sleeps until the fd is readable or ms pass; false when the time ran out.
-static bool SleepForWake(int ms)
+// Sleeps until the fd is readable or ms pass.
+static void SleepForWake(int ms)
 {
     int fd = wakeFd;
     if (fd < 0) {
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-        return false;
+        return;
     }
     pollfd p = {fd, POLLIN, 0};
     int r;
@@ -506,7 +520,6 @@ static bool SleepForWake(int ms)
     } while (r < 0 && errno == EINTR);
     if (r > 0)
         Drain(fd);
-    return r > 0;
 }
 
 void DisplayWait(int maxMs)

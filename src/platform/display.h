@@ -82,12 +82,19 @@ bool KeyWaiting();
 int ReadKey();            // (scancode << KEY_SCANCODE_SHIFT) | character, as Allegro's readkey
 const int KEY_SCANCODE_SHIFT = 8;
 void ClearKeys();
+// The key is held down now.
+bool KeyDown(int scancode);
+// Takes a held key as let go, so that it counts again only once pressed
+// anew (a held Enter must not act on the next screen too).
+void ReleaseKey(int scancode);
 // The key is down now, or a press of it waits in the queue: a tap quicker
 // than the moment a screen looks still counts.
 bool KeyHit(int scancode);
 
 // The pointer in game coordinates.
 void PointerPosition(int *x, int *y);
+// The left button is held down now.
+bool PointerDown();
 // The left button is down now, or was pressed since a screen last asked: a
 // click quicker than the moment a screen looks still counts, once.
 bool PointerClicked();

@@ -43,14 +43,9 @@ static BITMAP *frame = nullptr;       // the typing page lays its frame over a c
 static ALFONT_FONT *sceneFont = nullptr;
 static bool timedOut = false;
 
-static bool Clicked()
-{
-    return PointerClicked();
-}
-
 static bool PressWaiting()
 {
-    return KeyWaiting() || Clicked();
+    return KeyWaiting() || PointerClicked();
 }
 
 void WaitForPress()
@@ -213,7 +208,7 @@ static Scene *ChoiceMenu(const Scene *scene, bool afterLetter)
                     selection++;
             }
             if (KeyHit(KEY_ENTER)) {
-                key[KEY_ENTER] = 0;
+                ReleaseKey(KEY_ENTER);
                 break;
             }
             ClearState();

@@ -218,14 +218,14 @@ LetterOutcome typeLetter(Scene *scene, ALFONT_FONT *font, BITMAP *page, BITMAP *
         // Escape held down: the keys typed before it are judged first (its
         // press waits in the queue behind them), and the dialog opens when
         // the queue comes to it; held on, it opens again after "No".
-        if (key[KEY_ESC] && !KeyWaiting()) {
+        if (KeyDown(KEY_ESC) && !KeyWaiting()) {
             if (quitWnd())
                 return LETTER_LEFT;
             dirty = true;   // the dialog drew over the page
         }
         // An F12 held from before the page, or one that never reached the
         // queue, still pauses.
-        if (key[KEY_F12] && !paused && !KeyWaiting()) {
+        if (KeyDown(KEY_F12) && !paused && !KeyWaiting()) {
             StartPause(&paused);
             dirty = true;
         }
@@ -250,7 +250,7 @@ LetterOutcome typeLetter(Scene *scene, ALFONT_FONT *font, BITMAP *page, BITMAP *
             }
             if (paused) {
                 // The first key after F12 is let go ends the pause and is not typed.
-                if (!key[KEY_F12]) {
+                if (!KeyDown(KEY_F12)) {
                     InstallClock();
                     paused = false;
                 }

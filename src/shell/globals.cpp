@@ -21,7 +21,7 @@ void ClearState()
 {
     ClearKeys();
     ClearClick();
-    key[KEY_ENTER] = 0;
+    ReleaseKey(KEY_ENTER);
 }
 
 void FatalError(const char *message)

@@ -28,7 +28,6 @@ static const char APP_TYPE_SOUND[] = "Sound\\type.wav";
 static const char APP_BELL_SOUND[] = "Sound\\bell.wav";
 static const char APP_ALFONT_ERROR[] = "Error while initializing alfont";
 static const char APP_GFX_ERROR[] = "Cannot set a graphics mode.";
-static const int APP_LEFT_BUTTON = 1;
 
 // A key waiting or the left button down when a slide is about to start ends
 // the intro; the last slide shown stays for the menu to fade in over. The
@@ -36,7 +35,7 @@ static const int APP_LEFT_BUTTON = 1;
 static void PlayIntro()
 {
     for (int i = 0; i < INTRO_SLIDES; i++) {
-        if (KeyWaiting() || (mouse_b & APP_LEFT_BUTTON) || CloseRequested())
+        if (KeyWaiting() || PointerDown() || CloseRequested())
             break;
         show(INTRO_FIRST_IMAGE + i);
         DisplayRest(APP_INTRO_HOLD_MS);
