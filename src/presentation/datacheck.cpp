@@ -5,17 +5,17 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
+#include "platform/display.h"
 #include "presentation/datafile.h"
 #include "presentation/jpegobject.h"
 
 // Slots of game.dat --------------------------------------------------------
 
-static const int DATA_SCREEN_W = 640;   // backgrounds and fade-in pictures cover the screen
-static const int DATA_SCREEN_H = 480;
-
-static const DataSlot SLOT_SCREEN  = {true, false, DATA_SCREEN_W, DATA_SCREEN_H};
+// Backgrounds and fade-in pictures cover the whole picture.
+static const DataSlot SLOT_SCREEN  = {true, false, GAME_W, GAME_H};
 static const DataSlot SLOT_SPRITE  = {true, false, 1, 1};
 static const DataSlot SLOT_POINTER = {true, true, 1, 1};
 static const DataSlot SLOT_UNUSED  = {false, false, 0, 0};
@@ -256,15 +256,17 @@ static const char *CheckBitmap(const uint8_t *body, size_t size, DataFound &foun
 
 // The walk -------------------------------------------------------------------
 
-// What the walk learnt of one object, for the slot checks after it.
+// What the walk learnt of one object, for the checks after it.
 struct ObjectSeen {
     DataFound found;
     bool picture;
     int depth;              // bitmaps only
     bool checksummed;
+    const uint8_t *body;    // the object's data within the file
+    size_t size;
 };
 
-static const char *CheckObject(Reader &r, int index, JpegTrial trial, ObjectSeen &seen)
+static const char *CheckObject(Reader &r, int index, ObjectSeen &seen)
 {
     uint32_t type;
     bool hasChecksum = false;
@@ -305,7 +307,7 @@ static const char *CheckObject(Reader &r, int index, JpegTrial trial, ObjectSeen
     if (hasChecksum && DataChecksum(r.p + start, OBJECT_HEADER + stored) != checksum)
         return Refuse(DATA_WRONG_CHECKSUM, DATA_FILENAME, index);
 
-    seen = {{0, 0, false}, false, 0, hasChecksum};
+    seen = {{0, 0, false}, false, 0, hasChecksum, body, stored};
     if (type == uint32_t(DAT_BITMAP)) {
         if (const char *problem = CheckBitmap(body, stored, seen.found, seen.depth))
             return Refuse(DATA_BROKEN_BITMAP, DATA_FILENAME, index, problem);
@@ -313,8 +315,6 @@ static const char *CheckObject(Reader &r, int index, JpegTrial trial, ObjectSeen
     } else if (type == uint32_t(DAT_JPEG)) {
         if (const char *problem = CheckJpegStream(body, stored, seen.found.width, seen.found.height))
             return Refuse(DATA_BROKEN_JPEG, DATA_FILENAME, index, problem);
-        if (trial && !trial(body, stored, seen.found.width, seen.found.height))
-            return Refuse(DATA_BROKEN_JPEG, DATA_FILENAME, index, JPEG_UNDECODABLE);
         seen.found.jpeg = true;
         seen.picture = true;
     } else if (LibraryKind(type)) {
@@ -340,7 +340,8 @@ static const char *CheckSlot(int index, const DataSlot &slot, const ObjectSeen &
 }
 
 // Damage is reported first, then too few objects, then an object of the
-// wrong kind or size for its slot.
+// wrong kind or size for its slot, and last a JPEG stream that does not
+// decode: a cut file is not decoded in vain.
 const char *CheckDataBytes(const uint8_t *bytes, size_t size, const DataSlot *slots, int slotCount,
                            DataFound *found, JpegTrial trial)
 {
@@ -360,14 +361,17 @@ const char *CheckDataBytes(const uint8_t *bytes, size_t size, const DataSlot *sl
         return Refuse(DATA_BAD_COUNT, DATA_FILENAME, int32_t(count));
 
     std::vector<ObjectSeen> seen(slotCount > 0 ? size_t(slotCount) : 0);
+    std::vector<std::pair<int, ObjectSeen>> jpegs;
     int withChecksum = 0;
     int firstWithout = -1;
     for (int i = 0; i < int(count); i++) {
         ObjectSeen object;
-        if (const char *problem = CheckObject(r, i, trial, object))
+        if (const char *problem = CheckObject(r, i, object))
             return problem;
         if (i < slotCount)
             seen[i] = object;
+        if (object.found.jpeg)
+            jpegs.push_back({i, object});
         if (object.checksummed)
             withChecksum++;
         else if (firstWithout < 0)
@@ -387,6 +391,10 @@ const char *CheckDataBytes(const uint8_t *bytes, size_t size, const DataSlot *sl
         if (found)
             found[i] = seen[i].found;
     }
+    if (trial)
+        for (const auto &[index, object] : jpegs)
+            if (!trial(object.body, object.size, object.found.width, object.found.height))
+                return Refuse(DATA_BROKEN_JPEG, DATA_FILENAME, index, JPEG_UNDECODABLE);
     return nullptr;
 }
 
@@ -404,8 +412,11 @@ const char *CheckGameDataFile(const char *path)
     fclose(f);
     if (failed || bytes.size() > DATA_MAX_FILE)
         return Refuse(DATA_UNREADABLE, DATA_FILENAME);
-    // The whole structure first, so that a cut file is not decoded in vain.
-    if (const char *problem = CheckDataBytes(bytes.data(), bytes.size(), GAME_DATA_SLOTS, DATA_PICTURES))
-        return problem;
-    return CheckDataBytes(bytes.data(), bytes.size(), GAME_DATA_SLOTS, DATA_PICTURES, nullptr, DataJpegDecodes);
+    // The pictures the trial decodes are kept for the loader, which then
+    // decodes none of them again.
+    const char *problem =
+        CheckDataBytes(bytes.data(), bytes.size(), GAME_DATA_SLOTS, DATA_PICTURES, nullptr, KeepDecodedJpeg);
+    if (problem)
+        ForgetDecodedJpegs();
+    return problem;
 }

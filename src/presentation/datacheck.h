@@ -42,12 +42,14 @@ typedef bool (*JpegTrial)(const uint8_t *bytes, size_t size, int width, int heig
 // and JPEG stream's own structure, and the slots' kinds and sizes. Null when
 // the library may load it; else a message naming the problem and the
 // picture's position. `found`, when given, receives slotCount entries.
-// `trial`, when given, is run on every JPEG object whose structure passed.
+// `trial`, when given, is run on every JPEG object, in file order, once all
+// the rest has passed.
 const char *CheckDataBytes(const uint8_t *bytes, size_t size, const DataSlot *slots, int slotCount,
                            DataFound *found = nullptr, JpegTrial trial = nullptr);
 
-// Reads `path` and walks it against the game's own slots, then decodes its
-// JPEG objects on trial (DataJpegDecodes, with its needs).
+// Reads `path` and walks it against the game's own slots, decoding its JPEG
+// objects on trial (KeepDecodedJpeg, with its needs); when it passes, the
+// pictures wait for the loader.
 const char *CheckGameDataFile(const char *path);
 
 #endif

@@ -3,9 +3,10 @@
 #include <allegro.h>
 #include <jpgalleg.h>
 
+#include <deque>
 #include <vector>
 
-#include "presentation/datacheck.h"   // DATA_MAX_SIDE
+#include "presentation/datacheck.h"   // DATA_MAX_SIDE, DataChecksum
 
 // JPEG markers and limits of the streams the JPEG add-on decodes safely.
 // Baseline only: fuzzing showed the add-on writing past a block's
@@ -277,15 +278,51 @@ static BITMAP *DecodeJpeg(std::vector<uint8_t> &padded, size_t size)
     return load_memory_jpg(padded.data(), int(size), nullptr);
 }
 
-bool DataJpegDecodes(const uint8_t *bytes, size_t size, int width, int height)
+// A picture from a trial, waiting for the loader, and the stream it came from.
+struct KeptJpeg {
+    size_t size;
+    uint32_t checksum;
+    BITMAP *picture;
+};
+
+// In file order, the order the loader asks for them.
+static std::deque<KeptJpeg> kept;
+
+// The picture of a stream, or null when it does not decode to the size its
+// frame header states.
+static BITMAP *TrialDecode(const uint8_t *bytes, size_t size, int width, int height)
 {
     std::vector<uint8_t> padded(bytes, bytes + size);
     BITMAP *picture = DecodeJpeg(padded, size);
+    if (picture && (picture->w != width || picture->h != height)) {
+        destroy_bitmap(picture);
+        picture = nullptr;
+    }
+    return picture;
+}
+
+bool DataJpegDecodes(const uint8_t *bytes, size_t size, int width, int height)
+{
+    BITMAP *picture = TrialDecode(bytes, size, width, height);
     if (!picture)
         return false;
-    bool whole = picture->w == width && picture->h == height;
     destroy_bitmap(picture);
-    return whole;
+    return true;
+}
+
+bool KeepDecodedJpeg(const uint8_t *bytes, size_t size, int width, int height)
+{
+    BITMAP *picture = TrialDecode(bytes, size, width, height);
+    if (picture)
+        kept.push_back({size, DataChecksum(bytes, size), picture});
+    return picture != nullptr;
+}
+
+void ForgetDecodedJpegs()
+{
+    for (const KeptJpeg &k : kept)
+        destroy_bitmap(k.picture);
+    kept.clear();
 }
 
 static void *LoadJpegObject(PACKFILE *f, long size)
@@ -295,6 +332,15 @@ static void *LoadJpegObject(PACKFILE *f, long size)
     std::vector<uint8_t> padded(static_cast<size_t>(size));
     if (pack_fread(padded.data(), size, f) != size)
         return nullptr;
+    // The next kept picture is this object's when the bytes are those tried;
+    // a file changed since the trial is decoded afresh.
+    if (!kept.empty()) {
+        KeptJpeg next = kept.front();
+        kept.pop_front();
+        if (next.size == size_t(size) && next.checksum == DataChecksum(padded.data(), padded.size()))
+            return next.picture;
+        destroy_bitmap(next.picture);
+    }
     return DecodeJpeg(padded, size_t(size));
 }
 

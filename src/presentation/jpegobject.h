@@ -18,9 +18,16 @@ const char *CheckJpegStream(const uint8_t *bytes, size_t size, int &width, int &
 // of the given size. Needs the library started, the add-on initialised and
 // the colour depth set.
 bool DataJpegDecodes(const uint8_t *bytes, size_t size, int width, int height);
+// The same trial, keeping the picture for the loader: start-up decodes every
+// picture on trial, and the loader then takes each one instead of decoding
+// its stream a second time.
+bool KeepDecodedJpeg(const uint8_t *bytes, size_t size, int width, int height);
+// Frees the kept pictures the loader has not taken.
+void ForgetDecodedJpegs();
 
 // Takes over the loading of JPEG objects from the add-on's own hook, after
-// jpgalleg_init: the object is decoded from a buffer with zeros after it,
+// jpgalleg_init: the object is the picture kept from its trial when its
+// bytes are those tried, else decoded from a buffer with zeros after it,
 // exactly as DataJpegDecodes does, so a stream that passed the trial loads.
 // The add-on's hook decodes from a buffer with whatever follows in memory.
 void RegisterJpegObjects();

@@ -74,6 +74,8 @@ int main(int, char **)
     if (const char *problem = CheckGameDataFile(DATA_FILENAME))
         FatalError(problem);
     data = load_datafile(DATA_FILENAME);
+    // Pictures the check decoded that the loader did not take.
+    ForgetDecodedJpegs();
     if (const char *problem = CheckGameData(data))
         FatalError(problem);
 

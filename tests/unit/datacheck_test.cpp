@@ -174,6 +174,7 @@ TEST(DataCheck, GameDataAsBuiltPassesWithAChecksumOnEveryObject)
     StartLibrary();   // for the trial decode of the JPEG objects
     std::string path = std::string(PAPERLUNE_DATA_DIR) + "/game.dat";
     EXPECT_EQ(CheckGameDataFile(path.c_str()), nullptr);
+    ForgetDecodedJpegs();   // the pictures it kept for a loader that never comes
     EXPECT_TRUE(Says(CheckGameDataFile("/nonexistent/game.dat"), "missing or unreadable"));
 }
 
@@ -484,4 +485,53 @@ TEST(DataCheck, ScanDataCutShortLoadsExactlyWhenTheTrialPasses)
     }
     remove(path.c_str());
     EXPECT_GT(passed, 0) << "no cut decoded: the test tried nothing";
+}
+
+// Start-up decodes every picture on trial and the loader takes the kept
+// pictures instead of decoding them again: what it hands out is what a fresh
+// decode gives, and a file whose objects changed since the trial still loads
+// each object's own picture.
+TEST(DataCheck, LoaderTakesTheTrialsPicturesOnlyForTheBytesTried)
+{
+    StartLibrary();
+    const std::vector<uint8_t> wide = Jpeg(24, 8), tall = Jpeg(8, 24);
+    const DataSlot slots[] = {{true, false, 1, 1}, {true, false, 1, 1}};
+    std::string path = "/tmp/paperlune-unit-" + std::to_string(getpid()) + "-kept.dat";
+    const std::vector<uint8_t> tried = EncodeDatafile({JpegObject(wide), JpegObject(tall)}, false);
+    ForgetDecodedJpegs();
+
+    // Decoded afresh, with nothing kept.
+    ASSERT_TRUE(WriteWhole(path, tried));
+    DATAFILE *fresh = load_datafile(path.c_str());
+    ASSERT_NE(fresh, nullptr);
+
+    ASSERT_EQ(CheckDataBytes(tried.data(), tried.size(), slots, 2, nullptr, KeepDecodedJpeg), nullptr);
+    DATAFILE *handed = load_datafile(path.c_str());
+    ForgetDecodedJpegs();
+    ASSERT_NE(handed, nullptr);
+    for (int i = 0; i < 2; i++) {
+        BITMAP *a = static_cast<BITMAP *>(fresh[i].dat), *b = static_cast<BITMAP *>(handed[i].dat);
+        ASSERT_TRUE(a && b);
+        ASSERT_EQ(a->w, b->w);
+        ASSERT_EQ(a->h, b->h);
+        for (int y = 0; y < a->h; y++)
+            EXPECT_EQ(memcmp(a->line[y], b->line[y], size_t(a->w) * 4), 0) << "object " << i << " row " << y;
+    }
+    unload_datafile(handed);
+    unload_datafile(fresh);
+
+    // The trial saw wide then tall; the file now holds tall then wide.
+    ASSERT_EQ(CheckDataBytes(tried.data(), tried.size(), slots, 2, nullptr, KeepDecodedJpeg), nullptr);
+    ASSERT_TRUE(WriteWhole(path, EncodeDatafile({JpegObject(tall), JpegObject(wide)}, false)));
+    DATAFILE *swapped = load_datafile(path.c_str());
+    ForgetDecodedJpegs();
+    remove(path.c_str());
+    ASSERT_NE(swapped, nullptr);
+    BITMAP *first = static_cast<BITMAP *>(swapped[0].dat), *second = static_cast<BITMAP *>(swapped[1].dat);
+    ASSERT_TRUE(first && second);
+    EXPECT_EQ(first->w, 8);
+    EXPECT_EQ(first->h, 24);
+    EXPECT_EQ(second->w, 24);
+    EXPECT_EQ(second->h, 8);
+    unload_datafile(swapped);
 }
