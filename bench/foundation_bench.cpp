@@ -1,5 +1,6 @@
 // Costs of what every screen does: one fade step, a full-screen copy, the
-// same frame scaled for a large desktop, loading game.dat.
+// same frame scaled for a large desktop, loading game.dat, and loading it as
+// start-up does, after its check.
 #include <allegro.h>
 #include <jpgalleg.h>
 #include <benchmark/benchmark.h>
@@ -7,6 +8,8 @@
 #include <cerrno>
 #include <string>
 
+#include "presentation/datacheck.h"
+#include "presentation/jpegobject.h"
 #include "presentation/show.h"
 
 static void StartLibrary()
@@ -87,3 +90,25 @@ static void BM_LoadGameData(benchmark::State &state)
     }
 }
 BENCHMARK(BM_LoadGameData)->Unit(benchmark::kMillisecond);
+
+// The check decodes every picture on trial and the loader takes them over.
+static void BM_CheckAndLoadGameData(benchmark::State &state)
+{
+    StartLibrary();
+    RegisterJpegObjects();
+    std::string path = std::string(PAPERLUNE_DATA_DIR) + "/game.dat";
+    for (auto _ : state) {
+        if (CheckGameDataFile(path.c_str())) {
+            state.SkipWithError("game.dat did not pass its check");
+            break;
+        }
+        DATAFILE *file = load_datafile(path.c_str());
+        ForgetDecodedJpegs();
+        if (!file) {
+            state.SkipWithError("game.dat did not load");
+            break;
+        }
+        unload_datafile(file);
+    }
+}
+BENCHMARK(BM_CheckAndLoadGameData)->Unit(benchmark::kMillisecond);
