@@ -10,7 +10,6 @@
 
 #include <X11/keysym.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +17,7 @@
 #include <dirent.h>
 #include <string>
 
+#include "platform/display.h"
 #include "story/scene.h"
 
 using namespace harness;
@@ -216,14 +216,11 @@ int main(int argc, char **argv)
         fprintf(stderr, "no X server\n");
         return 1;
     }
-    View v;
-    int scale = std::max(1, std::min(w / SHOT_W, h / SHOT_H));
-    v.scale = scale;
-    v.x = (w - SHOT_W * scale) / 2;
-    v.y = (h - SHOT_H * scale) / 2;
-    SetView(v);
+    // Where the game puts its picture on a desktop of this size.
+    DisplayGeometry g = FullScreenGeometry(w, h);
+    SetView({g.scale, g.x, g.y});
     printf("CPU of the game process, all threads, on a %dx%d display (picture x%d), %.1f s a screen\n", w, h,
-           scale, seconds);
+           g.scale, seconds);
     IntroMenuAndHall();
     NarrationAndChoice();
     LetterBox();
