@@ -10,6 +10,7 @@
 
 #include "presentation/datacheck.h"
 #include "presentation/jpegobject.h"
+#include "platform/geometry.h"
 #include "presentation/show.h"
 
 static void StartLibrary()

@@ -22,7 +22,6 @@ static std::atomic<bool> keepRunning{false};
 static pthread_mutex_t interruptLock = PTHREAD_MUTEX_INITIALIZER;
 static pthread_cond_t interruptsBack = PTHREAD_COND_INITIALIZER;
 static int disabledCount = 0;        // rounds wait while this is above 0
-static std::atomic<unsigned long> rounds{0};
 
 static void AddNs(timespec *t, long ns)
 {
@@ -58,7 +57,6 @@ static void *RunRounds(void *)
             if (funcs[i])
                 funcs[i](1);
         pthread_mutex_unlock(&interruptLock);
-        rounds++;
         // After a long stall (a debugger, a suspended machine) start afresh
         // rather than run a burst of rounds to catch up.
         timespec now;
@@ -164,9 +162,4 @@ void QuietBackgroundThread()
     _bg_man_pthreads.enable_interrupts = EnableRounds;
     _bg_man_pthreads.disable_interrupts = DisableRounds;
     _bg_man_pthreads.interrupts_disabled = RoundsDisabled;
-}
-
-unsigned long BackgroundRounds()
-{
-    return rounds;
 }

@@ -9,7 +9,4 @@
 
 void QuietBackgroundThread();
 
-// Rounds run so far (for tests).
-unsigned long BackgroundRounds();
-
 #endif

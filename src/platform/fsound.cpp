@@ -25,6 +25,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/fatal.h"
 #include "platform/path.h"
 
 // Allegro reads its output format from the config; an override is used so
@@ -286,6 +287,7 @@ signed char FSOUND_Init(int mixrate, int maxchannels, unsigned int flags)
     decoder = std::thread(DecoderLoop);
     if (!exitHookSet)
         exitHookSet = atexit(StopDecoderAtExit) == 0;
+    AtFatalExit(FSOUND_Close);
     return 1;
 }
 
@@ -401,6 +403,7 @@ signed char FSOUND_Stream_Close(FSOUND_STREAM *stream)
 
 void FSOUND_Close()
 {
+    CancelFatalExit(FSOUND_Close);
     StopDecoder();
     std::lock_guard<std::mutex> hold(soundLock);
     while (!liveStreams.empty())

@@ -1,6 +1,6 @@
 #include "player/clock.h"
 
-#include "platform/display.h"
+#include "platform/input.h"
 #include "story/scene.h"
 
 #include <allegro.h>
@@ -45,17 +45,4 @@ int DifficultyTimeCalculator(char **text, int difficulty)
         characters += strlen(text[i]);
     // Every character counts, the untyped last one of each line included.
     return int(std::lround(double(characters) / DIFFICULTY_CPM[difficulty] * SECONDS_PER_MINUTE));
-}
-
-int NumberOfLines(char **text, int start)
-{
-    if (!text)
-        return 0;
-    int count = 0;
-    for (int i = start; i < SCENE_TEXT_LINES && text[i]; i++) {
-        if (strcmp(text[i], SCENE_END_OF_TEXT) == 0 || strcmp(text[i], SCENE_NEW_PAGE) == 0)
-            break;
-        count++;
-    }
-    return count;
 }

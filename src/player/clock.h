@@ -14,6 +14,5 @@ void InstallClock();   // one-second period; a second install keeps the one call
 void RemoveClock();
 
 int DifficultyTimeCalculator(char **text, int difficulty);
-int NumberOfLines(char **text, int start);
 
 #endif

@@ -1,12 +1,15 @@
 #include "player/game.h"
 
 #include <allegro.h>
-#include <cstring>
 
 #include "platform/display.h"
+#include "platform/geometry.h"
+#include "platform/input.h"
 #include "player/clock.h"
+#include "player/narration.h"
 #include "player/typing.h"
 #include "presentation/datafile.h"
+#include "presentation/menustep.h"
 #include "presentation/show.h"
 #include "presentation/text.h"
 #include "records/dialogs.h"
@@ -14,28 +17,22 @@
 #include "shell/globals.h"
 #include "story/graph.h"
 
-// Letter box: a translucent white box over the lower part of the picture.
-static const int LETTER_BOX_LEFT = 15;
-static const int LETTER_BOX_TOP = 300;
-static const int LETTER_BOX_RIGHT_MARGIN = 15;
-static const int LETTER_BOX_BOTTOM_MARGIN = 10;
-static const int LETTER_BOX_ALPHA = 128;
-static const int LETTER_BOX_COLOR = 0xFFFFFF;
-static const int LETTER_TEXT_X = 20;
-static const int LETTER_TEXT_Y = 305;
-static const int TEXT_COLOR = 0x000000;
-
 // Choice menu.
 static const int CHOICE_QUESTION_Y = 150;
 static const int CHOICE_QUESTION_SIZE = 35;
 static const int CHOICE_FIRST_Y = 200;
 static const int CHOICE_FIRST_Y_AFTER_LETTER = 250;
 static const int CHOICE_SELECTED_COLOR = 0x858585;
+static const int CHOICE_TEXT_COLOR = 0x000000;
+static const int CHOICE_COUNT = 2;
 
 static const int MUSIC_CHANNEL = 0;
 static const int TIMEOUT_HOLD_MS = 2000;
 
-int mistakes = 0;
+// Mistakes of the play-through under way, counted on by every letter.
+static int mistakes = 0;
+// The music stream the scene player opened last.
+static FSOUND_STREAM *MUSIC_STREAM = nullptr;
 
 // State of the play-through under way.
 static BITMAP *page = nullptr;        // every display mode composes here
@@ -43,139 +40,23 @@ static BITMAP *frame = nullptr;       // the typing page lays its frame over a c
 static ALFONT_FONT *sceneFont = nullptr;
 static bool timedOut = false;
 
-static bool PressWaiting()
-{
-    return KeyWaiting() || PointerClicked();
-}
+// What the choice screen draws besides the selection.
+struct ChoiceScreen {
+    const Scene *scene;
+    int firstY;
+};
 
-void WaitForPress()
+static void DrawChoices(BITMAP *buffer, int selection, void *state)
 {
-    while (!PressWaiting() && !CloseRequested())
-        DisplayWait(DISPLAY_IDLE_MS);
-}
-
-// The window's close button during play is a confirmed quit: the dialog
-// saves as "Yes" does and says leave.
-static bool LeaveForClose()
-{
-    return CloseRequested() && quitWnd();
-}
-
-static bool IsLine(const char *line, const char *marker)
-{
-    return strcmp(line, marker) == 0;
-}
-
-static void DrawBackground(const Scene *scene)
-{
-    blit(DataBitmap(scene->background), page, 0, 0, 0, 0, GAME_W, GAME_H);
-}
-
-// Waits for a key or click; Escape offers the quit dialog. False: the player left.
-static bool WaitForContinue()
-{
-    while (!PressWaiting() || KeyHit(KEY_ESC) || CloseRequested()) {
-        if (KeyHit(KEY_ESC) || CloseRequested()) {
-            if (quitWnd())
-                return false;
-            DisplayPresent(page);   // the dialog drew over it
-        } else {
-            DisplayWait(DISPLAY_IDLE_MS);
-        }
-    }
-    ClearState();
-    return true;
-}
-
-static void DrawLetterBox(const Scene *scene, int first, int shown)
-{
-    DrawBackground(scene);
-    drawing_mode(DRAW_MODE_TRANS, nullptr, 0, 0);
-    set_trans_blender(0, 0, 0, LETTER_BOX_ALPHA);
-    rectfill(page, LETTER_BOX_LEFT, LETTER_BOX_TOP, GAME_W - LETTER_BOX_RIGHT_MARGIN,
-             GAME_H - LETTER_BOX_BOTTOM_MARGIN, LETTER_BOX_COLOR);
-    solid_mode();
-    for (int line = first; line < shown; line++)
-        Textout(page, sceneFont, scene->text[line], LETTER_TEXT_X,
-                LETTER_TEXT_Y + (line - first) * scene->fontSize, TEXT_COLOR, scene->fontSize, AA);
-}
-
-// Reveals the text one line per press; leaves *k on the end marker and
-// *first on the last page. False: the player left.
-static bool LetterBox(const Scene *scene, int *k, int *first)
-{
-    DrawBackground(scene);
-    char **text = scene->text;
-    if (text && !IsLine(text[0], SCENE_END_OF_TEXT)) {
-        *first = 0;
-        int shown = 1;
-        for (;;) {
-            // Each new line fades in with the box; the page does not fade
-            // again while the player reads it.
-            DrawLetterBox(scene, *first, shown);
-            show(page);
-            if (shown >= SCENE_TEXT_LINES || IsLine(text[shown], SCENE_END_OF_TEXT))
-                break;
-            WaitForPress();
-            if (LeaveForClose())
-                return false;
-            ClearState();
-            if (IsLine(text[shown], SCENE_NEW_PAGE)) {
-                *first = shown + 1;   // the new page opens with its first line alone
-                shown += 2;
-            } else {
-                shown++;
-            }
-        }
-        *k = shown;
-    }
-    show(page);
-    return WaitForContinue();
-}
-
-static void Pause(const Scene *scene)
-{
-    show(PAUSE_IMAGE);
-    DisplayRest(scene->pauseMs);
-}
-
-// Pages of centred text from line k on. False: the player left.
-static bool Narration(const Scene *scene, int k, int first)
-{
-    DrawBackground(scene);
-    char **text = scene->text;
-    if (!text)
-        return true;
-    while (k < SCENE_TEXT_LINES && !IsLine(text[k], SCENE_END_OF_TEXT)) {
-        if (IsLine(text[k], SCENE_NEW_PAGE)) {
-            k++;
-            first = k;
-            show(page);
-            if (!WaitForContinue())
-                return false;
-            DrawBackground(scene);
-            continue;
-        }
-        // A page of n lines starts (n - 1) / 2 line pitches above the middle.
-        int y = GAME_H / 2 - (NumberOfLines(text, first + 1) / 2) * scene->fontSize
-                + (k - first) * scene->fontSize;
-        Textout_centre(page, sceneFont, text[k], GAME_W / 2, y, TEXT_COLOR, scene->fontSize, AA);
-        k++;
-    }
-    show(page);
-    return WaitForContinue();
-}
-
-static void DrawChoices(const Scene *scene, int selection, int firstY)
-{
-    DrawBackground(scene);
-    Textout_centre(page, sceneFont, scene->question, GAME_W / 2, CHOICE_QUESTION_Y, TEXT_COLOR,
+    const ChoiceScreen *choice = static_cast<const ChoiceScreen *>(state);
+    const Scene *scene = choice->scene;
+    blit(DataBitmap(scene->background), buffer, 0, 0, 0, 0, GAME_W, GAME_H);
+    Textout_centre(buffer, sceneFont, scene->question, GAME_W / 2, CHOICE_QUESTION_Y, CHOICE_TEXT_COLOR,
                    CHOICE_QUESTION_SIZE, AA);
-    const char *choices[2] = {scene->choice1, scene->choice2};
-    for (int i = 0; i < 2; i++)
-        Textout_centre(page, sceneFont, choices[i], GAME_W / 2, firstY + i * scene->choiceFontSize,
-                       selection == i + 1 ? CHOICE_SELECTED_COLOR : TEXT_COLOR, scene->choiceFontSize, AA);
-    DisplayPresent(page);
+    const char *choices[CHOICE_COUNT] = {scene->choice1, scene->choice2};
+    for (int i = 0; i < CHOICE_COUNT; i++)
+        Textout_centre(buffer, sceneFont, choices[i], GAME_W / 2, choice->firstY + i * scene->choiceFontSize,
+                       selection == i + 1 ? CHOICE_SELECTED_COLOR : CHOICE_TEXT_COLOR, scene->choiceFontSize, AA);
 }
 
 // The two-way choice; the chosen scene, or null when the player left.
@@ -183,8 +64,8 @@ static Scene *ChoiceMenu(const Scene *scene, bool afterLetter)
 {
     ClearState();
     int selection = 1;
-    int firstY = afterLetter ? CHOICE_FIRST_Y_AFTER_LETTER : CHOICE_FIRST_Y;
-    int drawn = 0;   // the selection on screen; 0 when the screen needs drawing
+    ChoiceScreen choice = {scene, afterLetter ? CHOICE_FIRST_Y_AFTER_LETTER : CHOICE_FIRST_Y};
+    MenuScreen menu = MenuScreenFor(page, DrawChoices, &choice, false, false);
     for (;;) {
         if (LeaveForClose())
             return nullptr;
@@ -195,29 +76,21 @@ static Scene *ChoiceMenu(const Scene *scene, bool afterLetter)
                 FSOUND_PlaySound(FSOUND_FREE, type_sample);
                 if (quitWnd())
                     return nullptr;
-                drawn = 0;   // the dialog drew over the choices
+                MenuScreenRedraw(menu);   // the dialog drew over the choices
             }
-            if (KeyHit(KEY_UP)) {
+            bool up = KeyHit(KEY_UP), down = KeyHit(KEY_DOWN);
+            if (up)
                 FSOUND_PlaySound(FSOUND_FREE, type_sample);
-                if (selection > 1)
-                    selection--;
-            }
-            if (KeyHit(KEY_DOWN)) {
+            if (down)
                 FSOUND_PlaySound(FSOUND_FREE, type_sample);
-                if (selection < 2)
-                    selection++;
-            }
+            selection = MoveSelection(selection, CHOICE_COUNT, up, down);
             if (KeyHit(KEY_ENTER)) {
                 ReleaseKey(KEY_ENTER);
                 break;
             }
             ClearState();
         }
-        if (selection != drawn) {
-            DrawChoices(scene, selection, firstY);
-            drawn = selection;
-        }
-        DisplayWait(DISPLAY_IDLE_MS);
+        MenuStep(menu, selection);
     }
     if (afterLetter)
         ClearKeys();
@@ -272,7 +145,7 @@ void game(int entry)
         bool afterLetter = false;
         bool stay = true;
         if (scene->typing) {
-            LetterOutcome outcome = typeLetter(scene, sceneFont, page, frame, &timedOut);
+            LetterOutcome outcome = typeLetter(scene, sceneFont, page, frame, &timedOut, &mistakes);
             if (outcome == LETTER_LEFT)
                 break;
             if (outcome == LETTER_TIMED_OUT)
@@ -281,12 +154,12 @@ void game(int entry)
         } else {
             int k = 0, first = 0;
             if (scene->letterView)
-                stay = LetterBox(scene, &k, &first);
+                stay = LetterBox(scene, page, sceneFont, &k, &first);
             if (stay) {
                 if (scene->imageOnly)
                     Pause(scene);
                 else
-                    stay = Narration(scene, k, first);
+                    stay = Narration(scene, page, sceneFont, k, first);
             }
         }
         if (!stay)

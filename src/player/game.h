@@ -3,11 +3,6 @@
 #ifndef PAPERLUNE_PLAYER_GAME_H
 #define PAPERLUNE_PLAYER_GAME_H
 
-extern int mistakes;   // mistakes of the play-through under way
-
 void game(int entry);
-
-// Waits until a key press is waiting or the left button is down.
-void WaitForPress();
 
 #endif

@@ -3,8 +3,9 @@
 #include <cstring>
 
 #include "platform/display.h"
+#include "platform/geometry.h"
+#include "platform/input.h"
 #include "player/clock.h"
-#include "player/game.h"
 #include "presentation/datafile.h"
 #include "presentation/show.h"
 #include "presentation/text.h"
@@ -198,7 +199,8 @@ static void StartPause(bool *paused)
     *paused = true;
 }
 
-LetterOutcome typeLetter(Scene *scene, ALFONT_FONT *font, BITMAP *page, BITMAP *frame, bool *timedOut)
+LetterOutcome typeLetter(Scene *scene, ALFONT_FONT *font, BITMAP *page, BITMAP *frame, bool *timedOut,
+                         int *mistakes)
 {
     TypingPagePreview(scene, font, page);
     const int limit = DifficultyTimeCalculator(scene->text, scene->difficulty);
@@ -274,7 +276,7 @@ LetterOutcome typeLetter(Scene *scene, ALFONT_FONT *font, BITMAP *page, BITMAP *
                 DrawChar(page, font, j.drawn, TYPE_AREA_X + x, TYPE_AREA_Y + TYPE_SIZE * line, j.color);
             x += CharWidth(font, j.advance);
             if (j.mistake) {
-                mistakes = AddToCount(mistakes, 1);
+                *mistakes = AddToCount(*mistakes, 1);
                 counter.fetch_add(MistakePenalty(scene->difficulty));
             }
             pos++;
@@ -308,7 +310,7 @@ LetterOutcome typeLetter(Scene *scene, ALFONT_FONT *font, BITMAP *page, BITMAP *
     if (*timedOut)
         return LETTER_TIMED_OUT;
 
-    SaveData.runMistakes = mistakes;
+    SaveData.runMistakes = *mistakes;
     SaveData.runTime = AddToCount(SaveData.runTime, counter.load());
     DrawSprites(page, scene, limit);
     set_trans_blender(0, 0, 0, TYPE_FULL_OPACITY);

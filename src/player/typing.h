@@ -13,7 +13,10 @@ enum LetterOutcome {
     LETTER_LEFT         // the player confirmed the quit dialog
 };
 
-LetterOutcome typeLetter(Scene *scene, ALFONT_FONT *font, BITMAP *page, BITMAP *frame, bool *timedOut);
+// Types one letter. `mistakes` is the play-through's count, which the
+// letter's mistakes add to.
+LetterOutcome typeLetter(Scene *scene, ALFONT_FONT *font, BITMAP *page, BITMAP *frame, bool *timedOut,
+                         int *mistakes);
 
 // The character a key stands for on the keyboard the letters were made for.
 char EN2CZ(char c);

@@ -9,6 +9,7 @@
 #include <string>
 #include <system_error>
 
+#include "platform/fatal.h"
 #include "platform/path.h"
 
 // A scalable face starts at this height until the game asks for another.
@@ -30,9 +31,9 @@ static const int ALFONT_SPACE = 32;
 // game opens again and again are checked once per run.
 static const int ALFONT_CHECKED_FILES = 8;
 
-FT_Library ft_library = nullptr;
-int alfont_inited = 0;
-int alfont_textmode = 0;
+static FT_Library ft_library = nullptr;
+static int alfont_inited = 0;
+static int alfont_textmode = 0;
 
 // 26.6 fixed point to whole pixels, rounded towards minus infinity.
 static int WholePixels(FT_Pos v)
@@ -214,6 +215,7 @@ int alfont_init()
         return err;
     }
     alfont_inited = 1;
+    AtFatalExit(alfont_exit);
     return 0;
 }
 
@@ -222,6 +224,7 @@ void alfont_exit()
     if (!alfont_inited)
         return;
     alfont_inited = 0;
+    CancelFatalExit(alfont_exit);
     FT_Done_FreeType(ft_library);
     ft_library = nullptr;
 }
@@ -400,7 +403,7 @@ static bool TakeBitmap(FT_Glyph glyph, FT_Render_Mode mode, FT_Pixel_Mode want,
     return got;
 }
 
-void _alfont_cache_glyph(ALFONT_FONT *f, int g)
+static void _alfont_cache_glyph(ALFONT_FONT *f, int g)
 {
     ALFONT_GLYPH *e = &f->glyph_cache[g];
     if (e->cached)

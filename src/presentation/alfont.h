@@ -49,10 +49,6 @@ struct ALFONT_FONT {
     unsigned long long uses;      // counts height changes, to find the least recent
 };
 
-extern FT_Library ft_library;     // null until alfont_init succeeds
-extern int alfont_inited;         // 1 while ft_library is valid
-extern int alfont_textmode;       // background colour of text; negative = transparent
-
 int          alfont_init();
 void         alfont_exit();
 // Null when the file cannot be opened, or when the printable ASCII characters
@@ -62,15 +58,12 @@ void         alfont_destroy_font(ALFONT_FONT *f);
 // 0 when the height is set (or already was), -1 when refused; a refusal
 // keeps the previous height, metrics and renderings.
 int          alfont_set_font_size(ALFONT_FONT *f, int h);
+// Background colour of text from now on, negative for none; returns the one before.
 int          alfont_text_mode(int mode);
 int          alfont_text_length(ALFONT_FONT *f, const char *str);
 void         alfont_textout_aa(BITMAP *bmp, ALFONT_FONT *f, const char *s, int x, int y, int color);
 void         alfont_textout(BITMAP *bmp, ALFONT_FONT *f, const char *s, int x, int y, int color);
 void         alfont_textout_centre_aa(BITMAP *bmp, ALFONT_FONT *f, const char *s, int x, int y, int color);
 void         alfont_textout_centre(BITMAP *bmp, ALFONT_FONT *f, const char *s, int x, int y, int color);
-
-// Renders glyph index g at the font's current height into its cache entry,
-// unless the entry already holds it.
-void         _alfont_cache_glyph(ALFONT_FONT *f, int g);
 
 #endif

@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/display.h"
-#include "presentation/datafile.h"
+#include "platform/geometry.h"
+#include "presentation/datanames.h"
 #include "presentation/jpegobject.h"
 
 // Slots of game.dat --------------------------------------------------------
@@ -36,14 +36,11 @@ const DataSlot GAME_DATA_SLOTS[DATA_PICTURES] = {
     SLOT_SCREEN, SLOT_SCREEN, SLOT_SCREEN,
 };
 
-const int DATA_MAX_SIDE = 4096;
 const uint32_t DATA_CHECKSUM_PROPERTY = DAT_ID('P', 'C', 'R', 'C');
 static const size_t DATA_MAX_FILE = 256u << 20;   // far above any set of 33 pictures
 
 // Messages -------------------------------------------------------------------
 
-const char DATA_UNREADABLE[] = "Cannot load the pictures: %s is missing or unreadable.";
-const char DATA_TOO_FEW_OBJECTS[] = "%s holds %d objects; the game needs %d pictures.";
 static const char DATA_NOT_A_DATAFILE[] = "%s is not a datafile of pictures.";
 static const char DATA_PACKED_FILE[] =
     "%s is a compressed datafile; the game reads only uncompressed ones.";
@@ -60,7 +57,6 @@ static const char DATA_PACKED_OBJECT[] =
 static const char DATA_FOREIGN_KIND[] = "Picture %d of %s is a %s object; the game cannot use it.";
 static const char DATA_BROKEN_BITMAP[] = "%s is damaged: picture %d is a broken bitmap (%s).";
 static const char DATA_BROKEN_JPEG[] = "%s is damaged: picture %d is a broken JPEG (%s).";
-const char DATA_NOT_A_BITMAP[] = "Picture %d of %s is not a bitmap.";
 static const char DATA_NEEDS_EXACT[] =
     "Picture %d of %s is a JPEG; the pointer must be a bitmap that keeps its mask colour.";
 static const char DATA_NEEDS_32_BITS[] = "Picture %d of %s has %d-bit colour; the game needs 32-bit.";
@@ -127,25 +123,6 @@ static bool Read32(Reader &r, uint32_t &value)
 }
 
 // Checksums ------------------------------------------------------------------
-
-uint32_t DataChecksum(const uint8_t *bytes, size_t size, uint32_t crc)
-{
-    static uint32_t table[256];
-    static bool ready = false;
-    if (!ready) {
-        for (uint32_t n = 0; n < 256; n++) {
-            uint32_t c = n;
-            for (int k = 0; k < 8; k++)
-                c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            table[n] = c;
-        }
-        ready = true;
-    }
-    crc = ~crc;
-    for (size_t i = 0; i < size; i++)
-        crc = table[(crc ^ bytes[i]) & 0xFF] ^ (crc >> 8);
-    return ~crc;
-}
 
 void DataChecksumText(uint32_t crc, char text[9])
 {

@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "presentation/datanames.h"
+
 // What one position of the datafile must hold.
 struct DataSlot {
     bool used;             // false: never drawn; any harmless object may stand there
@@ -22,14 +24,7 @@ struct DataFound {
 };
 
 extern const DataSlot GAME_DATA_SLOTS[];      // one per picture the game uses
-extern const int DATA_MAX_SIDE;               // largest width or height accepted
 extern const uint32_t DATA_CHECKSUM_PROPERTY; // property holding an object's CRC-32
-extern const char DATA_UNREADABLE[];          // format: the file name
-extern const char DATA_TOO_FEW_OBJECTS[];     // format: file name, objects held, pictures needed
-extern const char DATA_NOT_A_BITMAP[];        // format: position, file name
-
-// CRC-32 (the common polynomial) of bytes, continuing from `crc`.
-uint32_t DataChecksum(const uint8_t *bytes, size_t size, uint32_t crc = 0);
 // The checksum property's text for a CRC: eight hex digits.
 void DataChecksumText(uint32_t crc, char text[9]);
 

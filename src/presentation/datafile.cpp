@@ -5,8 +5,7 @@
 #include <cstdio>
 
 #include "presentation/datacheck.h"
-
-const char DATA_FILENAME[] = "game.dat";
+#include "presentation/jpegobject.h"
 
 DATAFILE *data = nullptr;
 
@@ -40,4 +39,28 @@ const char *CheckGameData(DATAFILE *file)
         }
     }
     return nullptr;
+}
+
+void StartPictureLoading()
+{
+    jpgalleg_init();
+    RegisterJpegObjects();
+}
+
+const char *LoadGameDataFile()
+{
+    // The loader trusts what it reads: nothing damaged may reach it.
+    if (const char *problem = CheckGameDataFile(DATA_FILENAME))
+        return problem;
+    data = load_datafile(DATA_FILENAME);
+    // Pictures the check decoded that the loader did not take.
+    ForgetDecodedJpegs();
+    return CheckGameData(data);
+}
+
+void UnloadGameDataFile()
+{
+    if (data)
+        unload_datafile(data);
+    data = nullptr;
 }

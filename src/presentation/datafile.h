@@ -4,7 +4,7 @@
 
 #include <allegro.h>
 
-extern const char DATA_FILENAME[];    // "game.dat"
+#include "presentation/datanames.h"
 
 const int PAUSE_IMAGE       = 0;
 const int QUIT_BACKGROUND   = 1;
@@ -14,11 +14,15 @@ const int MOUSE_CURSOR      = 9;
 const int TIMEOUT_IMAGE     = 26;
 const int INTRO_FIRST_IMAGE = 27;
 const int INTRO_SLIDES      = 6;
-const int DATA_PICTURES     = 33;     // positions 0..32 must be present
-const int DATA_UNUSED_INDEX = 2;      // never drawn; any object may stand there
-
 
 extern DATAFILE *data;                // the loaded game.dat, from start-up to shutdown
+
+// Registers the JPEG objects' loader; before the first load.
+void StartPictureLoading();
+// Checks game.dat as bytes, loads it into `data` and checks what loaded:
+// null when the game may play with it, else the message for the player.
+const char *LoadGameDataFile();
+void UnloadGameDataFile();
 
 // Picture at a position of the loaded datafile.
 BITMAP *DataBitmap(int index);

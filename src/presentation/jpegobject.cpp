@@ -6,7 +6,7 @@
 #include <deque>
 #include <vector>
 
-#include "presentation/datacheck.h"   // DATA_MAX_SIDE, DataChecksum
+#include "presentation/datanames.h"
 
 // JPEG markers and limits of the streams the JPEG add-on decodes safely.
 // Baseline only: fuzzing showed the add-on writing past a block's

@@ -1,5 +1,6 @@
 #include "presentation/show.h"
 
+#include "platform/display.h"
 #include "presentation/datafile.h"
 
 int show(BITMAP *target)

@@ -1,5 +1,9 @@
 #include "presentation/text.h"
 
+#include "platform/fatal.h"
+
+static const char FONT_LOAD_ERROR[] = "Cannot load the font";
+
 char AA = 1;
 
 int Textout(BITMAP *bmp, ALFONT_FONT *f, const char *text, int x, int y, int color, int size, bool aa)
@@ -21,4 +25,12 @@ int Textout_centre(BITMAP *bmp, ALFONT_FONT *f, const char *text, int x, int y, 
     else
         alfont_textout_centre(bmp, f, text, x, y, color);
     return 0;
+}
+
+ALFONT_FONT *LoadFontOrDie(const char *gamePath)
+{
+    ALFONT_FONT *font = alfont_load_font(gamePath);
+    if (!font)
+        FatalExit(FONT_LOAD_ERROR);
+    return font;
 }

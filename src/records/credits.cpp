@@ -5,9 +5,9 @@
 #include <allegro.h>
 
 #include "platform/display.h"
+#include "platform/input.h"
 #include "presentation/datafile.h"
 #include "presentation/text.h"
-#include "shell/globals.h"
 
 static const char CREDITS_FONT[] = "Fonts\\engeregu.ttf";
 static const int CREDITS_FSIZE = 25;          // text size and line pitch of the roll

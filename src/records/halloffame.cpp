@@ -5,10 +5,11 @@
 #include <allegro.h>
 #include <cstdio>
 
-#include "platform/display.h"
+#include "platform/geometry.h"
+#include "platform/input.h"
 #include "presentation/datafile.h"
+#include "presentation/menustep.h"
 #include "presentation/text.h"
-#include "shell/globals.h"
 
 static const char HS_FONT[] = "Fonts\\engeregu.ttf";
 static const int HS_BIG = 60;
@@ -74,8 +75,10 @@ HsClick HsClickAt(int x, int y, int backWidth)
     return HS_CLICK_CLEAR;
 }
 
-static void DrawRecords(BITMAP *buffer, ALFONT_FONT *font, int pointerX, int pointerY)
+// The table never changes while it is open; only the pointer moves over it.
+static void DrawRecords(BITMAP *buffer, int, void *state)
 {
+    ALFONT_FONT *font = static_cast<ALFONT_FONT *>(state);
     blit(DataBitmap(HS_BACKGROUND), buffer, 0, 0, 0, 0, GAME_W, GAME_H);
     Textout(buffer, font, HS_TITLE, HS_TITLE_X, HS_TITLE_Y, HS_TEXT_COLOR, HS_BIG, AA);
     Textout(buffer, font, HS_PATH, HS_LABEL_X, HS_HEADER_Y, HS_TEXT_COLOR, HS_NORMAL, AA);
@@ -92,8 +95,6 @@ static void DrawRecords(BITMAP *buffer, ALFONT_FONT *font, int pointerX, int poi
     }
     // Last text of the frame: "Back" is measured at this size from the second pass on.
     Textout(buffer, font, HS_QUIT, HS_QUIT_X, HS_QUIT_Y, HS_TEXT_COLOR, HS_NORMAL, AA);
-    BITMAP *pointer = DataBitmap(MOUSE_CURSOR);
-    masked_blit(pointer, buffer, 0, 0, pointerX, pointerY, pointer->w, pointer->h);
 }
 
 void highscoreWnd()
@@ -101,7 +102,7 @@ void highscoreWnd()
     BITMAP *buffer = create_bitmap(GAME_W, GAME_H);
     ALFONT_FONT *font = LoadFontOrDie(HS_FONT);
     ClearKeys();
-    int drawnX = -1, drawnY = -1;
+    MenuScreen menu = MenuScreenFor(buffer, DrawRecords, font, true, false);
 
     // The window's close button leaves, and the menu then quits.
     while (!CloseRequested()) {
@@ -119,14 +120,7 @@ void highscoreWnd()
             if (click == HS_CLICK_CLEAR)
                 ClearState();
         }
-        // The table never changes while it is open; only the pointer moves.
-        if (x != drawnX || y != drawnY) {
-            DrawRecords(buffer, font, x, y);
-            DisplayPresent(buffer);
-            drawnX = x;
-            drawnY = y;
-        }
-        DisplayWait(DISPLAY_IDLE_MS);
+        MenuStep(menu, 0);
     }
 
     destroy_bitmap(buffer);

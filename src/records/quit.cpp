@@ -4,10 +4,11 @@
 
 #include <allegro.h>
 
-#include "platform/display.h"
+#include "platform/geometry.h"
+#include "platform/input.h"
 #include "presentation/datafile.h"
+#include "presentation/menustep.h"
 #include "presentation/text.h"
-#include "shell/globals.h"
 
 static const char QUIT_FONT[] = "Fonts\\engeregu.ttf";
 static const int QUIT_BIG = 60;
@@ -81,16 +82,15 @@ static void DrawAnswer(BITMAP *buffer, ALFONT_FONT *font, const char *text, int 
     Textout(buffer, font, text, x, QUIT_ANSWER_Y, selected ? QUIT_SELECTED_COLOR : QUIT_TEXT_COLOR, QUIT_NORMAL, AA);
 }
 
-static void DrawQuit(BITMAP *buffer, ALFONT_FONT *font, int selection, int pointerX, int pointerY)
+static void DrawQuit(BITMAP *buffer, int selection, void *state)
 {
+    ALFONT_FONT *font = static_cast<ALFONT_FONT *>(state);
     blit(DataBitmap(QUIT_BACKGROUND), buffer, 0, 0, 0, 0, GAME_W, GAME_H);
     Textout_centre(buffer, font, QUIT_QUESTION, QUIT_CENTRE_X, QUIT_QUESTION_Y, QUIT_TEXT_COLOR, QUIT_BIG, AA);
     DrawAnswer(buffer, font, QUIT_YES, QUIT_YES_X, selection == QUIT_SELECT_YES);
     DrawAnswer(buffer, font, QUIT_NO, QUIT_NO_X, selection == QUIT_SELECT_NO);
     // Drawn last, so the answers are measured at this size from the second pass on.
     Textout_centre(buffer, font, QUIT_COMMENT, QUIT_CENTRE_X, QUIT_COMMENT_Y, QUIT_TEXT_COLOR, QUIT_SMALL, AA);
-    BITMAP *pointer = DataBitmap(MOUSE_CURSOR);
-    masked_blit(pointer, buffer, 0, 0, pointerX, pointerY, pointer->w, pointer->h);
 }
 
 bool quitWnd()
@@ -105,7 +105,7 @@ bool quitWnd()
     ALFONT_FONT *font = LoadFontOrDie(QUIT_FONT);
     int selection = QUIT_SELECT_YES;
     int action = 0;
-    int drawnSelection = 0, drawnX = -1, drawnY = -1;
+    MenuScreen menu = MenuScreenFor(buffer, DrawQuit, font, true, false);
     ClearKeys();
 
     for (;;) {
@@ -114,14 +114,8 @@ bool quitWnd()
             break;
         }
         if (KeyWaiting()) {
-            if (KeyHit(KEY_UP) && selection > QUIT_SELECT_YES)
-                selection--;
-            if (KeyHit(KEY_LEFT) && selection > QUIT_SELECT_YES)
-                selection--;
-            if (KeyHit(KEY_DOWN) && selection < QUIT_SELECT_NO)
-                selection++;
-            if (KeyHit(KEY_RIGHT) && selection < QUIT_SELECT_NO)
-                selection++;
+            selection = MoveSelection(selection, QUIT_SELECT_NO, KeyHit(KEY_UP) + KeyHit(KEY_LEFT),
+                                      KeyHit(KEY_DOWN) + KeyHit(KEY_RIGHT));
             if (KeyHit(KEY_ENTER)) {
                 action = selection * QUIT_ACTION;
                 break;
@@ -146,14 +140,7 @@ bool quitWnd()
                 ClearState();
         }
 
-        if (selection != drawnSelection || x != drawnX || y != drawnY) {
-            DrawQuit(buffer, font, selection, x, y);
-            DisplayPresent(buffer);
-            drawnSelection = selection;
-            drawnX = x;
-            drawnY = y;
-        }
-        DisplayWait(DISPLAY_IDLE_MS);
+        MenuStep(menu, selection);
     }
 
     destroy_bitmap(buffer);

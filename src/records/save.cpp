@@ -1,29 +1,16 @@
 #include "records/save.h"
 
-#include <cerrno>
-#include <climits>
 #include <cstdio>
-#include <cstring>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
+#include "platform/files.h"
 #include "platform/userdirs.h"
 
 const char SAVE_FILENAME[] = "gmstat.dat";
 const char SAVE_DIRNAME[] = "paperlune";
 
-// Written first and renamed over the progress file, so that a crash or a
-// full disk midway never leaves a cut-off save behind.
-static const char SAVE_TEMP_PATTERN[] = ".XXXXXX";
 static const unsigned SAVE_DIR_MODE = 0700;      // a player's progress is their own
-static const unsigned SAVE_NEW_FILE_MODE = 0666; // before the umask, as any new file
-static const unsigned SAVE_MODE_BITS = 07777;
-static const int SAVE_MAX_LINKS = 40;            // as many as the kernel itself follows
 static const int WORD_BYTES = 4;
 
-static const char SAVE_NOT_A_FILE[] = "it is not a plain file";
 // Short lines: the message box is no wider than the screen.
 static const char SAVE_PROBLEM_FORMAT[] =
     "The progress file cannot be read:\n"
@@ -157,151 +144,25 @@ int32_t AddToCount(int32_t count, int32_t more)
     return count + more;
 }
 
-static std::string DirectoryOf(const std::string &path)
-{
-    size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    if (slash == 0)
-        return "/";
-    return path.substr(0, slash);
-}
-
-// Makes the rename itself survive a power cut. Some file systems refuse to
-// sync a directory; the file is already whole then, so that is no failure.
-static void SyncDirectory(const std::string &dir)
-{
-    int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd < 0)
-        return;
-    fsync(fd);
-    close(fd);
-}
-
-// The file a path finally names, its symbolic links followed even where
-// the last one leads to nothing yet; "" for a loop of links.
-static std::string LinkTarget(const std::string &path)
-{
-    std::string current = path;
-    for (int hop = 0; hop <= SAVE_MAX_LINKS; hop++) {
-        struct stat st;
-        if (lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
-            return current;
-        char link[PATH_MAX];
-        ssize_t length = readlink(current.c_str(), link, sizeof link);
-        if (length <= 0 || length >= static_cast<ssize_t>(sizeof link))
-            return "";
-        std::string to(link, length);
-        current = to[0] == '/' ? to : DirectoryOf(current) + "/" + to;
-    }
-    return "";
-}
-
-static unsigned NewFileMode()
-{
-    mode_t mask = umask(0);
-    umask(mask);
-    return SAVE_NEW_FILE_MODE & ~mask;
-}
-
-// A new file beside the target, renamed over it once it is whole.
-static bool ReplaceFile(const std::string &target, const unsigned char image[SAVE_BYTES], const struct stat *old)
-{
-    std::string pattern = target + SAVE_TEMP_PATTERN;
-    std::vector<char> temp(pattern.begin(), pattern.end());
-    temp.push_back('\0');
-    int fd = mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    if (old && fchown(fd, old->st_uid, old->st_gid) != 0) {
-        // Only root can hand a file back to its owner; the player's own
-        // file needs no hand-over, so a refusal changes nothing.
-    }
-    bool whole = fchmod(fd, old ? old->st_mode & SAVE_MODE_BITS : NewFileMode()) == 0
-            && pwrite(fd, image, SAVE_BYTES, 0) == SAVE_BYTES
-            && fsync(fd) == 0;
-    whole = close(fd) == 0 && whole;
-    if (!whole || rename(temp.data(), target.c_str()) != 0) {
-        unlink(temp.data());
-        return false;
-    }
-    SyncDirectory(DirectoryOf(target));
-    return true;
-}
-
-// The file rewritten where it is, in one write over its first bytes and
-// without being emptied first, so that the old record stays until the new
-// one lies over it.
-static bool OverwriteFile(const std::string &target, const unsigned char image[SAVE_BYTES])
-{
-    int fd = open(target.c_str(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    bool whole = pwrite(fd, image, SAVE_BYTES, 0) == SAVE_BYTES && fsync(fd) == 0;
-    if (whole && ftruncate(fd, SAVE_BYTES) != 0) {
-        // A longer file loses its tail once the record is whole; a tail
-        // that stays is never read anyway.
-    }
-    return close(fd) == 0 && whole;
-}
-
-bool WriteSaveFile(const char *path, const SaveRecord &record)
+bool WriteSaveFile(const char *path, const SaveRecord &record, std::string *why)
 {
     unsigned char image[SAVE_BYTES];
     EncodeSave(record, image);
-
-    // A link stays a link: what changes is the file it leads to.
-    std::string target = LinkTarget(path);
-    if (target.empty())
-        return false;
-    struct stat old;
-    bool exists = stat(target.c_str(), &old) == 0;
-    if (exists && !S_ISREG(old.st_mode))
-        return false;   // a directory or a device in the way is not ours to replace
-    if (ReplaceFile(target, image, exists ? &old : nullptr))
-        return true;
-    // No new file could be made and renamed beside it (a directory the
-    // player may not write in, holding a file they may).
-    return exists && OverwriteFile(target, image);
+    return ReplaceFileContents(path, image, SAVE_BYTES, why);
 }
 
 SaveReadResult ReadSaveFile(const char *path, SaveRecord &record, std::string *why)
 {
-    // Not blocking: a pipe by that name must not hang the start-up.
-    int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        int error = errno;
-        if (why)
-            *why = strerror(error);
-        return error == ENOENT ? SAVE_MISSING : SAVE_UNREADABLE;
-    }
-    unsigned char bytes[SAVE_BYTES];
-    size_t count = 0;
-    std::string problem;
-    struct stat st;
-    if (fstat(fd, &st) != 0) {
-        problem = strerror(errno);
-    } else if (!S_ISREG(st.st_mode)) {
-        problem = SAVE_NOT_A_FILE;
-    } else {
-        while (count < static_cast<size_t>(SAVE_BYTES)) {
-            ssize_t got = read(fd, bytes + count, SAVE_BYTES - count);
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got < 0)
-                problem = strerror(errno);
-            if (got <= 0)
-                break;
-            count += got;
-        }
-    }
-    close(fd);
-    if (!problem.empty()) {
-        if (why)
-            *why = problem;
+    std::vector<unsigned char> bytes;
+    switch (ReadFileHead(path, SAVE_BYTES, bytes, why)) {
+    case FILE_MISSING:
+        return SAVE_MISSING;
+    case FILE_UNREADABLE:
         return SAVE_UNREADABLE;
+    case FILE_READ:
+        break;
     }
-    record = DecodeSave(bytes, count);
+    record = DecodeSave(bytes.data(), bytes.size());
     return SAVE_READ;
 }
 

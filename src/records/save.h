@@ -62,16 +62,15 @@ int32_t ResumedCount(int32_t saved);
 // value instead of wrapping.
 int32_t AddToCount(int32_t count, int32_t more);
 
-// Writes the image where the path finally leads (through symbolic links),
-// as a new file renamed over the old one so that a failure at any step
-// leaves the old file whole; where no file can be made beside it, over the
-// old bytes in one write. The file keeps its mode.
-bool WriteSaveFile(const char *path, const SaveRecord &record);
+// Writes the image where the path finally leads, whole or not at all
+// (ReplaceFileContents); `why` says why it could not.
+bool WriteSaveFile(const char *path, const SaveRecord &record, std::string *why = nullptr);
 enum SaveReadResult {
     SAVE_READ,
     SAVE_MISSING,      // nothing there, or a link to nothing
     SAVE_UNREADABLE,   // there, but not to be read: `why` says why
 };
+// Reads the first SAVE_BYTES of the file; never waits on a pipe.
 SaveReadResult ReadSaveFile(const char *path, SaveRecord &record, std::string *why = nullptr);
 
 #endif

@@ -1,21 +1,16 @@
 // Paperlune: start-up, the intro, the main menu and shutdown.
 #include <allegro.h>
-#include <jpgalleg.h>
 
-#include <cerrno>
-
-#include "platform/background.h"
 #include "platform/datadir.h"
 #include "platform/display.h"
 #include "platform/fsound.h"
-#include "platform/icon.h"
-#include "platform/signals.h"
-#include "platform/userdirs.h"
+#include "platform/geometry.h"
+#include "platform/input.h"
+#include "platform/system.h"
 #include "presentation/alfont.h"
-#include "presentation/datacheck.h"
 #include "presentation/datafile.h"
-#include "presentation/jpegobject.h"
 #include "presentation/show.h"
+#include "presentation/text.h"
 #include "records/save.h"
 #include "shell/globals.h"
 #include "shell/menu.h"
@@ -28,6 +23,10 @@ static const char APP_TYPE_SOUND[] = "Sound\\type.wav";
 static const char APP_BELL_SOUND[] = "Sound\\bell.wav";
 static const char APP_ALFONT_ERROR[] = "Error while initializing alfont";
 static const char APP_GFX_ERROR[] = "Cannot set a graphics mode.";
+
+// Loaded at start-up only so that a missing typewriter font stops the game
+// at once; the typing scenes load their own.
+static ALFONT_FONT *typerfont = nullptr;
 
 // A key waiting or the left button down when a slide is about to start ends
 // the intro; the last slide shown stays for the menu to fade in over. The
@@ -44,39 +43,25 @@ static void PlayIntro()
 
 int main(int, char **)
 {
-    // Before the library starts the thread it would bring otherwise.
-    QuietBackgroundThread();
-    PrepareGameWindow();
-    if (install_allegro(SYSTEM_AUTODETECT, &errno, atexit) != 0) {
-        allegro_message("%s\n", allegro_error);
-        return 1;
-    }
-    InstallCrashHandlers();
+    if (const char *problem = SystemStart())
+        FatalError(problem);
     // Every file name below is relative to the data directory.
     if (const char *problem = EnterDataDirectory(DATA_FILENAME))
         FatalError(problem);
     // Earlier versions kept the progress file where the game was started,
     // which was the data directory.
     SetOldSaveDirs({StartDirectory(), DataDirectory()});
-    jpgalleg_init();
-    RegisterJpegObjects();
-    install_timer();
-    install_keyboard();
-    if (install_mouse() == -1)
-        exit(1);
+    StartPictureLoading();
+    // No mouse ends the game without a word, as it always has.
+    if (!SystemStartInput())
+        FatalError(nullptr);
     // After the input: the display hands keys and pointer events to the
     // game through the keyboard's and the mouse's callbacks.
     if (!DisplayOpen(APP_TITLE))
         FatalError(APP_GFX_ERROR);
     FSOUND_Init(APP_MIX_RATE, APP_SOUND_CHANNELS, 0);
 
-    // The loader trusts what it reads: nothing damaged may reach it.
-    if (const char *problem = CheckGameDataFile(DATA_FILENAME))
-        FatalError(problem);
-    data = load_datafile(DATA_FILENAME);
-    // Pictures the check decoded that the loader did not take.
-    ForgetDecodedJpegs();
-    if (const char *problem = CheckGameData(data))
+    if (const char *problem = LoadGameDataFile())
         FatalError(problem);
 
     if (alfont_init() != 0)
@@ -106,15 +91,14 @@ int main(int, char **)
     DestroyScenes();
     alfont_destroy_font(menuFont);
     destroy_bitmap(menuBuffer);
-    unload_datafile(data);
-    data = nullptr;
+    UnloadGameDataFile();
     FSOUND_Sample_Free(type_sample);
     FSOUND_Sample_Free(bell_sample);
     FSOUND_Close();
     alfont_destroy_font(typerfont);
     alfont_exit();
     DisplayShut();
-    allegro_exit();
+    SystemShut();
     return 0;
 }
 END_OF_MAIN()

@@ -1,9 +1,10 @@
 #include "shell/menu.h"
 
-#include "platform/display.h"
+#include "platform/geometry.h"
+#include "platform/input.h"
 #include "player/game.h"
 #include "presentation/datafile.h"
-#include "presentation/show.h"
+#include "presentation/menustep.h"
 #include "presentation/text.h"
 #include "records/dialogs.h"
 #include "records/save.h"
@@ -64,16 +65,8 @@ int MenuNextSelection(int selection, const MenuInput &input, int *keySounds)
     *keySounds = 0;
     if (input.keyWaiting) {
         // The arrows sound even at the ends of the list.
-        if (input.up) {
-            if (selection > 1)
-                selection--;
-            (*keySounds)++;
-        }
-        if (input.down) {
-            if (selection < MENU_ITEMS)
-                selection++;
-            (*keySounds)++;
-        }
+        selection = MoveSelection(selection, MENU_ITEMS, input.up, input.down);
+        *keySounds = input.up + input.down;
         if (input.enter)
             selection *= MENU_ACTION;
     }
@@ -86,8 +79,9 @@ int MenuNextSelection(int selection, const MenuInput &input, int *keySounds)
     return selection;
 }
 
-static void DrawMenu(BITMAP *buffer, ALFONT_FONT *font, int selection, int pointerX, int pointerY)
+static void DrawMenu(BITMAP *buffer, int selection, void *state)
 {
+    ALFONT_FONT *font = static_cast<ALFONT_FONT *>(state);
     blit(DataBitmap(MENU_BACKGROUND), buffer, 0, 0, 0, 0, GAME_W, GAME_H);
     // Twice at the same place: the second pass darkens the soft edges.
     Textout(buffer, font, MENU_CR, MENU_CR_X, MENU_CR_Y, MENU_TEXT_COLOR, MENU_SMALL, AA);
@@ -99,15 +93,12 @@ static void DrawMenu(BITMAP *buffer, ALFONT_FONT *font, int selection, int point
         const MenuItem &item = MENU_LIST[selection - 1];
         Textout(buffer, font, item.text, MENU_ITEM_X, item.y, MENU_HIGHLIGHT_COLOR, MENU_NORMAL, AA);
     }
-    BITMAP *pointer = DataBitmap(MOUSE_CURSOR);
-    masked_blit(pointer, buffer, 0, 0, pointerX, pointerY, pointer->w, pointer->h);
 }
 
 void MainMenu(BITMAP *buffer, ALFONT_FONT *font)
 {
     int selection = 1;
-    bool fadeIn = true;
-    int drawnSelection = 0, drawnX = -1, drawnY = -1;
+    MenuScreen menu = MenuScreenFor(buffer, DrawMenu, font, true, true);
     while (selection != ACTION_QUIT) {
         // The window's close button is "Quit".
         if (CloseRequested())
@@ -134,7 +125,7 @@ void MainMenu(BITMAP *buffer, ALFONT_FONT *font)
             SaveData.runTime = 0;
             game(ENTRY_NEW_GAME);
             selection = ACTION_NEW_GAME / MENU_ACTION;
-            fadeIn = true;
+            menu.fadeIn = true;
             break;
         case ACTION_CONTINUE:
             FSOUND_PlaySound(FSOUND_FREE, bell_sample);
@@ -143,14 +134,14 @@ void MainMenu(BITMAP *buffer, ALFONT_FONT *font)
             if (SaveData.resumeId > 0 && EntryScene(SaveData.resumeId))
                 game(SaveData.resumeId);
             selection = ACTION_CONTINUE / MENU_ACTION;
-            fadeIn = true;
+            menu.fadeIn = true;
             break;
         case ACTION_RECORDS:
             FSOUND_PlaySound(FSOUND_FREE, bell_sample);
             ClearState();
             highscoreWnd();
             selection = ACTION_RECORDS / MENU_ACTION;
-            fadeIn = true;
+            menu.fadeIn = true;
             break;
         case ACTION_QUIT:
             FSOUND_PlaySound(FSOUND_FREE, bell_sample);
@@ -161,22 +152,6 @@ void MainMenu(BITMAP *buffer, ALFONT_FONT *font)
         if (CloseRequested())
             break;
 
-        // A frame only when the player can see a difference: a new
-        // highlight, the pointer moved, or the menu comes back.
-        int px, py;
-        PointerPosition(&px, &py);
-        if (fadeIn || selection != drawnSelection || px != drawnX || py != drawnY) {
-            DrawMenu(buffer, font, selection, px, py);
-            drawnSelection = selection;
-            drawnX = px;
-            drawnY = py;
-            if (fadeIn) {
-                show(buffer);
-                fadeIn = false;
-            } else {
-                DisplayPresent(buffer);
-            }
-        }
-        DisplayWait(DISPLAY_IDLE_MS);
+        MenuStep(menu, selection);
     }
 }

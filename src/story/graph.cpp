@@ -8,9 +8,9 @@
 
 const char FONT_THOUGHTS[]   = "Fonts\\engeregu.ttf";
 const char FONT_TYPEWRITER[] = "Fonts\\typewriter.ttf";
-const char MUSIC_LETTERS[]   = "music\\Vantu - letters.ogg";
-const char MUSIC_HTYPE[]     = "music\\Vantu - htype.ogg";
-const char MUSIC_AONET[]     = "music\\Vantu - aonet.ogg";
+static const char MUSIC_LETTERS[] = "music\\Vantu - letters.ogg";
+static const char MUSIC_HTYPE[]   = "music\\Vantu - htype.ogg";
+static const char MUSIC_AONET[]   = "music\\Vantu - aonet.ogg";
 
 // A single space: the choice screen then shows only the two answers.
 static const char QUESTION_BLANK[] = " ";
@@ -30,7 +30,8 @@ static const int32_t CHOICE_SIZE_LONG = 30;
 
 static const int16_t PAUSE_LENGTH_MS = 2000;
 
-Scene *Scene01, *Scene02, *Scene03, *Scene04e1, *Scene04e2, *Scene04e3,
+// One global per scene, named after it; the table below fills them.
+static Scene *Scene01, *Scene02, *Scene03, *Scene04e1, *Scene04e2, *Scene04e3,
     *Scene05, *Scene05e1, *Scene06, *Scene06e1, *Scene07, *Scene07e1, *Scene08,
     *Scene08e1, *Scene09, *Scene10, *Scene11, *Scene12, *Scene13e1, *Scene13e2,
     *Scene13e3, *Scene14, *Scene15, *Scene16, *Scene17, *Scene18, *Scene19,

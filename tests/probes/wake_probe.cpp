@@ -17,6 +17,7 @@
 #include <unistd.h>
 
 #include "platform/display.h"
+#include "platform/input.h"
 
 // Longer than the shut itself takes, so that a shut that does not wait is
 // over before the held wake goes on.

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "player/clock.h"
+#include "player/narration.h"
 #include "story/scene.h"
 
 namespace {

@@ -12,6 +12,7 @@
 #include "datwriter.h"
 #include "platform/path.h"
 #include "presentation/datafile.h"
+#include "platform/geometry.h"
 #include "presentation/show.h"
 
 namespace {

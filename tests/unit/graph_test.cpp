@@ -22,7 +22,6 @@ const char TYPEWRITER[] = "Fonts\\typewriter.ttf";
 
 struct Row {
     const char *name;
-    Scene **global;
     int id;
     const char *kind;
     const char *music;
@@ -34,53 +33,53 @@ struct Row {
 
 // The scene table, in story order.
 const Row SCENE_TABLE[] = {
-    {"Scene01", &Scene01, 0, "narration", LETTERS, THOUGHTS, 25, 1, 0, 0, 0, TEXT_Scene01, "Scene02", nullptr},
-    {"Scene02", &Scene02, 0, "narration", nullptr, THOUGHTS, 24, 8, 0, 0, 0, TEXT_Scene02, "Scene03", nullptr},
-    {"Scene03", &Scene03, 0, "narration, then choice", nullptr, THOUGHTS, 25, 1, 0, 0, 0, TEXT_Scene03, "Scene04e1", "Scene05"},
-    {"Scene04e1", &Scene04e1, 141, "typing", HTYPE, TYPEWRITER, 0, 3, 10, 11, 1, TEXT_Scene04e1, "Scene04e2", nullptr},
-    {"Scene04e2", &Scene04e2, 142, "narration", AONET, THOUGHTS, 25, 1, 0, 0, 0, TEXT_Scene04e2, "Scene04e3", nullptr},
-    {"Scene04e3", &Scene04e3, 142, "closing image", AONET, THOUGHTS, 0, 18, 0, 0, 0, nullptr, nullptr, nullptr},
-    {"Scene05", &Scene05, 5, "typing", HTYPE, TYPEWRITER, 0, 3, 10, 11, 2, TEXT_Scene05, "Scene05e1", nullptr},
-    {"Scene05e1", &Scene05e1, 51, "narration", LETTERS, THOUGHTS, 25, 1, 0, 0, 0, TEXT_Scene05e1, "Scene06", nullptr},
-    {"Scene06", &Scene06, 51, "narration", nullptr, THOUGHTS, 23, 8, 0, 0, 0, TEXT_Scene06, "Scene06e1", nullptr},
-    {"Scene06e1", &Scene06e1, 51, "narration", nullptr, THOUGHTS, 25, 1, 0, 0, 0, TEXT_Scene06e1, "Scene07", nullptr},
-    {"Scene07", &Scene07, 7, "typing", HTYPE, TYPEWRITER, 0, 3, 10, 11, 2, TEXT_Scene07, "Scene07e1", nullptr},
-    {"Scene07e1", &Scene07e1, 71, "narration", LETTERS, THOUGHTS, 25, 1, 0, 0, 0, TEXT_Scene07e1, "Scene08", nullptr},
-    {"Scene08", &Scene08, 71, "narration", nullptr, THOUGHTS, 24, 8, 0, 0, 0, TEXT_Scene08, "Scene08e1", nullptr},
-    {"Scene08e1", &Scene08e1, 71, "pause 2000 ms", nullptr, THOUGHTS, 0, 8, 0, 0, 0, nullptr, "Scene09", nullptr},
-    {"Scene09", &Scene09, 71, "narration", nullptr, THOUGHTS, 23, 8, 0, 0, 0, TEXT_Scene09, "Scene10", nullptr},
-    {"Scene10", &Scene10, 10, "typing", HTYPE, TYPEWRITER, 0, 4, 12, 13, 3, TEXT_Scene10, "Scene11", nullptr},
-    {"Scene11", &Scene11, 11, "narration", LETTERS, THOUGHTS, 24, 8, 0, 0, 0, TEXT_Scene11, "Scene12", nullptr},
-    {"Scene12", &Scene12, 11, "choice", nullptr, THOUGHTS, 0, 1, 0, 0, 0, nullptr, "Scene13e1", "Scene14"},
-    {"Scene13e1", &Scene13e1, 2131, "typing", HTYPE, TYPEWRITER, 0, 4, 12, 13, 3, TEXT_Scene13e1, "Scene13e2", nullptr},
-    {"Scene13e2", &Scene13e2, 2132, "narration", AONET, THOUGHTS, 25, 1, 0, 0, 0, TEXT_Scene13e2, "Scene13e3", nullptr},
-    {"Scene13e3", &Scene13e3, 2132, "closing image", nullptr, THOUGHTS, 0, 20, 0, 0, 0, nullptr, nullptr, nullptr},
-    {"Scene14", &Scene14, 14, "typing", HTYPE, TYPEWRITER, 0, 4, 12, 13, 3, TEXT_Scene14, "Scene15", nullptr},
-    {"Scene15", &Scene15, 15, "narration", LETTERS, THOUGHTS, 25, 8, 0, 0, 0, TEXT_Scene15, "Scene16", nullptr},
-    {"Scene16", &Scene16, 15, "typing", HTYPE, TYPEWRITER, 0, 4, 12, 13, 3, TEXT_Scene16, "Scene17", nullptr},
-    {"Scene17", &Scene17, 17, "narration", LETTERS, THOUGHTS, 25, 8, 0, 0, 0, TEXT_Scene17, "Scene18", nullptr},
-    {"Scene18", &Scene18, 17, "typing", HTYPE, TYPEWRITER, 0, 5, 14, 15, 3, TEXT_Scene18, "Scene19", nullptr},
-    {"Scene19", &Scene19, 19, "narration", LETTERS, THOUGHTS, 25, 8, 0, 0, 0, TEXT_Scene19, "Scene20", nullptr},
-    {"Scene20", &Scene20, 19, "typing", HTYPE, TYPEWRITER, 0, 5, 14, 15, 4, TEXT_Scene20, "Scene21", nullptr},
-    {"Scene21", &Scene21, 21, "narration", LETTERS, THOUGHTS, 25, 8, 0, 0, 0, TEXT_Scene21, "Scene21e1", nullptr},
-    {"Scene21e1", &Scene21e1, 21, "pause 2000 ms", LETTERS, THOUGHTS, 0, 8, 0, 0, 0, nullptr, "Scene22", nullptr},
-    {"Scene22", &Scene22, 21, "narration", LETTERS, THOUGHTS, 25, 8, 0, 0, 0, TEXT_Scene22, "Scene23", nullptr},
-    {"Scene23", &Scene23, 21, "typing", HTYPE, TYPEWRITER, 0, 6, 16, 17, 5, TEXT_Scene23, "Scene24", nullptr},
-    {"Scene24", &Scene24, 24, "narration", LETTERS, THOUGHTS, 25, 8, 0, 0, 0, TEXT_Scene24, "Scene25", nullptr},
-    {"Scene25", &Scene25, 24, "choice", nullptr, THOUGHTS, 0, 1, 0, 0, 0, nullptr, "Scene26e1", "Scene27"},
-    {"Scene26e1", &Scene26e1, 3261, "typing", HTYPE, TYPEWRITER, 0, 6, 16, 17, 7, TEXT_Scene26e1, "Scene26e2", nullptr},
-    {"Scene26e2", &Scene26e2, 3262, "narration", AONET, THOUGHTS, 25, 8, 0, 0, 0, TEXT_Scene26e2, "Scene26e3", nullptr},
-    {"Scene26e3", &Scene26e3, 3262, "letter box", nullptr, THOUGHTS, 25, 21, 0, 0, 0, TEXT_Scene26e3, "Scene26e4", nullptr},
-    {"Scene26e4", &Scene26e4, 3262, "letter box", nullptr, THOUGHTS, 25, 22, 0, 0, 0, TEXT_Scene26e4, "Scene26e5", nullptr},
-    {"Scene26e5", &Scene26e5, 3262, "letter box", nullptr, THOUGHTS, 25, 23, 0, 0, 0, TEXT_Scene26e5, "Scene26e6", nullptr},
-    {"Scene26e6", &Scene26e6, 3262, "closing image", nullptr, THOUGHTS, 0, 24, 0, 0, 0, nullptr, nullptr, nullptr},
-    {"Scene27", &Scene27, 27, "typing", HTYPE, TYPEWRITER, 0, 6, 16, 17, 5, TEXT_Scene27, "Scene28", nullptr},
-    {"Scene28", &Scene28, 28, "narration", LETTERS, THOUGHTS, 22, 8, 0, 0, 0, TEXT_Scene28, "Scene29", nullptr},
-    {"Scene29", &Scene29, 28, "choice", nullptr, THOUGHTS, 0, 1, 0, 0, 0, nullptr, "Scene30e1", "Scene31"},
-    {"Scene30e1", &Scene30e1, 4301, "narration", AONET, THOUGHTS, 25, 1, 0, 0, 0, TEXT_Scene30e1, "Scene30e2", nullptr},
-    {"Scene30e2", &Scene30e2, 4302, "closing image", nullptr, THOUGHTS, 0, 25, 0, 0, 0, nullptr, nullptr, nullptr},
-    {"Scene31", &Scene31, 5310, "narration", AONET, THOUGHTS, 25, 1, 0, 0, 0, TEXT_Scene31, "Scene32", nullptr},
-    {"Scene32", &Scene32, 5310, "closing image", nullptr, THOUGHTS, 0, 19, 0, 0, 0, nullptr, nullptr, nullptr},
+    {"Scene01", 0, "narration", LETTERS, THOUGHTS, 25, 1, 0, 0, 0, TEXT_Scene01, "Scene02", nullptr},
+    {"Scene02", 0, "narration", nullptr, THOUGHTS, 24, 8, 0, 0, 0, TEXT_Scene02, "Scene03", nullptr},
+    {"Scene03", 0, "narration, then choice", nullptr, THOUGHTS, 25, 1, 0, 0, 0, TEXT_Scene03, "Scene04e1", "Scene05"},
+    {"Scene04e1", 141, "typing", HTYPE, TYPEWRITER, 0, 3, 10, 11, 1, TEXT_Scene04e1, "Scene04e2", nullptr},
+    {"Scene04e2", 142, "narration", AONET, THOUGHTS, 25, 1, 0, 0, 0, TEXT_Scene04e2, "Scene04e3", nullptr},
+    {"Scene04e3", 142, "closing image", AONET, THOUGHTS, 0, 18, 0, 0, 0, nullptr, nullptr, nullptr},
+    {"Scene05", 5, "typing", HTYPE, TYPEWRITER, 0, 3, 10, 11, 2, TEXT_Scene05, "Scene05e1", nullptr},
+    {"Scene05e1", 51, "narration", LETTERS, THOUGHTS, 25, 1, 0, 0, 0, TEXT_Scene05e1, "Scene06", nullptr},
+    {"Scene06", 51, "narration", nullptr, THOUGHTS, 23, 8, 0, 0, 0, TEXT_Scene06, "Scene06e1", nullptr},
+    {"Scene06e1", 51, "narration", nullptr, THOUGHTS, 25, 1, 0, 0, 0, TEXT_Scene06e1, "Scene07", nullptr},
+    {"Scene07", 7, "typing", HTYPE, TYPEWRITER, 0, 3, 10, 11, 2, TEXT_Scene07, "Scene07e1", nullptr},
+    {"Scene07e1", 71, "narration", LETTERS, THOUGHTS, 25, 1, 0, 0, 0, TEXT_Scene07e1, "Scene08", nullptr},
+    {"Scene08", 71, "narration", nullptr, THOUGHTS, 24, 8, 0, 0, 0, TEXT_Scene08, "Scene08e1", nullptr},
+    {"Scene08e1", 71, "pause 2000 ms", nullptr, THOUGHTS, 0, 8, 0, 0, 0, nullptr, "Scene09", nullptr},
+    {"Scene09", 71, "narration", nullptr, THOUGHTS, 23, 8, 0, 0, 0, TEXT_Scene09, "Scene10", nullptr},
+    {"Scene10", 10, "typing", HTYPE, TYPEWRITER, 0, 4, 12, 13, 3, TEXT_Scene10, "Scene11", nullptr},
+    {"Scene11", 11, "narration", LETTERS, THOUGHTS, 24, 8, 0, 0, 0, TEXT_Scene11, "Scene12", nullptr},
+    {"Scene12", 11, "choice", nullptr, THOUGHTS, 0, 1, 0, 0, 0, nullptr, "Scene13e1", "Scene14"},
+    {"Scene13e1", 2131, "typing", HTYPE, TYPEWRITER, 0, 4, 12, 13, 3, TEXT_Scene13e1, "Scene13e2", nullptr},
+    {"Scene13e2", 2132, "narration", AONET, THOUGHTS, 25, 1, 0, 0, 0, TEXT_Scene13e2, "Scene13e3", nullptr},
+    {"Scene13e3", 2132, "closing image", nullptr, THOUGHTS, 0, 20, 0, 0, 0, nullptr, nullptr, nullptr},
+    {"Scene14", 14, "typing", HTYPE, TYPEWRITER, 0, 4, 12, 13, 3, TEXT_Scene14, "Scene15", nullptr},
+    {"Scene15", 15, "narration", LETTERS, THOUGHTS, 25, 8, 0, 0, 0, TEXT_Scene15, "Scene16", nullptr},
+    {"Scene16", 15, "typing", HTYPE, TYPEWRITER, 0, 4, 12, 13, 3, TEXT_Scene16, "Scene17", nullptr},
+    {"Scene17", 17, "narration", LETTERS, THOUGHTS, 25, 8, 0, 0, 0, TEXT_Scene17, "Scene18", nullptr},
+    {"Scene18", 17, "typing", HTYPE, TYPEWRITER, 0, 5, 14, 15, 3, TEXT_Scene18, "Scene19", nullptr},
+    {"Scene19", 19, "narration", LETTERS, THOUGHTS, 25, 8, 0, 0, 0, TEXT_Scene19, "Scene20", nullptr},
+    {"Scene20", 19, "typing", HTYPE, TYPEWRITER, 0, 5, 14, 15, 4, TEXT_Scene20, "Scene21", nullptr},
+    {"Scene21", 21, "narration", LETTERS, THOUGHTS, 25, 8, 0, 0, 0, TEXT_Scene21, "Scene21e1", nullptr},
+    {"Scene21e1", 21, "pause 2000 ms", LETTERS, THOUGHTS, 0, 8, 0, 0, 0, nullptr, "Scene22", nullptr},
+    {"Scene22", 21, "narration", LETTERS, THOUGHTS, 25, 8, 0, 0, 0, TEXT_Scene22, "Scene23", nullptr},
+    {"Scene23", 21, "typing", HTYPE, TYPEWRITER, 0, 6, 16, 17, 5, TEXT_Scene23, "Scene24", nullptr},
+    {"Scene24", 24, "narration", LETTERS, THOUGHTS, 25, 8, 0, 0, 0, TEXT_Scene24, "Scene25", nullptr},
+    {"Scene25", 24, "choice", nullptr, THOUGHTS, 0, 1, 0, 0, 0, nullptr, "Scene26e1", "Scene27"},
+    {"Scene26e1", 3261, "typing", HTYPE, TYPEWRITER, 0, 6, 16, 17, 7, TEXT_Scene26e1, "Scene26e2", nullptr},
+    {"Scene26e2", 3262, "narration", AONET, THOUGHTS, 25, 8, 0, 0, 0, TEXT_Scene26e2, "Scene26e3", nullptr},
+    {"Scene26e3", 3262, "letter box", nullptr, THOUGHTS, 25, 21, 0, 0, 0, TEXT_Scene26e3, "Scene26e4", nullptr},
+    {"Scene26e4", 3262, "letter box", nullptr, THOUGHTS, 25, 22, 0, 0, 0, TEXT_Scene26e4, "Scene26e5", nullptr},
+    {"Scene26e5", 3262, "letter box", nullptr, THOUGHTS, 25, 23, 0, 0, 0, TEXT_Scene26e5, "Scene26e6", nullptr},
+    {"Scene26e6", 3262, "closing image", nullptr, THOUGHTS, 0, 24, 0, 0, 0, nullptr, nullptr, nullptr},
+    {"Scene27", 27, "typing", HTYPE, TYPEWRITER, 0, 6, 16, 17, 5, TEXT_Scene27, "Scene28", nullptr},
+    {"Scene28", 28, "narration", LETTERS, THOUGHTS, 22, 8, 0, 0, 0, TEXT_Scene28, "Scene29", nullptr},
+    {"Scene29", 28, "choice", nullptr, THOUGHTS, 0, 1, 0, 0, 0, nullptr, "Scene30e1", "Scene31"},
+    {"Scene30e1", 4301, "narration", AONET, THOUGHTS, 25, 1, 0, 0, 0, TEXT_Scene30e1, "Scene30e2", nullptr},
+    {"Scene30e2", 4302, "closing image", nullptr, THOUGHTS, 0, 25, 0, 0, 0, nullptr, nullptr, nullptr},
+    {"Scene31", 5310, "narration", AONET, THOUGHTS, 25, 1, 0, 0, 0, TEXT_Scene31, "Scene32", nullptr},
+    {"Scene32", 5310, "closing image", nullptr, THOUGHTS, 0, 19, 0, 0, 0, nullptr, nullptr, nullptr},
 };
 
 struct Choice {
@@ -172,7 +171,6 @@ TEST_F(GraphRecords, EveryFieldFollowsTheSceneTable)
         ASSERT_STREQ(StorySceneName(i), row.name);
         const Scene *s = StoryScene(i);
         ASSERT_NE(s, nullptr);
-        EXPECT_EQ(*row.global, s);
         EXPECT_EQ(s->id, row.id);
         EXPECT_EQ(Str(s->musicFile), Str(row.music));
         EXPECT_EQ(Str(s->font), Str(row.font));
@@ -246,14 +244,14 @@ TEST_F(GraphShape, TreeRootedAtScene01)
                 EXPECT_TRUE(records.count(next)) << NameOf(s) << " links outside the story";
                 predecessors[next]++;
             }
-    EXPECT_EQ(predecessors.count(Scene01), 0u);
+    EXPECT_EQ(predecessors.count(ByName("Scene01")), 0u);
     for (const Scene *s : records)
-        if (s != Scene01) {
+        if (s != ByName("Scene01")) {
             EXPECT_EQ(predecessors[s], 1) << NameOf(s);
         }
     // Walking the tree from the root meets every record once.
     std::set<const Scene *> seen;
-    std::vector<const Scene *> open = {Scene01};
+    std::vector<const Scene *> open = {ByName("Scene01")};
     while (!open.empty()) {
         const Scene *s = open.back();
         open.pop_back();
@@ -271,7 +269,7 @@ TEST_F(GraphShape, EachPathEndsAtItsClosingScene)
         SCOPED_TRACE("path " + std::to_string(e.path));
         const int low = e.path == 1 ? 101 : e.path * 1000 + 1;
         const int high = e.path == 1 ? 199 : e.path * 1000 + 999;
-        const Scene *s = Scene01;
+        const Scene *s = ByName("Scene01");
         size_t choices = 0;
         int letters = 0, steps = 0;
         bool branched = false;
@@ -390,7 +388,7 @@ TEST_F(GraphGroups, GroupsBreakWhereTheStoryCanResume)
 
 TEST_F(GraphGroups, EntryValuesLeadToTheFirstSceneOfTheirGroup)
 {
-    EXPECT_EQ(EntryScene(1), Scene01);
+    EXPECT_EQ(EntryScene(1), ByName("Scene01"));
     std::set<int> accepted = {1};
     for (const Group &g : GROUPS) {
         if (g.id == 0)
@@ -419,7 +417,7 @@ TEST_F(GraphText, CopiesEqualTheTablesAndArePrivate)
         if (!row.table)
             continue;
         SCOPED_TRACE(row.name);
-        char **text = (*row.global)->text;
+        char **text = ByName(row.name)->text;
         ASSERT_NE(text, nullptr);
         copies++;
         EXPECT_TRUE(buffers.insert(text).second);
@@ -455,12 +453,12 @@ TEST(GraphLifecycle, BuildsAndReleasesRepeatedly)
         // Building over a live graph replaces it.
         InitScenes();
         for (const Row &row : SCENE_TABLE) {
-            ASSERT_NE(*row.global, nullptr) << row.name;
+            ASSERT_NE(ByName(row.name), nullptr) << row.name;
             if (row.table) {
-                EXPECT_STREQ((*row.global)->text[0], row.table[0]) << row.name;
+                EXPECT_STREQ(ByName(row.name)->text[0], row.table[0]) << row.name;
             }
         }
-        EXPECT_EQ(EntryScene(5310), Scene31);
+        EXPECT_EQ(EntryScene(5310), ByName("Scene31"));
         DestroyScenes();
         for (int i = 0; i < STORY_SCENES; i++)
             EXPECT_EQ(StoryScene(i), nullptr) << StorySceneName(i);

@@ -1,0 +1,213 @@
+#include "platform/files.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+// Written first and renamed over the target, so that a crash or a full disk
+// midway never leaves a cut-off file behind.
+static const char FILE_TEMP_PATTERN[] = ".XXXXXX";
+static const unsigned FILE_NEW_MODE = 0666;      // before the umask, as any new file
+static const unsigned FILE_MODE_BITS = 07777;
+static const int FILE_MAX_LINKS = 40;            // as many as the kernel itself follows
+
+static const char FILE_NOT_A_FILE[] = "it is not a plain file";
+static const char FILE_LINK_LOOP[] = "its links go round in a loop";
+
+static void Tell(std::string *why, const char *text)
+{
+    if (why)
+        *why = text;
+}
+
+std::string DirectoryOf(const std::string &path)
+{
+    size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    if (slash == 0)
+        return "/";
+    return path.substr(0, slash);
+}
+
+// Makes a rename itself survive a power cut. Some file systems refuse to
+// sync a directory; the file is already whole then, so that is no failure.
+static void SyncDirectory(const std::string &dir)
+{
+    int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    fsync(fd);
+    close(fd);
+}
+
+// The file a path finally names, its symbolic links followed even where
+// the last one leads to nothing yet; "" for a loop of links.
+static std::string LinkTarget(const std::string &path)
+{
+    std::string current = path;
+    for (int hop = 0; hop <= FILE_MAX_LINKS; hop++) {
+        struct stat st;
+        if (lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return current;
+        char link[PATH_MAX];
+        ssize_t length = readlink(current.c_str(), link, sizeof link);
+        if (length <= 0 || length >= static_cast<ssize_t>(sizeof link))
+            return "";
+        std::string to(link, length);
+        current = to[0] == '/' ? to : DirectoryOf(current) + "/" + to;
+    }
+    return "";
+}
+
+static unsigned NewFileMode()
+{
+    mode_t mask = umask(0);
+    umask(mask);
+    return FILE_NEW_MODE & ~mask;
+}
+
+static bool WriteWhole(int fd, const void *bytes, size_t size)
+{
+    const char *p = static_cast<const char *>(bytes);
+    size_t done = 0;
+    while (done < size) {
+        ssize_t n = pwrite(fd, p + done, size - done, off_t(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += size_t(n);
+    }
+    return true;
+}
+
+// A new file beside the target, renamed over it once it is whole.
+static bool ReplaceByRename(const std::string &target, const void *bytes, size_t size, const struct stat *old,
+                            int *error)
+{
+    std::string pattern = target + FILE_TEMP_PATTERN;
+    std::vector<char> temp(pattern.begin(), pattern.end());
+    temp.push_back('\0');
+    int fd = mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) {
+        *error = errno;
+        return false;
+    }
+    if (old && fchown(fd, old->st_uid, old->st_gid) != 0) {
+        // Only root can hand a file back to its owner; the player's own
+        // file needs no hand-over, so a refusal changes nothing.
+    }
+    bool whole = fchmod(fd, old ? old->st_mode & FILE_MODE_BITS : NewFileMode()) == 0
+            && WriteWhole(fd, bytes, size)
+            && fsync(fd) == 0;
+    if (!whole)
+        *error = errno;
+    if (close(fd) != 0 && whole) {
+        *error = errno;
+        whole = false;
+    }
+    if (whole && rename(temp.data(), target.c_str()) != 0) {
+        *error = errno;
+        whole = false;
+    }
+    if (!whole) {
+        unlink(temp.data());
+        return false;
+    }
+    SyncDirectory(DirectoryOf(target));
+    return true;
+}
+
+// The file rewritten where it is, in one write over its first bytes and
+// without being emptied first, so that the old contents stay until the new
+// ones lie over them.
+static bool OverwriteInPlace(const std::string &target, const void *bytes, size_t size, int *error)
+{
+    int fd = open(target.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) {
+        *error = errno;
+        return false;
+    }
+    bool whole = WriteWhole(fd, bytes, size) && fsync(fd) == 0;
+    if (!whole)
+        *error = errno;
+    if (whole && ftruncate(fd, off_t(size)) != 0) {
+        // A longer file loses its tail once the new contents are whole; a
+        // tail that stays is never read anyway.
+    }
+    if (close(fd) != 0 && whole) {
+        *error = errno;
+        whole = false;
+    }
+    return whole;
+}
+
+bool ReplaceFileContents(const char *path, const void *bytes, size_t size, std::string *why)
+{
+    // A link stays a link: what changes is the file it leads to.
+    std::string target = LinkTarget(path);
+    if (target.empty()) {
+        Tell(why, FILE_LINK_LOOP);
+        return false;
+    }
+    struct stat old;
+    bool exists = stat(target.c_str(), &old) == 0;
+    if (exists && !S_ISREG(old.st_mode)) {
+        Tell(why, FILE_NOT_A_FILE);   // a directory or a device in the way is not ours to replace
+        return false;
+    }
+    int error = 0;
+    if (ReplaceByRename(target, bytes, size, exists ? &old : nullptr, &error))
+        return true;
+    int inPlaceError = 0;
+    if (exists && OverwriteInPlace(target, bytes, size, &inPlaceError))
+        return true;
+    // The first refusal says most: the one that stopped the safe way.
+    Tell(why, strerror(error ? error : inPlaceError));
+    return false;
+}
+
+FileReadResult ReadFileHead(const char *path, size_t maxBytes, std::vector<unsigned char> &bytes, std::string *why)
+{
+    bytes.clear();
+    // Not blocking: a pipe by that name must not hang the start-up.
+    int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        int error = errno;
+        Tell(why, strerror(error));
+        return error == ENOENT ? FILE_MISSING : FILE_UNREADABLE;
+    }
+    std::string problem;
+    struct stat st;
+    if (fstat(fd, &st) != 0) {
+        problem = strerror(errno);
+    } else if (!S_ISREG(st.st_mode)) {
+        problem = FILE_NOT_A_FILE;
+    } else {
+        bytes.resize(maxBytes);
+        size_t count = 0;
+        while (count < maxBytes) {
+            ssize_t got = read(fd, bytes.data() + count, maxBytes - count);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0)
+                problem = strerror(errno);
+            if (got <= 0)
+                break;
+            count += size_t(got);
+        }
+        bytes.resize(count);
+    }
+    close(fd);
+    if (!problem.empty()) {
+        bytes.clear();
+        Tell(why, problem.c_str());
+        return FILE_UNREADABLE;
+    }
+    return FILE_READ;
+}

@@ -1,0 +1,35 @@
+// The file system's work on the player's own files: replacing a file's
+// contents whole, and reading one that may be anything at all (a pipe, a
+// directory, a file of a gigabyte) without hanging or taking it all in.
+#ifndef PAPERLUNE_PLATFORM_FILES_H
+#define PAPERLUNE_PLATFORM_FILES_H
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// Replaces the contents of the file `path` finally leads to (through its
+// symbolic links) with `size` bytes: as a new file beside it, synced and
+// renamed over it, the directory synced after, so that a failure at any
+// step leaves the old file whole. The file keeps its mode (and owner, where
+// that may be handed on); a new one gets the usual mode under the umask.
+// Where no file can be made beside it (a directory the player may not write
+// in, holding a file they may), the old bytes are overwritten in one write.
+// False when the contents could not be replaced; `why` then says why.
+bool ReplaceFileContents(const char *path, const void *bytes, size_t size, std::string *why = nullptr);
+
+enum FileReadResult {
+    FILE_READ,
+    FILE_MISSING,      // nothing there, or a link to nothing
+    FILE_UNREADABLE,   // there, but not to be read: `why` says why
+};
+// Reads at most `maxBytes` from the start of a plain file. Anything else by
+// that name (a pipe, a directory, a device) is unreadable, and is never
+// waited on.
+FileReadResult ReadFileHead(const char *path, size_t maxBytes, std::vector<unsigned char> &bytes,
+                            std::string *why = nullptr);
+
+// The directory part of a path: "." for a bare name, "/" for the root.
+std::string DirectoryOf(const std::string &path);
+
+#endif

@@ -1,0 +1,50 @@
+// Where the game's picture stands on a real screen, and how frames are
+// compared, scaled and faded: the display's pure rules, callable without a
+// window.
+#ifndef PAPERLUNE_PLATFORM_GEOMETRY_H
+#define PAPERLUNE_PLATFORM_GEOMETRY_H
+
+#include <allegro.h>
+
+// The picture every screen composes and every layout value refers to.
+const int GAME_W = 640;
+const int GAME_H = 480;
+
+// Where the picture stands on the real screen: each game pixel is a
+// scale x scale block, the top-left corner of the picture at (x, y).
+struct DisplayGeometry {
+    int scale;
+    int x, y;
+};
+
+// Full screen at the desktop's own size: the largest whole factor that fits
+// (at least 1), centred; a desktop smaller than the picture cuts its edges.
+DisplayGeometry FullScreenGeometry(int screenW, int screenH);
+// The largest factor whose window, with room for a title bar and a panel,
+// still fits the desktop; at least 1.
+int WindowScale(int desktopW, int desktopH);
+// A position on the real screen as a game position; one in the border counts
+// as the nearest edge of the picture.
+void ScreenToGame(const DisplayGeometry &geometry, int sx, int sy, int *gx, int *gy);
+
+// A rectangle of the picture; w or h 0 when it is empty.
+struct DisplayRect {
+    int x, y, w, h;
+};
+// The smallest rectangle holding every pixel in which two 32-bit pictures
+// differ, over the area both cover.
+DisplayRect ChangedArea(BITMAP *was, BITMAP *now);
+// Copies a rectangle of a 32-bit picture into one `scale` times its size at
+// the same place scaled, each pixel an exact block (no blending).
+void ScaleArea(BITMAP *src, BITMAP *dst, int scale, const DisplayRect &area);
+// The whole picture; dst must be at least src's size times scale.
+void ScaleFrame(BITMAP *src, BITMAP *dst, int scale);
+
+// The fade of `show`: 32 steps of weights 0, 8, ..., 248, each blending the
+// target over the result of the step before.
+const int SHOW_STEPS = 32;
+const int SHOW_WEIGHT_STEP = 8;
+int ShowWeight(int step);
+void ShowBlendStep(BITMAP *work, BITMAP *target, int weight);
+
+#endif

@@ -1,0 +1,309 @@
+#include "platform/input.h"
+
+#include <allegro.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
+#include <mutex>
+#include <thread>
+
+#include <X11/keysym.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include "platform/desktop.h"
+
+static const int KEY_RELEASED_BIT = 0x80;
+static const int KEY_CHARACTER_MAX = 0xFF;
+static const int KEY_NO_CHARACTER = '^';   // what Allegro's readkey gives for a wider character
+
+// Holds far more keys than anyone types between two frames; the library's own
+// buffer holds 64, which a fast typist or a paste overruns.
+static const unsigned KEY_QUEUE_SIZE = 4096;
+
+static bool inputOpen = false;
+static DisplayGeometry pointerGeometry = {1, 0, 0};
+static void (*frameService)() = nullptr;
+static std::chrono::steady_clock::time_point lastPresent;
+
+static std::atomic<int> wakeFd{-1};
+// Held by a wake from its look at wakeFd until its write is done, and by the
+// close: the clock still ticks while the display shuts, and a tick's write
+// must never reach a closed descriptor or the file that next takes its number.
+static std::mutex wakeLock;
+static std::atomic<bool> clickLatched{false};
+static std::atomic<bool> switchWanted{false};
+static std::atomic<bool> closeWanted{false};
+static std::atomic<bool> f11Down{false};
+static int keyQueue[KEY_QUEUE_SIZE];
+static std::atomic<unsigned> keyWrite{0};   // advanced by the input thread only
+static std::atomic<unsigned> keyRead{0};    // advanced by the main thread only
+
+// Callbacks, on the library's input thread --------------------------------------
+
+void DisplayWake()
+{
+    std::lock_guard<std::mutex> hold(wakeLock);
+    int fd = wakeFd;
+    if (fd < 0)
+        return;
+    uint64_t one = 1;
+    // A full counter still wakes the sleeper; nothing to do on failure.
+    ssize_t written = write(fd, &one, sizeof one);
+    (void)written;
+}
+
+static int OnKeyTyped(int character, int *scancode)
+{
+    // F11 belongs to the display: never typed, never a page turn.
+    if (*scancode == KEY_F11) {
+        *scancode = 0;
+        return 0;
+    }
+    unsigned write = keyWrite.load(std::memory_order_relaxed);
+    if (write - keyRead.load(std::memory_order_acquire) < KEY_QUEUE_SIZE) {
+        int low = character <= KEY_CHARACTER_MAX ? character : KEY_NO_CHARACTER;
+        keyQueue[write % KEY_QUEUE_SIZE] = (*scancode << KEY_SCANCODE_SHIFT) | low;
+        keyWrite.store(write + 1, std::memory_order_release);
+    }
+    // The library tells of the key's event before it hands the key over; the
+    // loop is woken again now that the key is there to read.
+    DisplayWake();
+    // Kept out of the library's own buffer: this queue is the only one.
+    *scancode = 0;
+    return 0;
+}
+
+static void OnKeyEvent(int scancode)
+{
+    bool released = (scancode & KEY_RELEASED_BIT) != 0;
+    if ((scancode & ~KEY_RELEASED_BIT) == KEY_F11) {
+        // A held F11 repeats its press; it switches once per press.
+        if (!released && !f11Down.exchange(true))
+            switchWanted = true;
+        if (released)
+            f11Down = false;
+    }
+    DisplayWake();
+}
+
+static void OnPointerEvent(int flags)
+{
+    if (flags & MOUSE_FLAG_LEFT_DOWN)
+        clickLatched = true;
+    DisplayWake();
+}
+
+void InputCloseButton()
+{
+    closeWanted = true;
+    DisplayWake();
+}
+
+// Opening and the display's side ---------------------------------------------------
+
+void InputOpen()
+{
+    wakeFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    keyboard_ucallback = OnKeyTyped;
+    keyboard_lowlevel_callback = OnKeyEvent;
+    mouse_callback = OnPointerEvent;
+    clear_keybuf();
+    inputOpen = true;
+    lastPresent = std::chrono::steady_clock::now();
+}
+
+void InputShut()
+{
+    keyboard_ucallback = nullptr;
+    keyboard_lowlevel_callback = nullptr;
+    mouse_callback = nullptr;
+    if (!inputOpen)
+        return;
+    inputOpen = false;
+    frameService = nullptr;
+    // Other threads may still wake: they must find no descriptor, never a
+    // closed one.
+    std::lock_guard<std::mutex> hold(wakeLock);
+    int fd = wakeFd.exchange(-1);
+    if (fd >= 0)
+        close(fd);
+}
+
+void InputSetGeometry(const DisplayGeometry &geometry)
+{
+    pointerGeometry = geometry;
+}
+
+void InputSetFrameService(void (*service)())
+{
+    frameService = service;
+}
+
+void InputFramePresented()
+{
+    lastPresent = std::chrono::steady_clock::now();
+}
+
+bool TakeScreenSwitchRequest()
+{
+    // A release that went to another window (the window changed size under
+    // the pointer) would leave F11 down for good.
+    if (inputOpen && f11Down && !DesktopKeyDown(XK_F11))
+        f11Down = false;
+    return inputOpen && switchWanted.exchange(false);
+}
+
+// The keyboard ------------------------------------------------------------------------
+
+bool KeyWaiting()
+{
+    return keyRead.load(std::memory_order_relaxed) != keyWrite.load(std::memory_order_acquire);
+}
+
+int ReadKey()
+{
+    while (!KeyWaiting())
+        DisplayWait(DISPLAY_IDLE_MS);
+    unsigned read = keyRead.load(std::memory_order_relaxed);
+    int k = keyQueue[read % KEY_QUEUE_SIZE];
+    keyRead.store(read + 1, std::memory_order_release);
+    return k;
+}
+
+void ClearKeys()
+{
+    keyRead.store(keyWrite.load(std::memory_order_acquire), std::memory_order_release);
+}
+
+bool KeyDown(int scancode)
+{
+    return key[scancode] != 0;
+}
+
+void ReleaseKey(int scancode)
+{
+    key[scancode] = 0;
+}
+
+bool KeyHit(int scancode)
+{
+    if (KeyDown(scancode))
+        return true;
+    unsigned end = keyWrite.load(std::memory_order_acquire);
+    for (unsigned i = keyRead.load(std::memory_order_relaxed); i != end; i++)
+        if ((keyQueue[i % KEY_QUEUE_SIZE] >> KEY_SCANCODE_SHIFT) == scancode)
+            return true;
+    return false;
+}
+
+// The pointer -----------------------------------------------------------------------
+
+void PointerPosition(int *x, int *y)
+{
+    ScreenToGame(pointerGeometry, mouse_x, mouse_y, x, y);
+}
+
+bool PointerDown()
+{
+    return (mouse_b & 1) != 0;
+}
+
+bool PointerClicked()
+{
+    bool latched = clickLatched.exchange(false);
+    return PointerDown() || latched;
+}
+
+void ClearClick()
+{
+    clickLatched = false;
+    mouse_b &= ~1;
+}
+
+void ClearState()
+{
+    ClearKeys();
+    ClearClick();
+    ReleaseKey(KEY_ENTER);
+}
+
+bool CloseRequested()
+{
+    return closeWanted;
+}
+
+// Waiting ---------------------------------------------------------------------------
+
+static void Service()
+{
+    if (frameService)
+        frameService();
+}
+
+static void Drain(int fd)
+{
+    uint64_t count;
+    while (read(fd, &count, sizeof count) > 0) {
+    }
+}
+
+// Sleeps until the fd is readable or ms pass.
+static void SleepForWake(int ms)
+{
+    int fd = wakeFd;
+    if (fd < 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+        return;
+    }
+    pollfd p = {fd, POLLIN, 0};
+    int r;
+    do {
+        r = poll(&p, 1, ms);
+    } while (r < 0 && errno == EINTR);
+    if (r > 0)
+        Drain(fd);
+}
+
+void DisplayWait(int maxMs)
+{
+    Service();
+    if (closeWanted)
+        return;
+    SleepForWake(maxMs);
+    Service();
+    // Input that came sooner than a frame after the last one waits for the
+    // frame, so that it is gathered into one picture.
+    auto due = lastPresent + std::chrono::milliseconds(DISPLAY_FRAME_MS);
+    auto now = std::chrono::steady_clock::now();
+    if (now < due)
+        std::this_thread::sleep_for(due - now);
+}
+
+void DisplayRest(int ms)
+{
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    for (;;) {
+        Service();
+        if (closeWanted)
+            return;
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+        if (left.count() <= 0)
+            return;
+        SleepForWake(int(left.count()));
+    }
+}
+
+bool PressWaiting()
+{
+    return KeyWaiting() || PointerClicked();
+}
+
+void WaitForPress()
+{
+    while (!PressWaiting() && !CloseRequested())
+        DisplayWait(DISPLAY_IDLE_MS);
+}
