@@ -10,7 +10,7 @@ DESTDIR   ?=
 # Where `make deb` leaves the package.
 DIST_DIR  := dist
 
-.PHONY: play test deps build bench bench-cpu fuzz clean install deb deb-deps
+.PHONY: play test deps build bench bench-cpu bench-startup fuzz clean install deb deb-deps
 
 play: build
 	cd data && ../$(BUILD_DIR)/paperlune
@@ -31,6 +31,10 @@ bench: build
 # CPU of the real game on each screen, on desktops of three sizes.
 bench-cpu: build
 	for size in 640x480 1920x1080 3840x2160; do $(BUILD_DIR)/bench/paperlune_cpu $$size || exit 1; done
+
+# Start-up to the first picture, from outside; OLD=path/to/paperlune compares.
+bench-startup: build
+	$(BUILD_DIR)/bench/paperlune_startup 9 $(OLD)
 
 fuzz: build
 	sh tools/install-deps.sh clang libclang-rt-14-dev valgrind

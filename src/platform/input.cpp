@@ -27,6 +27,7 @@ static const unsigned KEY_QUEUE_SIZE = 4096;
 static bool inputOpen = false;
 static DisplayGeometry pointerGeometry = {1, 0, 0};
 static void (*frameService)() = nullptr;
+static bool (*idleWork)() = nullptr;
 static std::chrono::steady_clock::time_point lastPresent;
 
 static std::atomic<int> wakeFd{-1};
@@ -143,6 +144,11 @@ void InputSetFrameService(void (*service)())
     frameService = service;
 }
 
+void InputSetIdleWork(bool (*work)())
+{
+    idleWork = work;
+}
+
 void InputFramePresented()
 {
     lastPresent = std::chrono::steady_clock::now();
@@ -244,6 +250,17 @@ static void Service()
         frameService();
 }
 
+// One piece of the idle work; false when there was none to do. A piece is
+// short, so that input waits at most that long.
+static bool IdlePiece()
+{
+    if (!idleWork)
+        return false;
+    if (!idleWork())
+        idleWork = nullptr;
+    return true;
+}
+
 static void Drain(int fd)
 {
     uint64_t count;
@@ -273,7 +290,8 @@ void DisplayWait(int maxMs)
     Service();
     if (closeWanted)
         return;
-    SleepForWake(maxMs);
+    // With work to do the loop only looks for input, and comes back.
+    SleepForWake(IdlePiece() ? 0 : maxMs);
     Service();
     // Input that came sooner than a frame after the last one waits for the
     // frame, so that it is gathered into one picture.
@@ -293,7 +311,8 @@ void DisplayRest(int ms)
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
         if (left.count() <= 0)
             return;
-        SleepForWake(int(left.count()));
+        if (!IdlePiece())
+            SleepForWake(int(left.count()));
     }
 }
 

@@ -23,6 +23,9 @@ void InputSetGeometry(const DisplayGeometry &geometry);
 // with F11), and when it last presented a frame.
 void InputSetFrameService(void (*service)());
 void InputFramePresented();
+// Work the loops do, one piece at a time, where they would otherwise sleep;
+// `work` says whether any is left. Null: none.
+void InputSetIdleWork(bool (*work)());
 // A switch between full screen and window was asked for (F11) since the last
 // call. A held F11 asks once per press.
 bool TakeScreenSwitchRequest();

@@ -320,7 +320,7 @@ static const char *CheckSlot(int index, const DataSlot &slot, const ObjectSeen &
 // wrong kind or size for its slot, and last a JPEG stream that does not
 // decode: a cut file is not decoded in vain.
 const char *CheckDataBytes(const uint8_t *bytes, size_t size, const DataSlot *slots, int slotCount,
-                           DataFound *found, JpegTrial trial)
+                           DataFound *found, JpegTrial trial, bool trustChecksums)
 {
     Reader r = {bytes, size, 0};
     uint32_t magic, datMagic, count;
@@ -368,7 +368,8 @@ const char *CheckDataBytes(const uint8_t *bytes, size_t size, const DataSlot *sl
         if (found)
             found[i] = seen[i].found;
     }
-    if (trial)
+    bool whole = withChecksum == int(count);
+    if (trial && !(trustChecksums && whole))
         for (const auto &[index, object] : jpegs)
             if (!trial(object.body, object.size, object.found.width, object.found.height))
                 return Refuse(DATA_BROKEN_JPEG, DATA_FILENAME, index, JPEG_UNDECODABLE);
@@ -392,7 +393,7 @@ const char *CheckGameDataFile(const char *path)
     // The pictures the trial decodes are kept for the loader, which then
     // decodes none of them again.
     const char *problem =
-        CheckDataBytes(bytes.data(), bytes.size(), GAME_DATA_SLOTS, DATA_PICTURES, nullptr, KeepDecodedJpeg);
+        CheckDataBytes(bytes.data(), bytes.size(), GAME_DATA_SLOTS, DATA_PICTURES, nullptr, KeepDecodedJpeg, true);
     if (problem)
         ForgetDecodedJpegs();
     return problem;

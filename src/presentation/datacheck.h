@@ -38,13 +38,16 @@ typedef bool (*JpegTrial)(const uint8_t *bytes, size_t size, int width, int heig
 // the library may load it; else a message naming the problem and the
 // picture's position. `found`, when given, receives slotCount entries.
 // `trial`, when given, is run on every JPEG object, in file order, once all
-// the rest has passed.
+// the rest has passed; with `trustChecksums`, not when every object carries
+// its checksum and matches it, since the file is then whole as it was made.
 const char *CheckDataBytes(const uint8_t *bytes, size_t size, const DataSlot *slots, int slotCount,
-                           DataFound *found = nullptr, JpegTrial trial = nullptr);
+                           DataFound *found = nullptr, JpegTrial trial = nullptr, bool trustChecksums = false);
 
-// Reads `path` and walks it against the game's own slots, decoding its JPEG
-// objects on trial (KeepDecodedJpeg, with its needs); when it passes, the
-// pictures wait for the loader.
+// Reads `path` and walks it against the game's own slots. A file whose every
+// object carries its checksum is whole as the build made it, and its JPEG
+// objects are left for the loader; any other has them decoded on trial
+// (KeepDecodedJpeg, with its needs), and when it passes, the pictures wait
+// for the loader.
 const char *CheckGameDataFile(const char *path);
 
 #endif

@@ -3,7 +3,10 @@
 #include <jpgalleg.h>
 
 #include <cstdio>
+#include <vector>
 
+#include "platform/input.h"
+#include "presentation/bitmapobject.h"
 #include "presentation/datacheck.h"
 #include "presentation/jpegobject.h"
 
@@ -11,8 +14,28 @@ DATAFILE *data = nullptr;
 
 static char checkMessage[160];
 
+// Positions whose JPEG picture still waits to be decoded: on its first use,
+// or while the game has nothing else to do.
+static std::vector<char> waiting;
+
+static bool DecodeWhileIdle()
+{
+    for (size_t i = 0; i < waiting.size(); i++)
+        if (waiting[i]) {
+            FinishJpeg(data[i].dat);
+            waiting[i] = 0;
+            return true;
+        }
+    waiting.clear();
+    return false;
+}
+
 BITMAP *DataBitmap(int index)
 {
+    if (size_t(index) < waiting.size() && waiting[index]) {
+        FinishJpeg(data[index].dat);
+        waiting[index] = 0;
+    }
     return static_cast<BITMAP *>(data[index].dat);
 }
 
@@ -45,6 +68,7 @@ void StartPictureLoading()
 {
     jpgalleg_init();
     RegisterJpegObjects();
+    RegisterBitmapObjects();
 }
 
 const char *LoadGameDataFile()
@@ -52,14 +76,25 @@ const char *LoadGameDataFile()
     // The loader trusts what it reads: nothing damaged may reach it.
     if (const char *problem = CheckGameDataFile(DATA_FILENAME))
         return problem;
+    // Only the first picture is needed at once; the rest are decoded as
+    // they are first shown or while the intro rests.
+    DeferJpegDecoding(true);
     data = load_datafile(DATA_FILENAME);
+    DeferJpegDecoding(false);
     // Pictures the check decoded that the loader did not take.
     ForgetDecodedJpegs();
-    return CheckGameData(data);
+    if (const char *problem = CheckGameData(data))
+        return problem;
+    for (int i = 0; data[i].type != DAT_END; i++)
+        waiting.push_back(JpegWaiting(data[i].dat));
+    InputSetIdleWork(DecodeWhileIdle);
+    return nullptr;
 }
 
 void UnloadGameDataFile()
 {
+    InputSetIdleWork(nullptr);
+    waiting.clear();
     if (data)
         unload_datafile(data);
     data = nullptr;

@@ -288,6 +288,15 @@ struct KeptJpeg {
 // In file order, the order the loader asks for them.
 static std::deque<KeptJpeg> kept;
 
+// A stand-in the loader handed out, and the stream it waits for.
+struct WaitingJpeg {
+    BITMAP *picture;
+    std::vector<uint8_t> stream;
+};
+
+static bool deferring = false;
+static std::vector<WaitingJpeg> waiting;
+
 // The picture of a stream, or null when it does not decode to the size its
 // frame header states.
 static BITMAP *TrialDecode(const uint8_t *bytes, size_t size, int width, int height)
@@ -325,6 +334,51 @@ void ForgetDecodedJpegs()
     kept.clear();
 }
 
+void DeferJpegDecoding(bool on)
+{
+    deferring = on;
+}
+
+bool JpegWaiting(const void *picture)
+{
+    for (const WaitingJpeg &w : waiting)
+        if (w.picture == picture)
+            return true;
+    return false;
+}
+
+void FinishJpeg(void *picture)
+{
+    for (size_t i = 0; i < waiting.size(); i++) {
+        if (waiting[i].picture != picture)
+            continue;
+        WaitingJpeg w = std::move(waiting[i]);
+        waiting.erase(waiting.begin() + i);
+        size_t size = w.stream.size();
+        if (BITMAP *decoded = DecodeJpeg(w.stream, size)) {
+            if (decoded->w == w.picture->w && decoded->h == w.picture->h)
+                blit(decoded, w.picture, 0, 0, 0, 0, decoded->w, decoded->h);
+            destroy_bitmap(decoded);
+        }
+        return;
+    }
+}
+
+// A blank picture of the stream's size, its stream kept to decode later;
+// null when the stream's frame cannot be read.
+static BITMAP *StandIn(std::vector<uint8_t> &stream)
+{
+    int width = 0, height = 0;
+    if (CheckJpegStream(stream.data(), stream.size(), width, height))
+        return nullptr;
+    BITMAP *picture = create_bitmap(width, height);
+    if (!picture)
+        return nullptr;
+    clear_to_color(picture, 0);
+    waiting.push_back({picture, std::move(stream)});
+    return picture;
+}
+
 static void *LoadJpegObject(PACKFILE *f, long size)
 {
     if (size <= 0)
@@ -341,13 +395,22 @@ static void *LoadJpegObject(PACKFILE *f, long size)
             return next.picture;
         destroy_bitmap(next.picture);
     }
+    if (deferring)
+        if (BITMAP *picture = StandIn(padded))
+            return picture;
     return DecodeJpeg(padded, size_t(size));
 }
 
 static void DestroyJpegObject(void *picture)
 {
-    if (picture)
-        destroy_bitmap(static_cast<BITMAP *>(picture));
+    if (!picture)
+        return;
+    for (size_t i = 0; i < waiting.size(); i++)
+        if (waiting[i].picture == picture) {
+            waiting.erase(waiting.begin() + i);
+            break;
+        }
+    destroy_bitmap(static_cast<BITMAP *>(picture));
 }
 
 void RegisterJpegObjects()

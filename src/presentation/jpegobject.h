@@ -25,6 +25,17 @@ bool KeepDecodedJpeg(const uint8_t *bytes, size_t size, int width, int height);
 // Frees the kept pictures the loader has not taken.
 void ForgetDecodedJpegs();
 
+// While on, the loader stands a blank picture of the right size in for each
+// JPEG object that no trial decoded, and keeps the stream to decode later:
+// start-up then shows its first picture without decoding all the others.
+void DeferJpegDecoding(bool on);
+// Whether `picture` is such a stand-in whose stream waits.
+bool JpegWaiting(const void *picture);
+// Decodes the stream of the stand-in `picture` into it; harmless for any
+// other picture. A stream that does not decode leaves the picture black.
+// Unloading a stand-in drops its stream.
+void FinishJpeg(void *picture);
+
 // Takes over the loading of JPEG objects from the add-on's own hook, after
 // jpgalleg_init: the object is the picture kept from its trial when its
 // bytes are those tried, else decoded from a buffer with zeros after it,

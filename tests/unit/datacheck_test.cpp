@@ -535,3 +535,45 @@ TEST(DataCheck, LoaderTakesTheTrialsPicturesOnlyForTheBytesTried)
     EXPECT_EQ(second->h, 8);
     unload_datafile(swapped);
 }
+
+// A file that carries every object's checksum is whole as the build made
+// it, so start-up leaves its JPEG objects to the loader; one without
+// checksums still has each one decoded on trial first.
+TEST(DataCheck, TrialDecodesOnlyFilesWithoutChecksums)
+{
+    StartLibrary();
+    static int trials;
+    auto counting = [](const uint8_t *, size_t, int, int) {
+        trials++;
+        return true;
+    };
+    const DataSlot slots[] = {{true, false, 1, 1}, {true, false, 1, 1}};
+    const std::vector<DatObject> objects = {JpegObject(Jpeg(24, 8)), JpegObject(Jpeg(8, 24))};
+    const std::vector<uint8_t> summed = EncodeDatafile(objects, true);
+    const std::vector<uint8_t> bare = EncodeDatafile(objects, false);
+
+    trials = 0;
+    ASSERT_EQ(CheckDataBytes(summed.data(), summed.size(), slots, 2, nullptr, counting, true), nullptr);
+    EXPECT_EQ(trials, 0);
+    ASSERT_EQ(CheckDataBytes(summed.data(), summed.size(), slots, 2, nullptr, counting, false), nullptr);
+    EXPECT_EQ(trials, 2) << "asked for, the trial still runs";
+    trials = 0;
+    ASSERT_EQ(CheckDataBytes(bare.data(), bare.size(), slots, 2, nullptr, counting, true), nullptr);
+    EXPECT_EQ(trials, 2);
+
+    // Trusting checksums never lets a damaged object through: its checksum
+    // no longer matches.
+    std::vector<uint8_t> damaged = summed;
+    damaged[damaged.size() - 40] ^= 0x10;
+    trials = 0;
+    EXPECT_TRUE(Says(CheckDataBytes(damaged.data(), damaged.size(), slots, 2, nullptr, counting, true),
+                     "does not match its checksum"));
+    EXPECT_EQ(trials, 0);
+
+    // The game's own file is one of the whole ones.
+    trials = 0;
+    ASSERT_EQ(CheckDataBytes(RealGameData().data(), RealGameData().size(), GAME_DATA_SLOTS, DATA_PICTURES, nullptr,
+                             counting, true),
+              nullptr);
+    EXPECT_EQ(trials, 0);
+}
