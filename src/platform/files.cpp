@@ -24,7 +24,8 @@ static void Tell(std::string *why, const char *text)
         *why = text;
 }
 
-std::string DirectoryOf(const std::string &path)
+// The directory part of a path: "." for a bare name, "/" for the root.
+static std::string DirectoryOf(const std::string &path)
 {
     size_t slash = path.find_last_of('/');
     if (slash == std::string::npos)

@@ -29,7 +29,4 @@ enum FileReadResult {
 FileReadResult ReadFileHead(const char *path, size_t maxBytes, std::vector<unsigned char> &bytes,
                             std::string *why = nullptr);
 
-// The directory part of a path: "." for a bare name, "/" for the root.
-std::string DirectoryOf(const std::string &path);
-
 #endif

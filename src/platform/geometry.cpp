@@ -7,6 +7,7 @@
 // Room a window leaves on the desktop for its frame, a title bar and a panel.
 static const int DISPLAY_WINDOW_MARGIN_W = 16;
 static const int DISPLAY_WINDOW_MARGIN_H = 96;
+static const int SHOW_WEIGHT_STEP = 8;
 
 DisplayGeometry FullScreenGeometry(int screenW, int screenH)
 {

@@ -43,7 +43,6 @@ void ScaleFrame(BITMAP *src, BITMAP *dst, int scale);
 // The fade of `show`: 32 steps of weights 0, 8, ..., 248, each blending the
 // target over the result of the step before.
 const int SHOW_STEPS = 32;
-const int SHOW_WEIGHT_STEP = 8;
 int ShowWeight(int step);
 void ShowBlendStep(BITMAP *work, BITMAP *target, int weight);
 

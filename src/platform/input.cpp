@@ -20,6 +20,9 @@ static const int KEY_RELEASED_BIT = 0x80;
 static const int KEY_CHARACTER_MAX = 0xFF;
 static const int KEY_NO_CHARACTER = '^';   // what Allegro's readkey gives for a wider character
 
+// Milliseconds of a frame at 60 frames a second, rounded up.
+static const int DISPLAY_FRAME_MS = 17;
+
 // Holds far more keys than anyone types between two frames; the library's own
 // buffer holds 64, which a fast typist or a paste overruns.
 static const unsigned KEY_QUEUE_SIZE = 4096;
@@ -224,7 +227,8 @@ bool PointerClicked()
     return PointerDown() || latched;
 }
 
-void ClearClick()
+// Forgets the left button, as a screen does once it has acted on a click.
+static void ClearClick()
 {
     clickLatched = false;
     mouse_b &= ~1;

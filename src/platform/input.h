@@ -55,8 +55,6 @@ bool PointerDown();
 // The left button is down now, or was pressed since a screen last asked: a
 // click quicker than the moment a screen looks still counts, once.
 bool PointerClicked();
-// Forgets the left button, as a screen does once it has acted on a click.
-void ClearClick();
 
 // Empties the keyboard queue, forgets the left button and the Enter key, so
 // that one press is never taken twice.
@@ -81,8 +79,6 @@ bool PressWaiting();
 // close request comes.
 void WaitForPress();
 
-// Milliseconds of a frame at 60 frames a second, rounded up.
-const int DISPLAY_FRAME_MS = 17;
 // Longest sleep of a loop that waits for input only, as a safety net.
 const int DISPLAY_IDLE_MS = 250;
 

@@ -6,7 +6,9 @@
 #include "platform/userdirs.h"
 
 const char SAVE_FILENAME[] = "gmstat.dat";
-const char SAVE_DIRNAME[] = "paperlune";
+// The player's own directory for it.
+static const char SAVE_DIRNAME[] = "paperlune";
+static const int SAVE_WORDS = SAVE_BYTES / 4;
 
 static const unsigned SAVE_DIR_MODE = 0700;      // a player's progress is their own
 static const int WORD_BYTES = 4;

@@ -9,10 +9,8 @@
 #include <vector>
 
 const int PATH_COUNT = 5;
-const int SAVE_WORDS = 13;
-const int SAVE_BYTES = SAVE_WORDS * 4;   // gmstat.dat is exactly this image, little-endian
+const int SAVE_BYTES = 13 * 4;           // gmstat.dat is exactly this image of 13 words, little-endian
 extern const char SAVE_FILENAME[];       // "gmstat.dat"
-extern const char SAVE_DIRNAME[];        // the player's own directory for it: "paperlune"
 
 struct PathRecord {
     int32_t bestTime;       // "Time + Penalty" of the best finished run; below 0 = never finished

@@ -11,6 +11,8 @@
 #include "shell/globals.h"
 #include "story/graph.h"
 
+static const int MENU_ITEMS = 4;
+static const int MENU_ACTION = 10;   // an activated item's selection times this is its action code
 static const int MENU_BIG = 60;
 static const int MENU_NORMAL = 40;
 static const int MENU_SMALL = 25;

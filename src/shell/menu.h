@@ -5,9 +5,6 @@
 #include <allegro.h>
 #include "presentation/alfont.h"
 
-const int MENU_ITEMS = 4;
-const int MENU_ACTION = 10;   // an activated item's selection times this is its action code
-
 // What one pass of the menu reads.
 struct MenuInput {
     bool keyWaiting;

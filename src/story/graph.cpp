@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-const char FONT_THOUGHTS[]   = "Fonts\\engeregu.ttf";
+static const char FONT_THOUGHTS[] = "Fonts\\engeregu.ttf";
 const char FONT_TYPEWRITER[] = "Fonts\\typewriter.ttf";
 static const char MUSIC_LETTERS[] = "music\\Vantu - letters.ogg";
 static const char MUSIC_HTYPE[]   = "music\\Vantu - htype.ogg";

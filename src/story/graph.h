@@ -5,7 +5,6 @@
 
 #include "story/scene.h"
 
-extern const char FONT_THOUGHTS[];     // "Fonts\engeregu.ttf"
 extern const char FONT_TYPEWRITER[];   // "Fonts\typewriter.ttf"
 
 const int STORY_SCENES = 47;

@@ -73,6 +73,21 @@ TEST(Clock, LinesAreCountedUpToTheNextMarker)
     EXPECT_EQ(NumberOfLines(full.get(), 20), 5);
 }
 
+TEST(Clock, NarrationPagesStandCentredOnTheScreen)
+{
+    const int pitch = 25, screenH = 480, middle = screenH / 2;
+    // One or two lines start at the middle; three or four one pitch above.
+    Text one({"a", "ENDOFTEXT"}), two({"a", "b", "ENDOFTEXT"});
+    Text three({"a", "b", "c", "ENDOFTEXT"}), four({"a", "b", "c", "d", "NEWPAGE", "e", "ENDOFTEXT"});
+    EXPECT_EQ(NarrationLineY(one.get(), 0, 0, pitch, screenH), middle);
+    EXPECT_EQ(NarrationLineY(two.get(), 0, 0, pitch, screenH), middle);
+    EXPECT_EQ(NarrationLineY(two.get(), 0, 1, pitch, screenH), middle + pitch);
+    EXPECT_EQ(NarrationLineY(three.get(), 0, 0, pitch, screenH), middle - pitch);
+    EXPECT_EQ(NarrationLineY(four.get(), 0, 3, pitch, screenH), middle + 2 * pitch);
+    // The second page of `four` holds one line: it starts at the middle again.
+    EXPECT_EQ(NarrationLineY(four.get(), 5, 5, pitch, screenH), middle);
+}
+
 TEST(Clock, ConcurrentTicksAndPenaltiesLoseNothing)
 {
     counter = 0;
