@@ -182,6 +182,9 @@ const int QUIT_BACKGROUND = 1;
 bool MenuShown();
 // Launches the game, skips the intro with a key and waits for the menu.
 bool LaunchToMenu(GameRun &run);
+// A fresh run named `name` whose progress file holds `words`, launched to
+// the menu and continued from there; false when the menu did not come.
+bool ContinueFrom(GameRun &run, const char *name, const std::vector<int32_t> &words);
 // The menu item (1..4) drawn in red, or 0.
 int MenuHighlight();
 // Picks a menu item with the keys, the pointer parked away from the items.
