@@ -6,12 +6,12 @@
 #include <jpgalleg.h>
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <cstring>
 #include <string>
 #include <unistd.h>
 
 #include "datwriter.h"
+#include "library.h"
 #include "presentation/datacheck.h"
 #include "presentation/datafile.h"
 #include "presentation/jpegobject.h"
@@ -22,18 +22,8 @@ const int FULL_WIDTH = 640, FULL_HEIGHT = 480;
 const int POINTER = 9;
 const int UNUSED = 2;
 const size_t OBJECT_HEADER = 12;
-
-void StartLibrary()
-{
-    static bool started = false;
-    if (!started) {
-        install_allegro(SYSTEM_NONE, &errno, atexit);
-        jpgalleg_init();
-        RegisterJpegObjects();
-        set_color_depth(32);
-        started = true;
-    }
-}
+// The trial decode of the JPEG objects needs the add-on and the game's loader.
+const int LIBRARY_PARTS = LIBRARY_TRUE_COLOUR | LIBRARY_JPEG_OBJECTS;
 
 std::string Text(const char *message)
 {
@@ -60,7 +50,7 @@ const std::vector<uint8_t> &RealGameData()
 
 std::vector<uint8_t> Jpeg(int w, int h, int flags = 0)
 {
-    StartLibrary();
+    StartLibrary(LIBRARY_PARTS);
     BITMAP *picture = create_bitmap_ex(32, w, h);
     for (int y = 0; y < h; y++)
         for (int x = 0; x < w; x++)
@@ -171,7 +161,7 @@ TEST(DataCheck, GameDataAsBuiltPassesWithAChecksumOnEveryObject)
         std::string properties(bytes.begin() + spans[i].start, bytes.begin() + spans[i].header);
         EXPECT_NE(properties.find("PCRC"), std::string::npos) << "picture " << i;
     }
-    StartLibrary();   // for the trial decode of the JPEG objects
+    StartLibrary(LIBRARY_PARTS);   // for the trial decode of the JPEG objects
     std::string path = std::string(PAPERLUNE_DATA_DIR) + "/game.dat";
     EXPECT_EQ(CheckGameDataFile(path.c_str()), nullptr);
     ForgetDecodedJpegs();   // the pictures it kept for a loader that never comes
@@ -414,7 +404,7 @@ TEST(DataCheck, JpegStreamsWithBrokenOrUnknownPartsAreRefused)
 // as a picture of the size the walk reported.
 TEST(DataCheck, FlippedHeaderBitsTheWalkAcceptsLoadCleanly)
 {
-    StartLibrary();
+    StartLibrary(LIBRARY_PARTS);
     const std::vector<uint8_t> good = Jpeg(24, 16);
     size_t headers = 0;
     for (size_t at = 2; at + 1 < good.size(); at++)
@@ -458,7 +448,7 @@ TEST(DataCheck, FlippedHeaderBitsTheWalkAcceptsLoadCleanly)
 // marker, as the last object of a datafile: the trial's verdict holds.
 TEST(DataCheck, ScanDataCutShortLoadsExactlyWhenTheTrialPasses)
 {
-    StartLibrary();
+    StartLibrary(LIBRARY_PARTS);
     const std::vector<uint8_t> good = Jpeg(16, 16, JPG_GREYSCALE);
     size_t scan = 0;
     for (size_t at = 2; at + 1 < good.size(); at++)
@@ -493,7 +483,7 @@ TEST(DataCheck, ScanDataCutShortLoadsExactlyWhenTheTrialPasses)
 // each object's own picture.
 TEST(DataCheck, LoaderTakesTheTrialsPicturesOnlyForTheBytesTried)
 {
-    StartLibrary();
+    StartLibrary(LIBRARY_PARTS);
     const std::vector<uint8_t> wide = Jpeg(24, 8), tall = Jpeg(8, 24);
     const DataSlot slots[] = {{true, false, 1, 1}, {true, false, 1, 1}};
     std::string path = "/tmp/paperlune-unit-" + std::to_string(getpid()) + "-kept.dat";

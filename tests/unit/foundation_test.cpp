@@ -4,28 +4,19 @@
 #include <jpgalleg.h>
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <string>
 #include <unistd.h>
 
 #include "datwriter.h"
+#include "library.h"
 #include "platform/path.h"
 #include "presentation/datafile.h"
 #include "presentation/show.h"
 
 namespace {
 
-void StartLibrary()
-{
-    static bool started = false;
-    if (!started) {
-        install_allegro(SYSTEM_NONE, &errno, atexit);
-        jpgalleg_init();
-        set_color_depth(32);
-        started = true;
-    }
-}
+const int LIBRARY_PARTS = LIBRARY_TRUE_COLOUR | LIBRARY_JPEG;
 
 std::string ScratchFile(const char *name)
 {
@@ -81,7 +72,7 @@ TEST(Foundation, FadeRunsThirtyTwoWeightsFromZeroTo248)
 
 TEST(Foundation, FadeStepBlendsOnlyTheTargetsOwnOpaqueArea)
 {
-    StartLibrary();
+    StartLibrary(LIBRARY_PARTS);
     BITMAP *work = create_bitmap_ex(32, 64, 48);
     BITMAP *target = create_bitmap_ex(32, 16, 16);   // smaller than the "screen"
     clear_to_color(work, makecol32(0, 0, 0));
@@ -108,7 +99,7 @@ TEST(Foundation, FadeStepBlendsOnlyTheTargetsOwnOpaqueArea)
 
 TEST(Foundation, PackedDatafileLoadsBothKindsWithTheMaskKept)
 {
-    StartLibrary();
+    StartLibrary(LIBRARY_PARTS);
     // A JPEG made by the add-on itself, to be stored as it is.
     BITMAP *photo = create_bitmap_ex(32, 40, 30);
     clear_to_color(photo, makecol32(30, 120, 220));
@@ -159,7 +150,7 @@ TEST(Foundation, OpaqueMaskColouredPixelsAreNudgedOffTheMask)
 {
     // A PNG whose opaque pixel is exactly the mask colour must not turn
     // transparent, and a clear pixel must become exactly the mask.
-    StartLibrary();
+    StartLibrary(LIBRARY_PARTS);
     BITMAP *img = create_bitmap_ex(32, 2, 1);
     putpixel(img, 0, 0, makecol32(255, 0, 255));
     putpixel(img, 1, 0, makecol32(10, 20, 30));
@@ -181,7 +172,7 @@ TEST(Foundation, OpaqueMaskColouredPixelsAreNudgedOffTheMask)
 
 TEST(Foundation, GameDataCheckNamesWhatIsWrong)
 {
-    StartLibrary();
+    StartLibrary(LIBRARY_PARTS);
     EXPECT_NE(CheckGameData(nullptr), nullptr);
 
     std::vector<DatObject> objects;

@@ -3,12 +3,12 @@
 #include <allegro.h>
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <string>
 #include <unistd.h>
 
+#include "library.h"
 #include "platform/fsound.h"
 
 namespace {
@@ -73,8 +73,7 @@ class FsoundWithoutDevice : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        if (!system_driver)
-            install_allegro(SYSTEM_NONE, &errno, atexit);
+        StartLibrary(LIBRARY_BARE);
     }
     void SetUp() override { ASSERT_EQ(FSOUND_Init(44100, 32, 0), 0); }
     void TearDown() override { FSOUND_Close(); }
