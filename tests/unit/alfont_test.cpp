@@ -11,9 +11,9 @@
 #include <random>
 #include <string>
 #include <vector>
-#include <unistd.h>
 
 #include "library.h"
+#include "scratch.h"
 #include "presentation/alfont.h"
 #include "presentation/text.h"
 
@@ -203,7 +203,7 @@ SearchCounts CheckSizeSearch(ALFONT_FONT *font, FT_Face ref)
 // so that every search for a height starts below it and runs upwards.
 std::string ShortLinedCopy()
 {
-    std::string path = "/tmp/paperlune-unit-" + std::to_string(getpid()) + "-short.ttf";
+    std::string path = ScratchFile("short.ttf");
     std::ifstream in(FontPath("typewriter.ttf"), std::ios::binary);
     std::vector<unsigned char> b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     auto u16 = [&](size_t at) { return (b[at] << 8) | b[at + 1]; };
@@ -535,8 +535,7 @@ std::vector<unsigned char> FontBytes(const char *file)
 std::string WriteVariant(const std::vector<unsigned char> &bytes)
 {
     static int serial = 0;
-    std::string path = "/tmp/paperlune-unit-" + std::to_string(getpid()) + "-damaged-" +
-                       std::to_string(serial++) + ".ttf";
+    std::string path = ScratchFile("damaged-" + std::to_string(serial++) + ".ttf");
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char *>(bytes.data()), bytes.size());
     return path;
 }
@@ -630,7 +629,7 @@ TEST(AlfontDamaged, FileDamagedAfterAGoodLoadIsCheckedAgain)
 {
     StartFonts();
     std::vector<unsigned char> whole = FontBytes("engeregu.ttf");
-    std::string path = "/tmp/paperlune-unit-" + std::to_string(getpid()) + "-rewritten.ttf";
+    std::string path = ScratchFile("rewritten.ttf");
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char *>(whole.data()), whole.size());
     ALFONT_FONT *good = alfont_load_font(path.c_str());
     EXPECT_NE(good, nullptr);

@@ -8,10 +8,10 @@
 
 #include <cstring>
 #include <string>
-#include <unistd.h>
 
 #include "datwriter.h"
 #include "library.h"
+#include "scratch.h"
 #include "presentation/datacheck.h"
 #include "presentation/datafile.h"
 #include "presentation/jpegobject.h"
@@ -115,15 +115,6 @@ size_t Segment(const std::vector<uint8_t> &jpeg, uint8_t marker)
         at += 2 + (jpeg[at + 2] << 8 | jpeg[at + 3]);
     }
     return 0;
-}
-
-bool WriteWhole(const std::string &path, const std::vector<uint8_t> &bytes)
-{
-    FILE *f = fopen(path.c_str(), "wb");
-    if (!f)
-        return false;
-    bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return fclose(f) == 0 && ok;
 }
 
 // One JPEG object alone, checked as a picture of any size.
@@ -413,7 +404,7 @@ TEST(DataCheck, FlippedHeaderBitsTheWalkAcceptsLoadCleanly)
             break;
         }
     ASSERT_GT(headers, 0u);
-    std::string path = "/tmp/paperlune-unit-" + std::to_string(getpid()) + "-flip.dat";
+    std::string path = ScratchFile("flip.dat");
     const DataSlot slot = {true, false, 1, 1};
     int accepted = 0, refused = 0;
     for (size_t at = 0; at < headers; at++) {
@@ -427,7 +418,7 @@ TEST(DataCheck, FlippedHeaderBitsTheWalkAcceptsLoadCleanly)
                 continue;
             }
             accepted++;
-            ASSERT_TRUE(WriteWhole(path, bytes));
+            ASSERT_TRUE(WriteBytes(path, bytes));
             DATAFILE *file = load_datafile(path.c_str());
             ASSERT_NE(file, nullptr) << "bit " << bit << " at " << at;
             BITMAP *picture = static_cast<BITMAP *>(file[0].dat);
@@ -457,7 +448,7 @@ TEST(DataCheck, ScanDataCutShortLoadsExactlyWhenTheTrialPasses)
             break;
         }
     ASSERT_GT(scan, 0u);
-    std::string path = "/tmp/paperlune-unit-" + std::to_string(getpid()) + "-short.dat";
+    std::string path = ScratchFile("short.dat");
     const DataSlot slots[] = {{true, true, 1, 1}, {true, false, 1, 1}};
     int passed = 0;
     for (size_t cut = scan; cut + 2 < good.size(); cut++) {
@@ -468,7 +459,7 @@ TEST(DataCheck, ScanDataCutShortLoadsExactlyWhenTheTrialPasses)
         if (CheckDataBytes(bytes.data(), bytes.size(), slots, 2, nullptr, DataJpegDecodes))
             continue;
         passed++;
-        ASSERT_TRUE(WriteWhole(path, bytes));
+        ASSERT_TRUE(WriteBytes(path, bytes));
         DATAFILE *file = load_datafile(path.c_str());
         ASSERT_NE(file, nullptr) << "scan data cut at " << cut - scan << " of " << good.size() - 2 - scan;
         unload_datafile(file);
@@ -486,12 +477,12 @@ TEST(DataCheck, LoaderTakesTheTrialsPicturesOnlyForTheBytesTried)
     StartLibrary(LIBRARY_PARTS);
     const std::vector<uint8_t> wide = Jpeg(24, 8), tall = Jpeg(8, 24);
     const DataSlot slots[] = {{true, false, 1, 1}, {true, false, 1, 1}};
-    std::string path = "/tmp/paperlune-unit-" + std::to_string(getpid()) + "-kept.dat";
+    std::string path = ScratchFile("kept.dat");
     const std::vector<uint8_t> tried = EncodeDatafile({JpegObject(wide), JpegObject(tall)}, false);
     ForgetDecodedJpegs();
 
     // Decoded afresh, with nothing kept.
-    ASSERT_TRUE(WriteWhole(path, tried));
+    ASSERT_TRUE(WriteBytes(path, tried));
     DATAFILE *fresh = load_datafile(path.c_str());
     ASSERT_NE(fresh, nullptr);
 
@@ -512,7 +503,7 @@ TEST(DataCheck, LoaderTakesTheTrialsPicturesOnlyForTheBytesTried)
 
     // The trial saw wide then tall; the file now holds tall then wide.
     ASSERT_EQ(CheckDataBytes(tried.data(), tried.size(), slots, 2, nullptr, KeepDecodedJpeg), nullptr);
-    ASSERT_TRUE(WriteWhole(path, EncodeDatafile({JpegObject(tall), JpegObject(wide)}, false)));
+    ASSERT_TRUE(WriteBytes(path, EncodeDatafile({JpegObject(tall), JpegObject(wide)}, false)));
     DATAFILE *swapped = load_datafile(path.c_str());
     ForgetDecodedJpegs();
     remove(path.c_str());

@@ -6,10 +6,10 @@
 
 #include <cstdio>
 #include <string>
-#include <unistd.h>
 
 #include "datwriter.h"
 #include "library.h"
+#include "scratch.h"
 #include "platform/path.h"
 #include "presentation/datafile.h"
 #include "presentation/show.h"
@@ -17,20 +17,6 @@
 namespace {
 
 const int LIBRARY_PARTS = LIBRARY_TRUE_COLOUR | LIBRARY_JPEG;
-
-std::string ScratchFile(const char *name)
-{
-    return std::string("/tmp/paperlune-unit-") + std::to_string(getpid()) + "-" + name;
-}
-
-bool WriteBytes(const std::string &path, const std::vector<uint8_t> &bytes)
-{
-    FILE *f = fopen(path.c_str(), "wb");
-    if (!f)
-        return false;
-    bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return fclose(f) == 0 && ok;
-}
 
 // A pixel as 0xRRGGBB whatever channel order the library chose without a screen.
 uint32_t Rgb(int pixel)
