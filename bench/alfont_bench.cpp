@@ -4,11 +4,11 @@
 #include <allegro.h>
 #include <benchmark/benchmark.h>
 
-#include <cerrno>
 #include <filesystem>
 #include <string>
 #include <unistd.h>
 
+#include "library.h"
 #include "presentation/text.h"
 
 static const int BENCH_W = 640, BENCH_H = 480;
@@ -31,9 +31,7 @@ static std::string BenchFont(const char *file)
 
 static ALFONT_FONT *StartFonts(benchmark::State &state, const char *file)
 {
-    if (!system_driver)
-        install_allegro(SYSTEM_NONE, &errno, atexit);
-    set_color_depth(32);
+    StartLibrary(LIBRARY_TRUE_COLOUR);
     alfont_init();
     alfont_text_mode(-1);
     ALFONT_FONT *f = alfont_load_font(BenchFont(file).c_str());

@@ -2,33 +2,22 @@
 // same frame scaled for a large desktop, loading game.dat, and loading it as
 // start-up does, after its check.
 #include <allegro.h>
-#include <jpgalleg.h>
 #include <benchmark/benchmark.h>
 
-#include <cerrno>
 #include <string>
 
+#include "library.h"
 #include "presentation/datacheck.h"
 #include "presentation/jpegobject.h"
 #include "platform/geometry.h"
 #include "presentation/show.h"
 
-static void StartLibrary()
-{
-    static bool started = false;
-    if (!started) {
-        install_allegro(SYSTEM_NONE, &errno, atexit);
-        jpgalleg_init();
-        set_color_depth(32);
-        started = true;
-    }
-}
-
 static const int W = 640, H = 480;
+static const int LIBRARY_PARTS = LIBRARY_TRUE_COLOUR | LIBRARY_JPEG;
 
 static void BM_FadeStepWithoutRetrace(benchmark::State &state)
 {
-    StartLibrary();
+    StartLibrary(LIBRARY_PARTS);
     BITMAP *work = create_bitmap_ex(32, W, H);
     BITMAP *target = create_bitmap_ex(32, W, H);
     clear_to_color(work, makecol32(10, 20, 30));
@@ -46,7 +35,7 @@ BENCHMARK(BM_FadeStepWithoutRetrace)->Unit(benchmark::kMicrosecond);
 
 static void BM_FullScreenCopy(benchmark::State &state)
 {
-    StartLibrary();
+    StartLibrary(LIBRARY_PARTS);
     BITMAP *from = create_bitmap_ex(32, W, H);
     BITMAP *to = create_bitmap_ex(32, W, H);
     clear_to_color(from, makecol32(1, 2, 3));
@@ -63,7 +52,7 @@ BENCHMARK(BM_FullScreenCopy)->Unit(benchmark::kMicrosecond);
 // screen), beside the unscaled copy above.
 static void BM_ScaledFrame(benchmark::State &state)
 {
-    StartLibrary();
+    StartLibrary(LIBRARY_PARTS);
     const int scale = int(state.range(0));
     BITMAP *from = create_bitmap_ex(32, W, H);
     BITMAP *to = create_bitmap_ex(32, W * scale, H * scale);
@@ -79,7 +68,7 @@ BENCHMARK(BM_ScaledFrame)->Arg(2)->Arg(4)->Unit(benchmark::kMicrosecond);
 
 static void BM_LoadGameData(benchmark::State &state)
 {
-    StartLibrary();
+    StartLibrary(LIBRARY_PARTS);
     std::string path = std::string(PAPERLUNE_DATA_DIR) + "/game.dat";
     for (auto _ : state) {
         DATAFILE *file = load_datafile(path.c_str());
@@ -95,7 +84,7 @@ BENCHMARK(BM_LoadGameData)->Unit(benchmark::kMillisecond);
 // The check decodes every picture on trial and the loader takes them over.
 static void BM_CheckAndLoadGameData(benchmark::State &state)
 {
-    StartLibrary();
+    StartLibrary(LIBRARY_PARTS);
     RegisterJpegObjects();
     std::string path = std::string(PAPERLUNE_DATA_DIR) + "/game.dat";
     for (auto _ : state) {

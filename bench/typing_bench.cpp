@@ -1,11 +1,10 @@
 // One frame of the typewriter page, and the page set-up with its preview.
 #include <allegro.h>
-#include <jpgalleg.h>
 #include <benchmark/benchmark.h>
 
-#include <cerrno>
 #include <string>
 
+#include "library.h"
 #include "player/typing.h"
 #include "presentation/alfont.h"
 #include "presentation/datafile.h"
@@ -29,9 +28,7 @@ static ALFONT_FONT *Prepare()
 {
     static ALFONT_FONT *font = nullptr;
     if (!font) {
-        install_allegro(SYSTEM_NONE, &errno, atexit);
-        jpgalleg_init();
-        set_color_depth(32);
+        StartLibrary(LIBRARY_TRUE_COLOUR | LIBRARY_JPEG);
         data = load_datafile((std::string(PAPERLUNE_DATA_DIR) + "/game.dat").c_str());
         alfont_init();
         font = alfont_load_font((std::string(PAPERLUNE_DATA_DIR) + "/Fonts/typewriter.ttf").c_str());

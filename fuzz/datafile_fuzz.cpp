@@ -3,14 +3,13 @@
 // with the trial decode of the JPEG objects, the library loads whole, each
 // picture of the size the walk reported.
 #include <allegro.h>
-#include <jpgalleg.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <unistd.h>
 
+#include "library.h"
 #include "presentation/datacheck.h"
 #include "presentation/datafile.h"
 #include "presentation/jpegobject.h"
@@ -29,12 +28,9 @@ static const char FUZZ_FALLBACK_DIR[] = "/tmp";
 
 static std::string scratch;
 
-static bool StartLibrary()
+static bool StartFuzzing()
 {
-    install_allegro(SYSTEM_NONE, &errno, atexit);
-    jpgalleg_init();
-    RegisterJpegObjects();
-    set_color_depth(32);
+    StartLibrary(LIBRARY_TRUE_COLOUR | LIBRARY_JPEG_OBJECTS);
     const char *dir = access(FUZZ_SCRATCH_DIR, W_OK) == 0 ? FUZZ_SCRATCH_DIR : FUZZ_FALLBACK_DIR;
     scratch = std::string(dir) + "/paperlune-fuzz-" + std::to_string(getpid()) + ".dat";
     return true;
@@ -48,7 +44,7 @@ static void Broken(const char *promise)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    static bool started = StartLibrary();
+    static bool started = StartFuzzing();
     (void)started;
 
     // The game's own rules: only that the walk survives.

@@ -5,13 +5,13 @@
 #include <allegro.h>
 #include <jpgalleg.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <unistd.h>
 
 #include "datwriter.h"
+#include "library.h"
 
 static const char USAGE[] = "usage: datafile_seeds OUTDIR\n";
 static const int JPEG_QUALITY = 75;
@@ -91,9 +91,7 @@ int main(int argc, char **argv)
         return 2;
     }
     outDir = argv[1];
-    install_allegro(SYSTEM_NONE, &errno, atexit);
-    jpgalleg_init();
-    set_color_depth(32);
+    StartLibrary(LIBRARY_TRUE_COLOUR | LIBRARY_JPEG);
 
     DatObject pointer = Bitmap(3, 2, true);
     DatObject sprite = Bitmap(SPRITE_W, SPRITE_H, false);

@@ -136,11 +136,9 @@ void NarrationAndChoice()
 
 void LetterBox()
 {
-    GameRun run = Prepare("cpu-letterbox");
-    WriteSave(run, Save(3262));
-    if (!LaunchToMenu(run))
+    GameRun run;
+    if (!ContinueFrom(run, "cpu-letterbox", Save(3262)))
         return Fail("letter box");
-    ChooseMenuItem(2);
     if (!ReadNarration("Scene26e2"))
         return Fail("letter box");
     const Scene *box = SceneNamed("Scene26e3");
@@ -153,11 +151,9 @@ void LetterBox()
 
 void Typing()
 {
-    GameRun run = Prepare("cpu-typing");
-    WriteSave(run, Save(141));
-    if (!LaunchToMenu(run))
+    GameRun run;
+    if (!ContinueFrom(run, "cpu-typing", Save(141)))
         return Fail("typing page");
-    ChooseMenuItem(2);
     if (!WaitFor([] { return CursorAt(0, 0); }, PAGE_MS) || !WaitStable())
         return Fail("typing page");
     Row("typing page, no key", Measure(run, Ms()), 2);
@@ -188,11 +184,9 @@ void Typing()
 
 void Credits()
 {
-    GameRun run = Prepare("cpu-credits");
-    WriteSave(run, Save(142));
-    if (!LaunchToMenu(run))
+    GameRun run;
+    if (!ContinueFrom(run, "cpu-credits", Save(142)))
         return Fail("credits roll");
-    ChooseMenuItem(2);
     if (!ReadNarration("Scene04e2"))
         return Fail("credits roll");
     Sleep(2000);   // the roll is under way

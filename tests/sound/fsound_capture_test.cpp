@@ -12,6 +12,7 @@
 
 #include "capture.h"
 #include "platform/fsound.h"
+#include "scratch.h"
 
 using namespace capture;
 
@@ -263,16 +264,6 @@ std::vector<uint8_t> Bytes(const std::string &path)
     return bytes;
 }
 
-bool Put(const std::string &path, const std::vector<uint8_t> &bytes)
-{
-    FILE *f = fopen(path.c_str(), "wb");
-    if (!f)
-        return false;
-    // An empty vector may hold no buffer at all, and fwrite must not see one.
-    bool ok = bytes.empty() || fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return fclose(f) == 0 && ok;
-}
-
 void PutLe32(std::vector<uint8_t> &bytes, size_t at, uint32_t v)
 {
     if (bytes.size() < at + 4)
@@ -324,7 +315,7 @@ TEST_F(FsoundCapture, DamagedSamplesAreRefusedOrEndAndTheNextOneSoundsWhole)
     std::vector<FSOUND_SAMPLE *> loaded;
     for (size_t i = 0; i < copies.size(); i++) {
         std::string name = "damaged" + std::to_string(i) + ".wav";
-        ASSERT_TRUE(Put(File(name.c_str()), copies[i].bytes));
+        ASSERT_TRUE(WriteBytes(File(name.c_str()), copies[i].bytes));
         FSOUND_SAMPLE *s = FSOUND_Sample_Load(-1, GamePath(name.c_str()).c_str(), FSOUND_LOOP_OFF, 0, 0);
         EXPECT_EQ(s != nullptr, copies[i].opens) << copies[i].name;
         FSOUND_PlaySound(FSOUND_FREE, s);
@@ -356,7 +347,7 @@ TEST_F(FsoundCapture, DamagedMusicPlaysWhatItCanAndTheNextStreamLoops)
     Start();
     for (size_t i = 0; i < copies.size(); i++) {
         std::string name = "damaged" + std::to_string(i) + ".ogg";
-        ASSERT_TRUE(Put(File(name.c_str()), copies[i].bytes));
+        ASSERT_TRUE(WriteBytes(File(name.c_str()), copies[i].bytes));
         FSOUND_STREAM *s = FSOUND_Stream_Open(GamePath(name.c_str()).c_str(), FSOUND_LOOP_NORMAL, 0, -1);
         if (!copies[i].opens) {
             EXPECT_EQ(s, nullptr) << copies[i].name;

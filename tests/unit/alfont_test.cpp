@@ -3,7 +3,6 @@
 #include <allegro.h>
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -12,8 +11,9 @@
 #include <random>
 #include <string>
 #include <vector>
-#include <unistd.h>
 
+#include "library.h"
+#include "scratch.h"
 #include "presentation/alfont.h"
 #include "presentation/text.h"
 
@@ -26,11 +26,9 @@ const int PAPER = 0x808080;
 const int INK = 0x2040C0;
 const int TOLERANCE = 2;   // per channel, for blends rounded by the library
 
-void StartLibrary()
+void StartFonts()
 {
-    if (!system_driver)
-        install_allegro(SYSTEM_NONE, &errno, atexit);
-    set_color_depth(32);
+    StartLibrary(LIBRARY_TRUE_COLOUR);
     ASSERT_EQ(alfont_init(), 0);
 }
 
@@ -143,7 +141,7 @@ class AlfontFont : public ::testing::TestWithParam<const char *> {
 protected:
     void SetUp() override
     {
-        StartLibrary();
+        StartFonts();
         ASSERT_EQ(FT_Init_FreeType(&lib), 0);
         ASSERT_EQ(FT_New_Face(lib, FontPath(GetParam()).c_str(), 0, &ref), 0);
         font = alfont_load_font(FontPath(GetParam()).c_str());
@@ -205,7 +203,7 @@ SearchCounts CheckSizeSearch(ALFONT_FONT *font, FT_Face ref)
 // so that every search for a height starts below it and runs upwards.
 std::string ShortLinedCopy()
 {
-    std::string path = "/tmp/paperlune-unit-" + std::to_string(getpid()) + "-short.ttf";
+    std::string path = ScratchFile("short.ttf");
     std::ifstream in(FontPath("typewriter.ttf"), std::ios::binary);
     std::vector<unsigned char> b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     auto u16 = [&](size_t at) { return (b[at] << 8) | b[at + 1]; };
@@ -235,7 +233,7 @@ TEST_P(AlfontFont, SizeSearchPicksTheHeightFreeTypeGives)
 
 TEST(AlfontSizeSearch, ShortLinedFaceSearchesUpwards)
 {
-    StartLibrary();
+    StartFonts();
     std::string path = ShortLinedCopy();
     FT_Library lib;
     FT_Face ref;
@@ -509,7 +507,7 @@ INSTANTIATE_TEST_SUITE_P(AlfontShipped, AlfontFont, ::testing::ValuesIn(FONT_FIL
 
 TEST(AlfontLoad, OpensGamePathsAtTheStartHeight)
 {
-    StartLibrary();
+    StartFonts();
     std::string game = std::string(PAPERLUNE_DATA_DIR) + "/Fonts\\typewriter.ttf";
     ALFONT_FONT *f = alfont_load_font(game.c_str());
     ASSERT_NE(f, nullptr);
@@ -537,8 +535,7 @@ std::vector<unsigned char> FontBytes(const char *file)
 std::string WriteVariant(const std::vector<unsigned char> &bytes)
 {
     static int serial = 0;
-    std::string path = "/tmp/paperlune-unit-" + std::to_string(getpid()) + "-damaged-" +
-                       std::to_string(serial++) + ".ttf";
+    std::string path = ScratchFile("damaged-" + std::to_string(serial++) + ".ttf");
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char *>(bytes.data()), bytes.size());
     return path;
 }
@@ -612,7 +609,7 @@ std::vector<unsigned char> WithoutPrintableCharacters(std::vector<unsigned char>
 
 TEST(AlfontDamaged, FaceMappingNoPrintableCharacterIsRefused)
 {
-    StartLibrary();
+    StartFonts();
     std::vector<unsigned char> b = WithoutPrintableCharacters(FontBytes("typewriter.ttf"));
     // The copy must still open in FreeType with that map, or this proves nothing.
     std::string path = WriteVariant(b);
@@ -630,9 +627,9 @@ TEST(AlfontDamaged, FaceMappingNoPrintableCharacterIsRefused)
 
 TEST(AlfontDamaged, FileDamagedAfterAGoodLoadIsCheckedAgain)
 {
-    StartLibrary();
+    StartFonts();
     std::vector<unsigned char> whole = FontBytes("engeregu.ttf");
-    std::string path = "/tmp/paperlune-unit-" + std::to_string(getpid()) + "-rewritten.ttf";
+    std::string path = ScratchFile("rewritten.ttf");
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char *>(whole.data()), whole.size());
     ALFONT_FONT *good = alfont_load_font(path.c_str());
     EXPECT_NE(good, nullptr);
@@ -644,7 +641,7 @@ TEST(AlfontDamaged, FileDamagedAfterAGoodLoadIsCheckedAgain)
 
 TEST(AlfontDamaged, CutFilesAreRefusedOrDrawEveryCharacter)
 {
-    StartLibrary();
+    StartFonts();
     for (const char *file : FONT_FILES) {
         std::vector<unsigned char> whole = FontBytes(file);
         ASSERT_GT(whole.size(), 1000u) << file;
@@ -667,7 +664,7 @@ TEST(AlfontDamaged, CutFilesAreRefusedOrDrawEveryCharacter)
 
 TEST(AlfontDamaged, GarbageIsRefusedOrDrawsEveryCharacter)
 {
-    StartLibrary();
+    StartFonts();
     std::mt19937 rng(20240611);
     EXPECT_FALSE(LoadsAndDrawsOrIsRefused({}, "an empty file"));
     std::vector<unsigned char> noise(40000);

@@ -6,12 +6,12 @@
 #include <jpgalleg.h>
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <cstring>
 #include <string>
-#include <unistd.h>
 
 #include "datwriter.h"
+#include "library.h"
+#include "scratch.h"
 #include "presentation/datacheck.h"
 #include "presentation/datafile.h"
 #include "presentation/jpegobject.h"
@@ -22,18 +22,8 @@ const int FULL_WIDTH = 640, FULL_HEIGHT = 480;
 const int POINTER = 9;
 const int UNUSED = 2;
 const size_t OBJECT_HEADER = 12;
-
-void StartLibrary()
-{
-    static bool started = false;
-    if (!started) {
-        install_allegro(SYSTEM_NONE, &errno, atexit);
-        jpgalleg_init();
-        RegisterJpegObjects();
-        set_color_depth(32);
-        started = true;
-    }
-}
+// The trial decode of the JPEG objects needs the add-on and the game's loader.
+const int LIBRARY_PARTS = LIBRARY_TRUE_COLOUR | LIBRARY_JPEG_OBJECTS;
 
 std::string Text(const char *message)
 {
@@ -60,7 +50,7 @@ const std::vector<uint8_t> &RealGameData()
 
 std::vector<uint8_t> Jpeg(int w, int h, int flags = 0)
 {
-    StartLibrary();
+    StartLibrary(LIBRARY_PARTS);
     BITMAP *picture = create_bitmap_ex(32, w, h);
     for (int y = 0; y < h; y++)
         for (int x = 0; x < w; x++)
@@ -127,15 +117,6 @@ size_t Segment(const std::vector<uint8_t> &jpeg, uint8_t marker)
     return 0;
 }
 
-bool WriteWhole(const std::string &path, const std::vector<uint8_t> &bytes)
-{
-    FILE *f = fopen(path.c_str(), "wb");
-    if (!f)
-        return false;
-    bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return fclose(f) == 0 && ok;
-}
-
 // One JPEG object alone, checked as a picture of any size.
 const char *WalkJpeg(const std::vector<uint8_t> &jpeg, DataFound *found = nullptr)
 {
@@ -171,7 +152,7 @@ TEST(DataCheck, GameDataAsBuiltPassesWithAChecksumOnEveryObject)
         std::string properties(bytes.begin() + spans[i].start, bytes.begin() + spans[i].header);
         EXPECT_NE(properties.find("PCRC"), std::string::npos) << "picture " << i;
     }
-    StartLibrary();   // for the trial decode of the JPEG objects
+    StartLibrary(LIBRARY_PARTS);   // for the trial decode of the JPEG objects
     std::string path = std::string(PAPERLUNE_DATA_DIR) + "/game.dat";
     EXPECT_EQ(CheckGameDataFile(path.c_str()), nullptr);
     ForgetDecodedJpegs();   // the pictures it kept for a loader that never comes
@@ -414,7 +395,7 @@ TEST(DataCheck, JpegStreamsWithBrokenOrUnknownPartsAreRefused)
 // as a picture of the size the walk reported.
 TEST(DataCheck, FlippedHeaderBitsTheWalkAcceptsLoadCleanly)
 {
-    StartLibrary();
+    StartLibrary(LIBRARY_PARTS);
     const std::vector<uint8_t> good = Jpeg(24, 16);
     size_t headers = 0;
     for (size_t at = 2; at + 1 < good.size(); at++)
@@ -423,7 +404,7 @@ TEST(DataCheck, FlippedHeaderBitsTheWalkAcceptsLoadCleanly)
             break;
         }
     ASSERT_GT(headers, 0u);
-    std::string path = "/tmp/paperlune-unit-" + std::to_string(getpid()) + "-flip.dat";
+    std::string path = ScratchFile("flip.dat");
     const DataSlot slot = {true, false, 1, 1};
     int accepted = 0, refused = 0;
     for (size_t at = 0; at < headers; at++) {
@@ -437,7 +418,7 @@ TEST(DataCheck, FlippedHeaderBitsTheWalkAcceptsLoadCleanly)
                 continue;
             }
             accepted++;
-            ASSERT_TRUE(WriteWhole(path, bytes));
+            ASSERT_TRUE(WriteBytes(path, bytes));
             DATAFILE *file = load_datafile(path.c_str());
             ASSERT_NE(file, nullptr) << "bit " << bit << " at " << at;
             BITMAP *picture = static_cast<BITMAP *>(file[0].dat);
@@ -458,7 +439,7 @@ TEST(DataCheck, FlippedHeaderBitsTheWalkAcceptsLoadCleanly)
 // marker, as the last object of a datafile: the trial's verdict holds.
 TEST(DataCheck, ScanDataCutShortLoadsExactlyWhenTheTrialPasses)
 {
-    StartLibrary();
+    StartLibrary(LIBRARY_PARTS);
     const std::vector<uint8_t> good = Jpeg(16, 16, JPG_GREYSCALE);
     size_t scan = 0;
     for (size_t at = 2; at + 1 < good.size(); at++)
@@ -467,7 +448,7 @@ TEST(DataCheck, ScanDataCutShortLoadsExactlyWhenTheTrialPasses)
             break;
         }
     ASSERT_GT(scan, 0u);
-    std::string path = "/tmp/paperlune-unit-" + std::to_string(getpid()) + "-short.dat";
+    std::string path = ScratchFile("short.dat");
     const DataSlot slots[] = {{true, true, 1, 1}, {true, false, 1, 1}};
     int passed = 0;
     for (size_t cut = scan; cut + 2 < good.size(); cut++) {
@@ -478,7 +459,7 @@ TEST(DataCheck, ScanDataCutShortLoadsExactlyWhenTheTrialPasses)
         if (CheckDataBytes(bytes.data(), bytes.size(), slots, 2, nullptr, DataJpegDecodes))
             continue;
         passed++;
-        ASSERT_TRUE(WriteWhole(path, bytes));
+        ASSERT_TRUE(WriteBytes(path, bytes));
         DATAFILE *file = load_datafile(path.c_str());
         ASSERT_NE(file, nullptr) << "scan data cut at " << cut - scan << " of " << good.size() - 2 - scan;
         unload_datafile(file);
@@ -493,15 +474,15 @@ TEST(DataCheck, ScanDataCutShortLoadsExactlyWhenTheTrialPasses)
 // each object's own picture.
 TEST(DataCheck, LoaderTakesTheTrialsPicturesOnlyForTheBytesTried)
 {
-    StartLibrary();
+    StartLibrary(LIBRARY_PARTS);
     const std::vector<uint8_t> wide = Jpeg(24, 8), tall = Jpeg(8, 24);
     const DataSlot slots[] = {{true, false, 1, 1}, {true, false, 1, 1}};
-    std::string path = "/tmp/paperlune-unit-" + std::to_string(getpid()) + "-kept.dat";
+    std::string path = ScratchFile("kept.dat");
     const std::vector<uint8_t> tried = EncodeDatafile({JpegObject(wide), JpegObject(tall)}, false);
     ForgetDecodedJpegs();
 
     // Decoded afresh, with nothing kept.
-    ASSERT_TRUE(WriteWhole(path, tried));
+    ASSERT_TRUE(WriteBytes(path, tried));
     DATAFILE *fresh = load_datafile(path.c_str());
     ASSERT_NE(fresh, nullptr);
 
@@ -522,7 +503,7 @@ TEST(DataCheck, LoaderTakesTheTrialsPicturesOnlyForTheBytesTried)
 
     // The trial saw wide then tall; the file now holds tall then wide.
     ASSERT_EQ(CheckDataBytes(tried.data(), tried.size(), slots, 2, nullptr, KeepDecodedJpeg), nullptr);
-    ASSERT_TRUE(WriteWhole(path, EncodeDatafile({JpegObject(tall), JpegObject(wide)}, false)));
+    ASSERT_TRUE(WriteBytes(path, EncodeDatafile({JpegObject(tall), JpegObject(wide)}, false)));
     DATAFILE *swapped = load_datafile(path.c_str());
     ForgetDecodedJpegs();
     remove(path.c_str());

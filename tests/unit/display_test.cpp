@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cerrno>
 
+#include "library.h"
 #include "platform/display.h"
 
 namespace {
@@ -27,16 +27,6 @@ const Desktop DESKTOPS[] = {
     {3840, 2160, {4, 640, 120}, 4},
     {320, 200, {1, -160, -140}, 1},   // smaller than the picture: centred, edges cut
 };
-
-void StartLibrary()
-{
-    static bool started = false;
-    if (!started) {
-        install_allegro(SYSTEM_NONE, &errno, atexit);
-        set_color_depth(32);
-        started = true;
-    }
-}
 
 }  // namespace
 
@@ -91,7 +81,7 @@ TEST(Display, PointerMapsIntoTheGameAndTheBorderToTheNearestEdge)
 
 TEST(Display, ScalingMakesEveryPixelAnExactBlock)
 {
-    StartLibrary();
+    StartLibrary(LIBRARY_TRUE_COLOUR);
     const int w = 7, h = 5;
     BITMAP *src = create_bitmap(w, h);
     ASSERT_NE(src, nullptr);
@@ -117,7 +107,7 @@ TEST(Display, ScalingMakesEveryPixelAnExactBlock)
 
 TEST(Display, OnlyWhatChangedIsFoundAndScaled)
 {
-    StartLibrary();
+    StartLibrary(LIBRARY_TRUE_COLOUR);
     const int w = 40, h = 30;
     BITMAP *was = create_bitmap(w, h);
     BITMAP *now = create_bitmap(w, h);

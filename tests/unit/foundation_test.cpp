@@ -4,12 +4,12 @@
 #include <jpgalleg.h>
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <string>
-#include <unistd.h>
 
 #include "datwriter.h"
+#include "library.h"
+#include "scratch.h"
 #include "platform/path.h"
 #include "presentation/datafile.h"
 #include "platform/geometry.h"
@@ -17,30 +17,7 @@
 
 namespace {
 
-void StartLibrary()
-{
-    static bool started = false;
-    if (!started) {
-        install_allegro(SYSTEM_NONE, &errno, atexit);
-        jpgalleg_init();
-        set_color_depth(32);
-        started = true;
-    }
-}
-
-std::string ScratchFile(const char *name)
-{
-    return std::string("/tmp/paperlune-unit-") + std::to_string(getpid()) + "-" + name;
-}
-
-bool WriteBytes(const std::string &path, const std::vector<uint8_t> &bytes)
-{
-    FILE *f = fopen(path.c_str(), "wb");
-    if (!f)
-        return false;
-    bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return fclose(f) == 0 && ok;
-}
+const int LIBRARY_PARTS = LIBRARY_TRUE_COLOUR | LIBRARY_JPEG;
 
 // A pixel as 0xRRGGBB whatever channel order the library chose without a screen.
 uint32_t Rgb(int pixel)
@@ -82,7 +59,7 @@ TEST(Foundation, FadeRunsThirtyTwoWeightsFromZeroTo248)
 
 TEST(Foundation, FadeStepBlendsOnlyTheTargetsOwnOpaqueArea)
 {
-    StartLibrary();
+    StartLibrary(LIBRARY_PARTS);
     BITMAP *work = create_bitmap_ex(32, 64, 48);
     BITMAP *target = create_bitmap_ex(32, 16, 16);   // smaller than the "screen"
     clear_to_color(work, makecol32(0, 0, 0));
@@ -109,7 +86,7 @@ TEST(Foundation, FadeStepBlendsOnlyTheTargetsOwnOpaqueArea)
 
 TEST(Foundation, PackedDatafileLoadsBothKindsWithTheMaskKept)
 {
-    StartLibrary();
+    StartLibrary(LIBRARY_PARTS);
     // A JPEG made by the add-on itself, to be stored as it is.
     BITMAP *photo = create_bitmap_ex(32, 40, 30);
     clear_to_color(photo, makecol32(30, 120, 220));
@@ -160,7 +137,7 @@ TEST(Foundation, OpaqueMaskColouredPixelsAreNudgedOffTheMask)
 {
     // A PNG whose opaque pixel is exactly the mask colour must not turn
     // transparent, and a clear pixel must become exactly the mask.
-    StartLibrary();
+    StartLibrary(LIBRARY_PARTS);
     BITMAP *img = create_bitmap_ex(32, 2, 1);
     putpixel(img, 0, 0, makecol32(255, 0, 255));
     putpixel(img, 1, 0, makecol32(10, 20, 30));
@@ -182,7 +159,7 @@ TEST(Foundation, OpaqueMaskColouredPixelsAreNudgedOffTheMask)
 
 TEST(Foundation, GameDataCheckNamesWhatIsWrong)
 {
-    StartLibrary();
+    StartLibrary(LIBRARY_PARTS);
     EXPECT_NE(CheckGameData(nullptr), nullptr);
 
     std::vector<DatObject> objects;

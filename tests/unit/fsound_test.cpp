@@ -3,23 +3,18 @@
 #include <allegro.h>
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <string>
-#include <unistd.h>
 
+#include "library.h"
+#include "scratch.h"
 #include "platform/fsound.h"
 
 namespace {
 
 const int WAV_RATE = 22050;
 const int WAV_FRAMES = 2205;
-
-std::string Scratch(const char *name)
-{
-    return std::string("/tmp/paperlune-unit-") + std::to_string(getpid()) + "-" + name;
-}
 
 std::string GameStyle(std::string path)
 {
@@ -73,8 +68,7 @@ class FsoundWithoutDevice : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        if (!system_driver)
-            install_allegro(SYSTEM_NONE, &errno, atexit);
+        StartLibrary(LIBRARY_BARE);
     }
     void SetUp() override { ASSERT_EQ(FSOUND_Init(44100, 32, 0), 0); }
     void TearDown() override { FSOUND_Close(); }
@@ -82,7 +76,7 @@ protected:
 
 TEST_F(FsoundWithoutDevice, SamplesLoadButPlayNothing)
 {
-    std::string wav = Scratch("key.wav");
+    std::string wav = ScratchFile("key.wav");
     ASSERT_TRUE(WriteWav(wav));
     FSOUND_SAMPLE *key = FSOUND_Sample_Load(-1, GameStyle(wav).c_str(), FSOUND_LOOP_OFF, 0, 0);
     EXPECT_NE(key, nullptr) << "a readable WAV should load with or without a device";
@@ -97,8 +91,8 @@ TEST_F(FsoundWithoutDevice, SamplesLoadButPlayNothing)
 
 TEST_F(FsoundWithoutDevice, MissingOrBrokenFilesGiveNoHandle)
 {
-    std::string junk = Scratch("junk.wav");
-    std::string junkOgg = Scratch("junk.ogg");
+    std::string junk = ScratchFile("junk.wav");
+    std::string junkOgg = ScratchFile("junk.ogg");
     ASSERT_TRUE(WriteText(junk, "not a wave file at all"));
     ASSERT_TRUE(WriteText(junkOgg, "OggS but not really"));
     EXPECT_EQ(FSOUND_Sample_Load(-1, "Sound\\no such file.wav", FSOUND_LOOP_OFF, 0, 0), nullptr);
@@ -122,7 +116,7 @@ TEST_F(FsoundWithoutDevice, WavHeadersOfNoFramesOrNoRateGiveNoHandle)
         uint32_t value;
     };
     for (Patch patch : {Patch{RATE_AT, 0}, Patch{DATA_SIZE_AT, 0xFFFFFFFFu}}) {
-        std::string wav = Scratch("patched.wav");
+        std::string wav = ScratchFile("patched.wav");
         ASSERT_TRUE(WriteWav(wav));
         FILE *f = fopen(wav.c_str(), "r+b");
         ASSERT_NE(f, nullptr);

@@ -2,17 +2,16 @@
 // needs, masks that are exactly the mask colour, sprites that fit beside the
 // letter and melt into their page, and text that reads where the game writes.
 #include <allegro.h>
-#include <jpgalleg.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <set>
 #include <string>
 
+#include "library.h"
 #include "story/graph.h"
 
 namespace {
@@ -95,9 +94,7 @@ DATAFILE *Pictures()
     static bool tried = false;
     if (!tried) {
         tried = true;
-        install_allegro(SYSTEM_NONE, &errno, atexit);
-        jpgalleg_init();
-        set_color_depth(32);
+        StartLibrary(LIBRARY_TRUE_COLOUR | LIBRARY_JPEG);
         std::string path = std::string(PAPERLUNE_DATA_DIR) + "/game.dat";
         pictures = load_datafile(path.c_str());
     }

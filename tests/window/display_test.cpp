@@ -129,10 +129,8 @@ TEST(CloseButton, QuitsFromTheMenuAndTheHallOfRecords)
 
 TEST(CloseButton, DuringPlayItSavesAsYesWouldThenQuits)
 {
-    GameRun run = Prepare("close-typing");
-    WriteSave(run, Fresh(51, 100, 2));
-    ASSERT_TRUE(LaunchToMenu(run));
-    ChooseMenuItem(2);
+    GameRun run;
+    ASSERT_TRUE(ContinueFrom(run, "close-typing", Fresh(51, 100, 2)));
     // Three narration scenes, then the letter of Scene07 (group 7).
     Walk walk;
     walk.stopAt = "Scene07";

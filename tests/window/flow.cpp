@@ -63,6 +63,16 @@ bool LaunchToMenu(GameRun &run)
     return WaitFor(MenuShown, START_MS) && WaitStable();
 }
 
+bool ContinueFrom(GameRun &run, const char *name, const std::vector<int32_t> &words)
+{
+    run = Prepare(name);
+    WriteSave(run, words);
+    if (!LaunchToMenu(run))
+        return false;
+    ChooseMenuItem(2);
+    return true;
+}
+
 int MenuHighlight()
 {
     Image s = Screenshot();

@@ -21,6 +21,8 @@
 #include <thread>
 #include <unistd.h>
 
+#include "scratch.h"
+
 namespace harness {
 
 static const char XVFB[] = "/usr/bin/Xvfb";
@@ -329,12 +331,7 @@ std::vector<uint8_t> ReadFile(const std::string &path)
 
 bool WriteFile(const std::string &path, const std::vector<uint8_t> &bytes)
 {
-    FILE *f = fopen(path.c_str(), "wb");
-    if (!f)
-        return false;
-    // An empty vector may hold no buffer at all, and fwrite must not see one.
-    bool ok = bytes.empty() || fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return fclose(f) == 0 && ok;
+    return WriteBytes(path, bytes);
 }
 
 bool WriteSaveBytes(const GameRun &run, const std::vector<uint8_t> &bytes)

@@ -11,7 +11,11 @@
 #include <string>
 #include <vector>
 
+struct Scene;
+
 namespace harness {
+
+// What is drawn and run -------------------------------------------------------
 
 const int SHOT_W = 640;
 const int SHOT_H = 480;
@@ -42,6 +46,8 @@ struct GameRun {
     bool ended = false;
 };
 
+// The X server ----------------------------------------------------------------
+
 // Starts the X server once for the whole test program; false when it fails.
 bool StartDisplay();
 // The X server's screen size: restarts the server when it differs (640 x 480
@@ -49,6 +55,8 @@ bool StartDisplay();
 bool UseDisplay(int w, int h);
 void SetView(const View &view);
 View CurrentView();
+
+// The game's process ----------------------------------------------------------
 
 // A fresh scratch directory with a copy of the game's data.
 GameRun Prepare(const char *name);
@@ -61,9 +69,12 @@ bool WaitExit(GameRun &run, int timeoutMs);
 void Kill(GameRun &run);
 bool Alive(GameRun &run);
 
+// Files -----------------------------------------------------------------------
+
 // Files of the scratch directory.
 std::string PathIn(const GameRun &run, const std::string &relative);
-// Where the game keeps its progress file, and the file itself.
+// Where the game keeps its progress file, below the run's data home, and the
+// file itself.
 std::string SaveDirectory(const GameRun &run);
 std::string SavePath(const GameRun &run);
 // What else is in that directory that neither the data copy nor the harness
@@ -72,12 +83,14 @@ std::vector<std::string> StrayFilesBesideSave(const GameRun &run);
 bool FileExists(const std::string &path);
 std::vector<uint8_t> ReadFile(const std::string &path);
 bool WriteFile(const std::string &path, const std::vector<uint8_t> &bytes);
-// The run's progress file, below its data home.
-std::string SavePath(const GameRun &run);
 // Writes the run's progress file, making its directories.
 bool WriteSaveBytes(const GameRun &run, const std::vector<uint8_t> &bytes);
+// The little-endian words of a progress file.
+std::vector<int32_t> SaveWords(const GameRun &run);
+void WriteSave(const GameRun &run, const std::vector<int32_t> &words);
 
-// Input, as a person gives it.
+// Input, as a person gives it -------------------------------------------------
+
 void KeyDown(unsigned long keysym);
 void KeyUp(unsigned long keysym);
 void PressKey(unsigned long keysym, int holdMs = 40);   // an X keysym, e.g. XK_Return
@@ -93,8 +106,11 @@ void TypeBurst(const std::string &text);
 void Click(int x, int y, int holdMs = 120);
 void ButtonDown();
 void ButtonUp();
+// The pointer parked where no screen draws anything of note.
+void ParkPointer();
 
-// The screen.
+// The screen and the game's windows -------------------------------------------
+
 Image Screenshot();       // the game's picture (through the view)
 Image ScreenshotFull();   // the whole X screen, pixel for pixel
 // The window manager's close request (WM_DELETE_WINDOW) to the game's
@@ -103,28 +119,29 @@ bool SendCloseRequest();
 // Where the game's visible window stands on the X screen.
 bool GameWindowRect(int *x, int *y, int *w, int *h);
 bool SavePng(const Image &image, const std::string &path);
+// Where screenshots of a test run go for a person to look at.
+std::string ShotPath(const std::string &name);
 // Mean absolute channel difference over a rectangle.
 double Difference(const Image &a, const Image &b, int x, int y, int w, int h);
 // Share of pixels in the rectangle within tol of colour on every channel.
 double ShareOfColour(const Image &image, int x, int y, int w, int h, uint32_t colour, int tol);
-
-// Polls until the condition holds; false on time-out.
-bool WaitFor(const std::function<bool()> &condition, int timeoutMs, int pollMs = 20);
-void Sleep(int ms);
 
 // The text of a message box the game shows, or "" when none is open.
 std::string MessageBox(const GameRun &run);
 // Closes an open message box as a person would (Enter on it).
 void DismissMessageBox(const GameRun &run);
 
-// Where screenshots of a test run go for a person to look at.
-std::string ShotPath(const std::string &name);
+// Waiting ---------------------------------------------------------------------
 
-}  // namespace harness
+// Polls until the condition holds; false on time-out.
+bool WaitFor(const std::function<bool()> &condition, int timeoutMs, int pollMs = 20);
+void Sleep(int ms);
+// Waits until the screen stops changing (a fade has ended).
+bool WaitStable(int timeoutMs = 5000);
+// Polls until the screen is the expected image within tolerance.
+bool WaitForScreen(const Image &expected, int timeoutMs, double tolerance = 0.6);
 
-#endif
-
-namespace harness {
+// What a screen must look like ------------------------------------------------
 
 // Picture `index` of the data's game.dat as the game loads it (32-bit).
 Image DataPicture(int index);
@@ -132,10 +149,6 @@ Image DataPicture(int index);
 // Index of the datafile picture among `candidates` that the screen shows
 // best (mean difference below `tolerance`), or -1.
 int ShownPicture(const Image &screen, const std::vector<int> &candidates, double tolerance = 6.0);
-
-}  // namespace harness
-
-namespace harness {
 
 // Text laid out the way a screen draws it, for comparing with a screenshot.
 struct TextItem {
@@ -146,8 +159,6 @@ struct TextItem {
     bool centred = false;
 };
 
-// Datafile picture `background` with the items drawn on it through the game's
-// own font layer, in the narration font (or the typewriter font).
 // A translucent rectangle laid over the background before the text.
 struct Veil {
     int x1, y1, x2, y2;
@@ -155,12 +166,13 @@ struct Veil {
     int alpha;
 };
 
+// Datafile picture `background` with the items drawn on it through the game's
+// own font layer, in the narration font (or the typewriter font), under the
+// veils.
 Image Compose(int background, const std::vector<TextItem> &items, bool typewriter = false,
               const std::vector<Veil> &veils = {});
 
-}  // namespace harness
-
-namespace harness {
+// The menu, the Hall of Records and quitting ----------------------------------
 
 const int MENU_BACKGROUND = 7;
 const int HS_BACKGROUND = 8;
@@ -170,8 +182,9 @@ const int QUIT_BACKGROUND = 1;
 bool MenuShown();
 // Launches the game, skips the intro with a key and waits for the menu.
 bool LaunchToMenu(GameRun &run);
-// Waits until the screen stops changing (a fade has ended).
-bool WaitStable(int timeoutMs = 5000);
+// A fresh run named `name` whose progress file holds `words`, launched to
+// the menu and continued from there; false when the menu did not come.
+bool ContinueFrom(GameRun &run, const char *name, const std::vector<int32_t> &words);
 // The menu item (1..4) drawn in red, or 0.
 int MenuHighlight();
 // Picks a menu item with the keys, the pointer parked away from the items.
@@ -188,15 +201,11 @@ std::vector<TextItem> HallTexts(const std::vector<std::string> &times, const std
 // "Quit" from the menu; true once the game has ended with exit code 0.
 bool QuitFromMenu(GameRun &run);
 
-// The little-endian words of a progress file.
-std::vector<int32_t> SaveWords(const GameRun &run);
-void WriteSave(const GameRun &run, const std::vector<int32_t> &words);
+// The quit dialog as it must look with the given answer highlighted.
+Image QuitDialog(int selected);
+bool QuitDialogShown(int selected);
 
-}  // namespace harness
-
-struct Scene;
-
-namespace harness {
+// The story -------------------------------------------------------------------
 
 // The story as the game builds it, for knowing what each page must show.
 const Scene *SceneNamed(const std::string &name);
@@ -208,16 +217,22 @@ Image NarrationPage(const Scene *scene, const std::vector<int> &lines);
 // The letter box with the given lines of a page shown.
 Image LetterBoxPage(const Scene *scene, const std::vector<int> &lines);
 
-// Polls until the screen is the expected image within tolerance.
-bool WaitForScreen(const Image &expected, int timeoutMs, double tolerance = 0.6);
 // Reads every page of a narration scene, one key each.
 bool ReadNarration(const std::string &sceneName);
+// Reads one letter-box scene line by line, then its bare picture.
+bool ReadLetterBox(const std::string &sceneName);
 // The choice screen: question and two choices, the selected one grey.
 Image ChoiceScreen(const Scene *scene, int selected, bool afterLetter = false);
 // Chooses 1 or 2 at a choice screen with the keys.
 bool Choose(const std::string &sceneName, int choice);
 
-// Typing -------------------------------------------------------------------
+// Lines of the credits roll as the ending screen draws them, for finding the
+// ending lines in a screenshot: the roll offset that matches best, or a
+// large difference when none does.
+double EndingLinesDifference(const Image &screen, int background, const std::string &line18,
+                             const std::string &line19, int *offset);
+
+// Typing ----------------------------------------------------------------------
 
 struct WrongKey {
     int line, pos;
@@ -248,29 +263,7 @@ bool CursorAt(int line, int x);
 // After the last line: the page without cursor stands, then a key moves on.
 bool FinishLetter();
 
-}  // namespace harness
-
-namespace harness {
-
-// The quit dialog as it must look with the given answer highlighted.
-Image QuitDialog(int selected);
-bool QuitDialogShown(int selected);
-// The pointer parked where no screen draws anything of note.
-void ParkPointer();
-
-}  // namespace harness
-
-namespace harness {
-
-// Lines of the credits roll as the ending screen draws them, for finding the
-// ending lines in a screenshot: the roll offset that matches best, or a
-// large difference when none does.
-double EndingLinesDifference(const Image &screen, int background, const std::string &line18,
-                             const std::string &line19, int *offset);
-
-}  // namespace harness
-
-namespace harness {
+// Walks through the story -----------------------------------------------------
 
 // Plays the story from a scene the way a player would, following `choices`
 // (1 or 2) at each choice, until its closing scene's record is written.
@@ -284,14 +277,10 @@ struct Walk {
     std::string closing;    // the closing scene reached
 };
 bool WalkStory(const std::string &fromScene, Walk &walk);
-// Reads one letter-box scene line by line, then its bare picture.
-bool ReadLetterBox(const std::string &sceneName);
 // Escape, then "Yes": the game saves and returns to the menu.
 bool QuitAndSave();
 
-}  // namespace harness
-
-namespace harness {
+// Sound -----------------------------------------------------------------------
 
 // Sound the game sent to ALSA, as mono samples in -1..1 at 44.1 kHz.
 std::vector<float> CapturedSound(const GameRun &run);
@@ -309,3 +298,5 @@ std::vector<size_t> FindSample(const std::vector<float> &sound, const std::vecto
 double Rms(const std::vector<float> &sound, size_t from, size_t to);
 
 }  // namespace harness
+
+#endif

@@ -97,10 +97,8 @@ std::vector<int32_t> CleanLetterSaved(GameRun &run, const std::string &shot)
 
 TEST(Letters, CleanLetterShowsInBlackAndItsTimeIsRecorded)
 {
-    GameRun run = Prepare("clean");
-    WriteSave(run, Fresh(141, 0, 0));
-    ASSERT_TRUE(LaunchToMenu(run));
-    ChooseMenuItem(2);
+    GameRun run;
+    ASSERT_TRUE(ContinueFrom(run, "clean", Fresh(141, 0, 0)));
     auto start = std::chrono::steady_clock::now();
     ASSERT_TRUE(TypeLetter("Scene04e1"));
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -116,10 +114,8 @@ TEST(Letters, CleanLetterShowsInBlackAndItsTimeIsRecorded)
 
 TEST(Letters, ALetterTypedAtFullSpeedLosesNoKeyAndF11IsNoKey)
 {
-    GameRun run = Prepare("burst");
-    WriteSave(run, Fresh(141, 0, 0));
-    ASSERT_TRUE(LaunchToMenu(run));
-    ChooseMenuItem(2);
+    GameRun run;
+    ASSERT_TRUE(ContinueFrom(run, "burst", Fresh(141, 0, 0)));
     const Scene *letter = SceneNamed("Scene04e1");
     ASSERT_TRUE(WaitFor([] { return CursorAt(0, 0); }, PAGE_MS));
     WaitStable(1500);
@@ -143,10 +139,8 @@ TEST(Letters, ALetterTypedAtFullSpeedLosesNoKeyAndF11IsNoKey)
 
 TEST(Letters, WrongKeysShowInRedCountAndCostTime)
 {
-    GameRun run = Prepare("mistakes");
-    WriteSave(run, Fresh(141, 0, 0));
-    ASSERT_TRUE(LaunchToMenu(run));
-    ChooseMenuItem(2);
+    GameRun run;
+    ASSERT_TRUE(ContinueFrom(run, "mistakes", Fresh(141, 0, 0)));
     const Scene *letter = SceneNamed("Scene04e1");
     int line = BodyLine(letter);
     int space = FirstSpace(letter, line);
@@ -186,10 +180,8 @@ TEST(Letters, WrongKeysShowInRedCountAndCostTime)
 
 TEST(Letters, EscapeIsNeverAMistakeAndQuittingKeepsEarlierLetters)
 {
-    GameRun run = Prepare("typingquit");
-    WriteSave(run, Fresh(7, 100, 2));
-    ASSERT_TRUE(LaunchToMenu(run));
-    ChooseMenuItem(2);
+    GameRun run;
+    ASSERT_TRUE(ContinueFrom(run, "typingquit", Fresh(7, 100, 2)));
     ASSERT_TRUE(WaitFor([] { return CursorAt(0, 0); }, PAGE_MS));
     // Escape, then "No": the same page, nothing typed, nothing counted.
     ParkPointer();
@@ -207,10 +199,8 @@ TEST(Letters, EscapeIsNeverAMistakeAndQuittingKeepsEarlierLetters)
 
 TEST(Letters, PauseStopsTheClockAndItsEndingKeyIsNotTyped)
 {
-    GameRun run = Prepare("pause");
-    WriteSave(run, Fresh(141, 0, 0));
-    ASSERT_TRUE(LaunchToMenu(run));
-    ChooseMenuItem(2);
+    GameRun run;
+    ASSERT_TRUE(ContinueFrom(run, "pause", Fresh(141, 0, 0)));
     const int PAUSE_MS = 6000;
     const Scene *letter = SceneNamed("Scene04e1");
     TypingPlan plan;
@@ -246,10 +236,8 @@ TEST(Letters, PauseStopsTheClockAndItsEndingKeyIsNotTyped)
 
 TEST(Letters, TimeOutShowsItsPictureAndContinueReplaysTheLetterOnce)
 {
-    GameRun run = Prepare("timeout");
-    WriteSave(run, Fresh(141, 40, 1));
-    ASSERT_TRUE(LaunchToMenu(run));
-    ChooseMenuItem(2);
+    GameRun run;
+    ASSERT_TRUE(ContinueFrom(run, "timeout", Fresh(141, 40, 1)));
     ASSERT_TRUE(WaitFor([] { return CursorAt(0, 0); }, PAGE_MS));
     // 278 seconds at seven a mistake: forty wrong keys use them up.
     bool timedOut = WaitFor([] {

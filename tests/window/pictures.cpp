@@ -3,11 +3,11 @@
 #include "harness.h"
 
 #include <allegro.h>
-#include <jpgalleg.h>
 
-#include <cerrno>
 #include <map>
 #include <string>
+
+#include "library.h"
 
 namespace harness {
 
@@ -29,9 +29,7 @@ static void LoadPictures()
 {
     if (pictures)
         return;
-    install_allegro(SYSTEM_NONE, &errno, atexit);
-    jpgalleg_init();
-    set_color_depth(32);
+    StartLibrary(LIBRARY_TRUE_COLOUR | LIBRARY_JPEG);
     std::string path = std::string(PAPERLUNE_DATA_DIR) + "/game.dat";
     pictures = load_datafile(path.c_str());
 }

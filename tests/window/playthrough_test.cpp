@@ -16,6 +16,32 @@ namespace {
 const int PAGE_MS = 8000;
 const int RECORD_MS = 10000;
 
+// The paths after the red one, in the order they are played: each continues
+// from the progress file that the game saved at the stop of the one before,
+// and saves again at its own stop where the later paths part.
+struct ChainedPath {
+    int path;
+    const char *runName;
+    const char *from;       // the scene the run starts at
+    int toStop;             // the answer that leads to the stop
+    const char *stopAt;     // where the game is saved on the way; "" for none
+    int32_t stopGroup;      // the resume id of the file saved there
+    int toEnd;              // the answer that leads to the ending
+    const char *closing;    // the closing scene reached
+    int32_t closingId;      // the resume id its record writes
+};
+
+const ChainedPath CHAINED_PATHS[] = {
+    // Path 2 from a new game, saving on the way where the later paths part.
+    {2, "paths2to5", "Scene01", 2, "Scene11", 11, 1, "Scene13e3", 2132},
+    // The Irela ending: back to the game's save at group 11, on to group 24, saved again.
+    {3, "paths3to5", "Scene11", 2, "Scene24", 24, 1, "Scene26e6", 3262},
+    // Tovanne: from the game's save at group 24 to group 28, saved there.
+    {4, "paths4to5", "Scene24", 2, "Scene28", 28, 1, "Scene30e2", 4302},
+    // Green: the same save at group 28, the other answer.
+    {5, "path5", "Scene28", 0, "", 0, 2, "Scene32", 5310},
+};
+
 std::string Time(int32_t seconds)
 {
     return std::to_string(seconds / 60) + "min+" + std::to_string(seconds % 60) + "s";
@@ -52,6 +78,37 @@ void CheckEnding(GameRun &run, int path, int32_t closingId)
     ASSERT_TRUE(WaitFor(MenuShown, PAGE_MS));
 }
 
+// Plays one chained path in a run of its own, from `file` (empty: a new
+// game); `file` becomes the progress file saved at the path's stop.
+void PlayChainedPath(const ChainedPath &p, std::vector<uint8_t> &file)
+{
+    GameRun run = Prepare(p.runName);
+    bool newGame = file.empty();
+    if (!newGame) {
+        ASSERT_TRUE(WriteSaveBytes(run, file));
+    }
+    ASSERT_TRUE(LaunchToMenu(run));
+    ChooseMenuItem(newGame ? 1 : 2);
+    std::string from = p.from;
+    if (p.stopAt[0]) {
+        Walk toStop;
+        toStop.choices = {p.toStop};
+        toStop.stopAt = p.stopAt;
+        ASSERT_TRUE(WalkStory(from, toStop)) << toStop.failedAt;
+        ASSERT_TRUE(QuitAndSave());
+        file = ReadFile(SavePath(run));
+        ASSERT_EQ(SaveWords(run)[0], p.stopGroup);
+        ChooseMenuItem(2);
+        from = p.stopAt;
+    }
+    Walk ending;
+    ending.choices = {p.toEnd};
+    ASSERT_TRUE(WalkStory(from, ending)) << ending.failedAt;
+    EXPECT_EQ(ending.closing, p.closing);
+    CheckEnding(run, p.path, p.closingId);
+    EXPECT_TRUE(QuitFromMenu(run));
+}
+
 }  // namespace
 
 TEST(Playthrough, RedEndingFromNewGame)
@@ -70,77 +127,7 @@ TEST(Playthrough, RedEndingFromNewGame)
 
 TEST(Playthrough, BlueGreenIrelaAndTovanneEndings)
 {
-    GameRun run = Prepare("paths2to5");
-    ASSERT_TRUE(LaunchToMenu(run));
-
-    // Path 2 from a new game, saving on the way where the later paths part.
-    ChooseMenuItem(1);
-    Walk toEleven;
-    toEleven.choices = {2};
-    toEleven.stopAt = "Scene11";
-    ASSERT_TRUE(WalkStory("Scene01", toEleven)) << toEleven.failedAt;
-    ASSERT_TRUE(QuitAndSave());
-    std::vector<uint8_t> fileAt11 = ReadFile(SavePath(run));
-    ASSERT_EQ(SaveWords(run)[0], 11);
-    ChooseMenuItem(2);
-    Walk blue;
-    blue.choices = {1};
-    ASSERT_TRUE(WalkStory("Scene11", blue)) << blue.failedAt;
-    EXPECT_EQ(blue.closing, "Scene13e3");
-    CheckEnding(run, 2, 2132);
-
-    EXPECT_TRUE(QuitFromMenu(run));
-
-    // The Irela ending: back to the game's save at group 11, on to group 24, saved again.
-
-    GameRun second = Prepare("paths3to5");
-    ASSERT_TRUE(WriteSaveBytes(second, fileAt11));
-    ASSERT_TRUE(LaunchToMenu(second));
-    ChooseMenuItem(2);
-    Walk toTwentyFour;
-    toTwentyFour.choices = {2};
-    toTwentyFour.stopAt = "Scene24";
-    ASSERT_TRUE(WalkStory("Scene11", toTwentyFour)) << toTwentyFour.failedAt;
-    ASSERT_TRUE(QuitAndSave());
-    std::vector<uint8_t> fileAt24 = ReadFile(SavePath(second));
-    ASSERT_EQ(SaveWords(second)[0], 24);
-    ChooseMenuItem(2);
-    Walk irela;
-    irela.choices = {1};
-    ASSERT_TRUE(WalkStory("Scene24", irela)) << irela.failedAt;
-    EXPECT_EQ(irela.closing, "Scene26e6");
-    CheckEnding(second, 3, 3262);
-    EXPECT_TRUE(QuitFromMenu(second));
-
-    // Tovanne: from the game's save at group 24 to group 28, saved there.
-    GameRun third = Prepare("paths4to5");
-    ASSERT_TRUE(WriteSaveBytes(third, fileAt24));
-    ASSERT_TRUE(LaunchToMenu(third));
-    ChooseMenuItem(2);
-    Walk toTwentyEight;
-    toTwentyEight.choices = {2};
-    toTwentyEight.stopAt = "Scene28";
-    ASSERT_TRUE(WalkStory("Scene24", toTwentyEight)) << toTwentyEight.failedAt;
-    ASSERT_TRUE(QuitAndSave());
-    std::vector<uint8_t> fileAt28 = ReadFile(SavePath(third));
-    ASSERT_EQ(SaveWords(third)[0], 28);
-    ChooseMenuItem(2);
-    Walk tovanne;
-    tovanne.choices = {1};
-    ASSERT_TRUE(WalkStory("Scene28", tovanne)) << tovanne.failedAt;
-    EXPECT_EQ(tovanne.closing, "Scene30e2");
-    CheckEnding(third, 4, 4302);
-    EXPECT_TRUE(QuitFromMenu(third));
-
-    // Green: the same save at group 28, the other answer.
-    GameRun fourth = Prepare("path5");
-    ASSERT_TRUE(WriteSaveBytes(fourth, fileAt28));
-    ASSERT_TRUE(LaunchToMenu(fourth));
-    ChooseMenuItem(2);
-    Walk green;
-    green.choices = {2};
-    ASSERT_TRUE(WalkStory("Scene28", green)) << green.failedAt;
-    EXPECT_EQ(green.closing, "Scene32");
-    CheckEnding(fourth, 5, 5310);
-    EXPECT_TRUE(QuitFromMenu(fourth));
+    std::vector<uint8_t> file;   // none yet: the first path starts a new game
+    for (const ChainedPath &path : CHAINED_PATHS)
+        ASSERT_NO_FATAL_FAILURE(PlayChainedPath(path, file)) << "path " << path.path;
 }

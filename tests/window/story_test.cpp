@@ -105,10 +105,8 @@ TEST(Story, QuitDialogAnswersOnlyToClicksOnItsAnswers)
 
 TEST(Story, ContinuedGameReadsTheLetterBoxesAndRecordsItsEnding)
 {
-    GameRun run = Prepare("continue3262");
-    WriteSave(run, {3262, 900, 3, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1});
-    ASSERT_TRUE(LaunchToMenu(run));
-    ChooseMenuItem(2);
+    GameRun run;
+    ASSERT_TRUE(ContinueFrom(run, "continue3262", {3262, 900, 3, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1}));
     ASSERT_TRUE(ReadNarration("Scene26e2"));
     ASSERT_TRUE(ReadLetterBox("Scene26e3"));
     SavePng(Screenshot(), ShotPath("letterbox-scene26e4"));
@@ -142,11 +140,9 @@ TEST(Story, ContinuedGameReadsTheLetterBoxesAndRecordsItsEnding)
 
 TEST(Story, DamagedResumeValueStartsNothing)
 {
-    GameRun run = Prepare("resume9999");
     std::vector<int32_t> words = {9999, 10, 1, 50, 2, -1, -1, -1, -1, -1, -1, -1, -1};
-    WriteSave(run, words);
-    ASSERT_TRUE(LaunchToMenu(run));
-    ChooseMenuItem(2);
+    GameRun run;
+    ASSERT_TRUE(ContinueFrom(run, "resume9999", words));
     Sleep(2000);
     EXPECT_TRUE(MenuShown());
     EXPECT_EQ(MenuHighlight(), 2);
