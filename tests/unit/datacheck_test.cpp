@@ -522,7 +522,7 @@ TEST(DataCheck, LoaderTakesTheTrialsPicturesOnlyForTheBytesTried)
 // checksums still has each one decoded on trial first.
 TEST(DataCheck, TrialDecodesOnlyFilesWithoutChecksums)
 {
-    StartLibrary();
+    StartLibrary(LIBRARY_PARTS);
     static int trials;
     auto counting = [](const uint8_t *, size_t, int, int) {
         trials++;

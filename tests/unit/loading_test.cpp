@@ -7,12 +7,12 @@
 #include <jpgalleg.h>
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <string>
 #include <unistd.h>
 #include <vector>
 
+#include "library.h"
 #include "platform/input.h"
 #include "presentation/bitmapobject.h"
 #include "presentation/datafile.h"
@@ -21,17 +21,6 @@
 namespace {
 
 const std::string GAME_DAT = std::string(PAPERLUNE_DATA_DIR) + "/game.dat";
-
-void StartLibrary()
-{
-    static bool started = false;
-    if (!started) {
-        install_allegro(SYSTEM_NONE, &errno, atexit);
-        jpgalleg_init();
-        set_color_depth(32);
-        started = true;
-    }
-}
 
 void *BitmapLoader()
 {
@@ -111,7 +100,7 @@ std::string WriteScratch(const char *name, const std::vector<uint8_t> &bytes)
 
 TEST(Loading, BitmapsReadInOneGoAreTheLibrarysOwnPictures)
 {
-    StartLibrary();
+    StartLibrary(LIBRARY_TRUE_COLOUR | LIBRARY_JPEG);
     // Every depth the library knows, not only the game's own 32 bits.
     std::vector<std::vector<uint8_t>> bodies = {
         BitmapBody(32, 13, 7, 3), BitmapBody(24, 5, 9, 3), BitmapBody(16, 6, 4, 2),
@@ -161,7 +150,7 @@ TEST(Loading, BitmapsReadInOneGoAreTheLibrarysOwnPictures)
 
 TEST(Loading, JpegPicturesDecodedLaterAreThoseDecodedAtOnce)
 {
-    StartLibrary();
+    StartLibrary(LIBRARY_TRUE_COLOUR | LIBRARY_JPEG);
     DATAFILE *ref = load_datafile(GAME_DAT.c_str());   // the add-on's own loader
     ASSERT_NE(ref, nullptr);
     std::string start = get_current_dir_name();
