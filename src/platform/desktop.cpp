@@ -8,12 +8,17 @@
 #include <X11/extensions/Xrandr.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 #include <thread>
 
 #include <unistd.h>
 
 static const int DESKTOP_POLL_MS = 10;
+// How long a window may stay withdrawn while the library waits for it to be
+// mapped before it is taken as dropped and mapped again.
+static const int DESKTOP_REMAP_MS = 150;
 // Window managers put a window inside a frame, some inside a frame inside a
 // frame; deeper than this nothing is nested.
 static const int DESKTOP_SEARCH_DEPTH = 8;
@@ -293,14 +298,83 @@ bool DesktopWindowArea(unsigned long window, ScreenRect *area, bool *viewable)
     return true;
 }
 
-void DesktopMapWindow(unsigned long window)
+// Unmapped, a child of the root, and not iconic: no window manager has it.
+static bool Withdrawn(Display *d, Window window)
 {
-    if (!window || !Connect())
+    XWindowAttributes a;
+    if (!XGetWindowAttributes(d, window, &a) || a.map_state != IsUnmapped)
+        return false;
+    Window root, parent, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(d, window, &root, &parent, &children, &count))
+        return false;
+    if (children)
+        XFree(children);
+    if (parent != root)
+        return false;
+    Atom wmState = XInternAtom(d, "WM_STATE", False), type;
+    int format;
+    unsigned long items, after;
+    unsigned char *value = nullptr;
+    bool iconic = XGetWindowProperty(d, window, wmState, 0, 2, False, wmState, &type, &format, &items, &after,
+                                     &value) == Success && value && items >= 1 &&
+                  *reinterpret_cast<long *>(value) == IconicState;
+    if (value)
+        XFree(value);
+    return !iconic;
+}
+
+static std::thread guard;
+static std::mutex guardLock;
+static std::condition_variable guardWake;
+static bool guardStop = false;
+
+static void Guard(Window window, int w, int h)
+{
+    // Its own connection: Xlib's are not shared between threads here.
+    Display *d = XOpenDisplay(nullptr);
+    if (!d)
         return;
-    XErrorHandler old = XSetErrorHandler(IgnoreError);
-    XMapWindow(desktop, window);
-    XSync(desktop, False);
-    XSetErrorHandler(old);
+    std::unique_lock<std::mutex> hold(guardLock);
+    auto since = std::chrono::steady_clock::now();
+    bool was = false;
+    while (!guardWake.wait_for(hold, std::chrono::milliseconds(DESKTOP_POLL_MS), [] { return guardStop; })) {
+        bool withdrawn = Withdrawn(d, window);
+        auto now = std::chrono::steady_clock::now();
+        if (!withdrawn || !was)
+            since = now;
+        was = withdrawn;
+        // A window manager that is merely slow has it soon; one that dropped
+        // it never will. Asking again is harmless for the first.
+        if (withdrawn && now - since >= std::chrono::milliseconds(DESKTOP_REMAP_MS)) {
+            XResizeWindow(d, window, w, h);
+            XMapWindow(d, window);
+            XSync(d, False);
+            since = now;
+        }
+    }
+    XCloseDisplay(d);
+}
+
+void DesktopGuardMapStart(unsigned long window, int w, int h)
+{
+    DesktopGuardMapStop();
+    if (!window)
+        return;
+    guardStop = false;
+    guard = std::thread(Guard, Window(window), w, h);
+}
+
+void DesktopGuardMapStop()
+{
+    if (!guard.joinable())
+        return;
+    {
+        std::lock_guard<std::mutex> hold(guardLock);
+        guardStop = true;
+    }
+    guardWake.notify_all();
+    guard.join();
 }
 
 void DesktopDescribeWindow(unsigned long window, const char *name, const uint32_t *icon, size_t iconWords)

@@ -39,9 +39,13 @@ bool DesktopWindowChanged(unsigned long window);
 // Where the window stands on the X screen, its size, and whether it is
 // viewable; false when it cannot be asked.
 bool DesktopWindowArea(unsigned long window, ScreenRect *area, bool *viewable);
-// Maps the window again: some window managers leave it unmapped after a
-// switch of state.
-void DesktopMapWindow(unsigned long window);
+// While the library sets a mode: it unmaps its window, maps it again and
+// waits until the window is mapped. A window manager that gets the map
+// request while it still lets go of the window drops it, and the library
+// would wait for good; the guard, on a thread and a connection of its own,
+// sizes such a window w x h and maps it again.
+void DesktopGuardMapStart(unsigned long window, int w, int h);
+void DesktopGuardMapStop();
 
 // What taskbars, switchers and compositors read: the name in UTF-8, the
 // process, and the icon as _NET_WM_ICON lists it (width, height, then

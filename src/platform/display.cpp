@@ -105,7 +105,12 @@ static bool SetMode(bool full)
         DesktopFullScreen(gameWindow, false, monitor);
     ScreenRect place = full ? monitor : WindowOnMonitor(monitor);
     int scale = WindowScale(monitor.w, monitor.h);
-    while (set_gfx_mode(GFX_AUTODETECT_WINDOWED, place.w, place.h, 0, 0) != 0) {
+    for (;;) {
+        DesktopGuardMapStart(gameWindow, place.w, place.h);
+        bool set = set_gfx_mode(GFX_AUTODETECT_WINDOWED, place.w, place.h, 0, 0) == 0;
+        DesktopGuardMapStop();
+        if (set)
+            break;
         if (full || --scale < 1)
             return false;
         place.w = GAME_W * scale;
