@@ -7,6 +7,7 @@
 #include <X11/extensions/Xinerama.h>
 #include <X11/extensions/Xrandr.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
@@ -231,6 +232,21 @@ void DesktopFullScreen(unsigned long window, bool on, const ScreenRect &monitor)
         XDeleteProperty(desktop, window, bypass);
     }
     if (WindowManagerRunning()) {
+        // The library fixes the window's size with equal least and largest
+        // sizes, and the window already has the monitor's size. fluxbox
+        // places a full-screen window at the monitor's corner only when the
+        // switch changes its size, and else leaves it below where its title
+        // bar was: so the window is made a line smaller first. A window in
+        // full screen has no size of its own to keep; the next mode sets
+        // the hints anew.
+        XSizeHints hints;
+        long supplied = 0;
+        XWindowAttributes a;
+        if (on && XGetWMNormalHints(desktop, window, &hints, &supplied) && XGetWindowAttributes(desktop, window, &a)) {
+            hints.flags &= ~(PMinSize | PMaxSize);
+            XSetWMNormalHints(desktop, window, &hints);
+            XResizeWindow(desktop, window, std::max(1, a.width - 1), std::max(1, a.height - 1));
+        }
         Atom monitors = Intern("_NET_WM_FULLSCREEN_MONITORS");
         if (on && WindowManagerSupports(monitors)) {
             long head = XineramaIndex(monitor);

@@ -33,6 +33,10 @@ static bool fullScreen = false;
 static const char *windowTitle = "";
 static std::vector<Monitor> monitors;
 static ScreenRect monitor = {0, 0, GAME_W, GAME_H};   // the one the game uses, chosen at start-up
+static int chosenMonitor = -1;                          // its index in monitors
+// The size of the library's screen in full screen: the monitor's, or what a
+// window manager gave that spread the window wider.
+static int fullW = GAME_W, fullH = GAME_H;
 static ScreenRect windowArea = {0, 0, GAME_W, GAME_H};   // where the window really is
 static std::chrono::steady_clock::time_point lastLook;
 static DisplayGeometry geometry = {1, 0, 0};
@@ -73,7 +77,7 @@ static void Relayout(bool redraw)
         area = {windowArea.x, windowArea.y, SCREEN_W, SCREEN_H};
     windowArea = area;
     lastLook = std::chrono::steady_clock::now();
-    DisplayGeometry g = PictureInWindow(area, SCREEN_W, SCREEN_H, monitors, fullScreen);
+    DisplayGeometry g = PictureInWindow(area, SCREEN_W, SCREEN_H, monitors, chosenMonitor, fullScreen);
     if (!redraw && g.scale == geometry.scale && g.x == geometry.x && g.y == geometry.y)
         return;
     if (scaledFrame && (g.scale != geometry.scale || redraw)) {
@@ -103,7 +107,7 @@ static bool SetMode(bool full)
     // desktop's, and the pointer is followed where it really is.
     if (fullScreen && !full)
         DesktopFullScreen(gameWindow, false, monitor);
-    ScreenRect place = full ? monitor : WindowOnMonitor(monitor);
+    ScreenRect place = full ? ScreenRect{monitor.x, monitor.y, fullW, fullH} : WindowOnMonitor(monitor);
     int scale = WindowScale(monitor.w, monitor.h);
     for (;;) {
         DesktopGuardMapStart(gameWindow, place.w, place.h);
@@ -143,8 +147,19 @@ static bool SetMode(bool full)
 static void FollowWindow()
 {
     bool told = DesktopWindowChanged(gameWindow);
-    if (told || std::chrono::steady_clock::now() - lastLook >= std::chrono::milliseconds(DISPLAY_LOOK_MS))
-        Relayout(false);
+    if (!told && std::chrono::steady_clock::now() - lastLook < std::chrono::milliseconds(DISPLAY_LOOK_MS))
+        return;
+    Relayout(false);
+    // A window manager that knows only the whole screen spreads a full
+    // screen over every monitor; the library's screen must cover the chosen
+    // one, so it grows to the window once.
+    if (fullScreen && (windowArea.w > SCREEN_W || windowArea.h > SCREEN_H) &&
+        (windowArea.w != fullW || windowArea.h != fullH)) {
+        fullW = std::max(windowArea.w, fullW);
+        fullH = std::max(windowArea.h, fullH);
+        if (!SetMode(true) && !SetMode(false))
+            FatalExit(DISPLAY_LOST_ERROR);
+    }
 }
 
 // A mode switch asked for with F11, carried out on the main thread, in every
@@ -176,13 +191,15 @@ bool DisplayOpen(const char *title)
     monitors = DesktopMonitors();
     int px = 0, py = 0;
     bool pointer = DesktopPointerOnScreen(&px, &py);
-    int chosen = ChooseMonitor(monitors, pointer, px, py);
-    monitor = chosen >= 0 ? monitors[chosen].area : DesktopScreen();
+    chosenMonitor = ChooseMonitor(monitors, pointer, px, py);
+    monitor = chosenMonitor >= 0 ? monitors[chosenMonitor].area : DesktopScreen();
     int w, h;
     if ((monitor.w <= 0 || monitor.h <= 0) && get_desktop_resolution(&w, &h) == 0 && w > 0 && h > 0)
         monitor = {0, 0, w, h};
     if (monitor.w <= 0 || monitor.h <= 0)
         monitor = {0, 0, GAME_W, GAME_H};
+    fullW = monitor.w;
+    fullH = monitor.h;
     set_color_depth(DISPLAY_COLOR_DEPTH);
     if (!SetMode(true) && !SetMode(false))
         return false;

@@ -36,16 +36,16 @@ ScreenRect Intersect(const ScreenRect &a, const ScreenRect &b)
 }
 
 DisplayGeometry PictureInWindow(const ScreenRect &window, int drawableW, int drawableH,
-                                const std::vector<Monitor> &monitors, bool fullScreen)
+                                const std::vector<Monitor> &monitors, int preferred, bool fullScreen)
 {
     ScreenRect drawable = {window.x, window.y, std::min(window.w, drawableW), std::min(window.h, drawableH)};
     ScreenRect shown = drawable;
     if (fullScreen) {
         long best = 0;
-        for (const Monitor &m : monitors) {
-            ScreenRect part = Intersect(drawable, m.area);
+        for (size_t i = 0; i < monitors.size(); i++) {
+            ScreenRect part = Intersect(drawable, monitors[i].area);
             long area = long(part.w) * part.h;
-            if (area > best) {
+            if (area > best || (area == best && area > 0 && int(i) == preferred)) {
                 best = area;
                 shown = part;
             }

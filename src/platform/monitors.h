@@ -34,8 +34,9 @@ ScreenRect Intersect(const ScreenRect &a, const ScreenRect &b);
 // `drawableH` the size of the library's screen (nothing beyond it is ever
 // drawn). In a window the picture fills the drawable part; full screen it
 // fills the part of it that a monitor shows, the monitor that shows most of
-// the window (the whole drawable part when none does, or none is known).
+// the window, `preferred` (an index, or -1) where it shows as much as any
+// (the whole drawable part when none does, or none is known).
 DisplayGeometry PictureInWindow(const ScreenRect &window, int drawableW, int drawableH,
-                                const std::vector<Monitor> &monitors, bool fullScreen);
+                                const std::vector<Monitor> &monitors, int preferred, bool fullScreen);
 
 #endif

@@ -80,27 +80,32 @@ TEST(Monitors, ThePictureFollowsTheWindowItReallyHas)
 {
     const std::vector<Monitor> two = {LEFT, RIGHT};
     // Full screen as asked: doubled, centred on the monitor.
-    ExpectGeometry(PictureInWindow(RIGHT.area, 1920, 1080, two, true), 2, 320, 60, "as asked");
+    ExpectGeometry(PictureInWindow(RIGHT.area, 1920, 1080, two, -1, true), 2, 320, 60, "as asked");
     // Moved 19 lines down: centred on the 1061 lines that still show.
-    ExpectGeometry(PictureInWindow({0, 19, 1920, 1080}, 1920, 1080, two, true), 2, 320, 50, "moved down");
+    ExpectGeometry(PictureInWindow({0, 19, 1920, 1080}, 1920, 1080, two, -1, true), 2, 320, 50, "moved down");
     // Moved up and left past the monitor's corner.
-    ExpectGeometry(PictureInWindow({1900, -40, 1920, 1080}, 1920, 1080, two, true), 2, 20 + 310, 40 + 40,
+    ExpectGeometry(PictureInWindow({1900, -40, 1920, 1080}, 1920, 1080, two, -1, true), 2, 20 + 310, 40 + 40,
                    "past the corner");
     // Asked for the whole screen, shrunk to one monitor: drawn for what it has.
-    ExpectGeometry(PictureInWindow(LEFT.area, 3840, 1080, two, true), 2, 320, 60, "shrunk");
+    ExpectGeometry(PictureInWindow(LEFT.area, 3840, 1080, two, -1, true), 2, 320, 60, "shrunk");
     // Moved to the second monitor still twice its width: the part on it.
-    ExpectGeometry(PictureInWindow({1920, 0, 3840, 1080}, 3840, 1080, two, true), 2, 320, 60, "moved, too wide");
+    ExpectGeometry(PictureInWindow({1920, 0, 3840, 1080}, 3840, 1080, two, -1, true), 2, 320, 60, "moved, too wide");
+    // Full screen over both monitors: on the one the game chose.
+    ExpectGeometry(PictureInWindow({0, 0, 3840, 1080}, 3840, 1080, two, 1, true), 2, 1920 + 320, 60, "both, right");
+    ExpectGeometry(PictureInWindow({0, 0, 3840, 1080}, 3840, 1080, two, 0, true), 2, 320, 60, "both, left");
+    // The chosen one only where it shows as much as another.
+    ExpectGeometry(PictureInWindow({1900, 0, 1920, 1080}, 1920, 1080, two, 0, true), 2, 20 + 310, 60, "mostly right");
     // Larger than the library's screen: nothing is drawn beyond it.
-    ExpectGeometry(PictureInWindow({0, 0, 2000, 1200}, 1920, 1080, two, false), 2, 320, 60, "larger window");
+    ExpectGeometry(PictureInWindow({0, 0, 2000, 1200}, 1920, 1080, two, -1, false), 2, 320, 60, "larger window");
     // A window dragged half off the monitors keeps its picture as it is.
-    ExpectGeometry(PictureInWindow({3000, 500, 1280, 960}, 1280, 960, two, false), 2, 0, 0, "window half off");
+    ExpectGeometry(PictureInWindow({3000, 500, 1280, 960}, 1280, 960, two, -1, false), 2, 0, 0, "window half off");
     // A window the window manager made smaller than asked.
-    ExpectGeometry(PictureInWindow({100, 100, 1000, 700}, 1280, 960, two, false), 1, 180, 110, "smaller window");
+    ExpectGeometry(PictureInWindow({100, 100, 1000, 700}, 1280, 960, two, -1, false), 1, 180, 110, "smaller window");
     // Full screen on no known monitor: the whole window.
-    ExpectGeometry(PictureInWindow({0, 0, 1920, 1080}, 1920, 1080, {}, true), 2, 320, 60, "no monitors");
-    ExpectGeometry(PictureInWindow({5000, 5000, 1920, 1080}, 1920, 1080, two, true), 2, 320, 60, "off them all");
+    ExpectGeometry(PictureInWindow({0, 0, 1920, 1080}, 1920, 1080, {}, -1, true), 2, 320, 60, "no monitors");
+    ExpectGeometry(PictureInWindow({5000, 5000, 1920, 1080}, 1920, 1080, two, -1, true), 2, 320, 60, "off them all");
     // Negative coordinates, the window larger than the monitor it covers.
-    ExpectGeometry(PictureInWindow({-1280, 0, 1280, 1200}, 1280, 1200, {BESIDE_LEFT, LEFT}, true), 2, 0, 56 + 32,
+    ExpectGeometry(PictureInWindow({-1280, 0, 1280, 1200}, 1280, 1200, {BESIDE_LEFT, LEFT}, -1, true), 2, 0, 56 + 32,
                    "negative");
 }
 
