@@ -13,6 +13,7 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -44,6 +45,9 @@ pid_t Spawn(const std::vector<std::string> &args, const std::string &log)
 {
     pid_t pid = fork();
     if (pid == 0) {
+        // A test program that dies must not leave its server or window
+        // manager behind.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
         int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         dup2(out, 1);
         dup2(out, 2);
