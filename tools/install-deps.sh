@@ -5,10 +5,12 @@
 # package; any further arguments are more packages to install (make fuzz
 # names clang and its libFuzzer runtime: some 45 MB to fetch and 260 MB
 # installed, which is why the ordinary set-up leaves them out).
+# Xorg's dummy driver, openbox and icewm serve the tests of two monitors.
 set -e
 PACKAGES="build-essential cmake pkg-config libgtest-dev libbenchmark-dev
 liballegro4-dev libjpgalleg4-dev libfreetype-dev libvorbis-dev libpng-dev
-libxtst-dev libx11-dev xvfb x11-utils
+libxtst-dev libx11-dev libxrandr-dev libxinerama-dev xvfb x11-utils
+xserver-xorg-core xserver-xorg-video-dummy openbox icewm
 imagemagick librsvg2-bin fonts-courier-prime fonts-noto-extra
 desktop-file-utils appstream man-db"
 if [ "$1" = "--package" ]; then

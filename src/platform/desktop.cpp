@@ -3,12 +3,23 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/Xinerama.h>
+#include <X11/extensions/Xrandr.h>
 
+#include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 #include <thread>
 
+#include <unistd.h>
+
 static const int DESKTOP_POLL_MS = 10;
+// How long a window may stay withdrawn while the library waits for it to be
+// mapped before it is taken as dropped and mapped again.
+static const int DESKTOP_REMAP_MS = 150;
 // Window managers put a window inside a frame, some inside a frame inside a
 // frame; deeper than this nothing is nested.
 static const int DESKTOP_SEARCH_DEPTH = 8;
@@ -16,6 +27,10 @@ static const int DESKTOP_SEARCH_DEPTH = 8;
 static const long NET_WM_STATE_REMOVE = 0;
 static const long NET_WM_STATE_ADD = 1;
 static const long NET_WM_SOURCE_APPLICATION = 1;
+// XRandR lists monitors (not only outputs) from this version on.
+static const int RANDR_MONITORS_MAJOR = 1;
+static const int RANDR_MONITORS_MINOR = 5;
+static const int DESKTOP_HOST_NAME_MAX = 256;
 
 static Display *desktop = nullptr;
 
@@ -73,40 +88,337 @@ unsigned long DesktopFindWindow(const char *title, int timeoutMs)
     }
 }
 
-static bool WindowManagerRunning()
+static Atom Intern(const char *name)
 {
-    Atom check = XInternAtom(desktop, "_NET_SUPPORTING_WM_CHECK", False);
+    return XInternAtom(desktop, name, False);
+}
+
+// The window that `w`'s _NET_SUPPORTING_WM_CHECK names, or 0.
+static Window CheckWindowOf(Window w)
+{
     Atom type;
     int format;
     unsigned long items, after;
     unsigned char *value = nullptr;
-    bool running = XGetWindowProperty(desktop, DefaultRootWindow(desktop), check, 0, 1, False, XA_WINDOW, &type,
-                                      &format, &items, &after, &value) == Success &&
-                   value && items == 1;
+    Window found = 0;
+    if (XGetWindowProperty(desktop, w, Intern("_NET_SUPPORTING_WM_CHECK"), 0, 1, False, XA_WINDOW, &type, &format,
+                           &items, &after, &value) == Success && value && items == 1)
+        found = *reinterpret_cast<Window *>(value);
     if (value)
         XFree(value);
-    return running;
+    return found;
 }
 
-void DesktopFullScreen(unsigned long window, bool on)
+// A window manager runs when the root names a check window that names itself;
+// one that has ended leaves the root's property behind. Errors must be
+// ignored around it.
+static bool WindowManagerRunning()
+{
+    Window named = CheckWindowOf(DefaultRootWindow(desktop));
+    return named && CheckWindowOf(named) == named;
+}
+
+// The window manager lists `atom` in _NET_SUPPORTED.
+static bool WindowManagerSupports(Atom atom)
+{
+    Atom type;
+    int format;
+    unsigned long items, after;
+    unsigned char *value = nullptr;
+    bool found = false;
+    if (XGetWindowProperty(desktop, DefaultRootWindow(desktop), Intern("_NET_SUPPORTED"), 0, 4096, False, XA_ATOM,
+                           &type, &format, &items, &after, &value) == Success && value) {
+        const Atom *atoms = reinterpret_cast<const Atom *>(value);
+        for (unsigned long i = 0; i < items && !found; i++)
+            found = atoms[i] == atom;
+    }
+    if (value)
+        XFree(value);
+    return found;
+}
+
+static void SendToWindowManager(Window window, Atom message, long a, long b, long c, long d, long e)
+{
+    XEvent ev;
+    memset(&ev, 0, sizeof ev);
+    ev.xclient.type = ClientMessage;
+    ev.xclient.window = window;
+    ev.xclient.message_type = message;
+    ev.xclient.format = 32;
+    ev.xclient.data.l[0] = a;
+    ev.xclient.data.l[1] = b;
+    ev.xclient.data.l[2] = c;
+    ev.xclient.data.l[3] = d;
+    ev.xclient.data.l[4] = e;
+    XSendEvent(desktop, DefaultRootWindow(desktop), False, SubstructureRedirectMask | SubstructureNotifyMask, &ev);
+}
+
+static bool SameArea(const ScreenRect &a, int x, int y, int w, int h)
+{
+    return a.x == x && a.y == y && a.w == w && a.h == h;
+}
+
+// _NET_WM_FULLSCREEN_MONITORS counts monitors as Xinerama lists them.
+static long XineramaIndex(const ScreenRect &monitor)
+{
+    long index = 0;
+    int count = 0;
+    XineramaScreenInfo *heads = XineramaIsActive(desktop) ? XineramaQueryScreens(desktop, &count) : nullptr;
+    for (int i = 0; i < count; i++)
+        if (SameArea(monitor, heads[i].x_org, heads[i].y_org, heads[i].width, heads[i].height))
+            index = i;
+    if (heads)
+        XFree(heads);
+    return index;
+}
+
+std::vector<Monitor> DesktopMonitors()
+{
+    std::vector<Monitor> found;
+    if (!Connect())
+        return found;
+    int event, error, major = 0, minor = 0;
+    if (XRRQueryExtension(desktop, &event, &error) && XRRQueryVersion(desktop, &major, &minor) &&
+        (major > RANDR_MONITORS_MAJOR || (major == RANDR_MONITORS_MAJOR && minor >= RANDR_MONITORS_MINOR))) {
+        int count = 0;
+        XRRMonitorInfo *monitors = XRRGetMonitors(desktop, DefaultRootWindow(desktop), True, &count);
+        for (int i = 0; i < count; i++)
+            if (monitors[i].width > 0 && monitors[i].height > 0)
+                found.push_back({{monitors[i].x, monitors[i].y, monitors[i].width, monitors[i].height},
+                                 monitors[i].primary != 0});
+        if (monitors)
+            XRRFreeMonitors(monitors);
+    }
+    if (found.empty() && XineramaIsActive(desktop)) {
+        int count = 0;
+        XineramaScreenInfo *heads = XineramaQueryScreens(desktop, &count);
+        for (int i = 0; i < count; i++)
+            found.push_back({{heads[i].x_org, heads[i].y_org, heads[i].width, heads[i].height}, false});
+        if (heads)
+            XFree(heads);
+    }
+    return found;
+}
+
+ScreenRect DesktopScreen()
+{
+    if (!Connect())
+        return {0, 0, 0, 0};
+    return {0, 0, DisplayWidth(desktop, DefaultScreen(desktop)), DisplayHeight(desktop, DefaultScreen(desktop))};
+}
+
+bool DesktopPointerOnScreen(int *x, int *y)
+{
+    if (!Connect())
+        return false;
+    Window root, child;
+    int wx, wy;
+    unsigned mask;
+    return XQueryPointer(desktop, DefaultRootWindow(desktop), &root, &child, x, y, &wx, &wy, &mask);
+}
+
+void DesktopFullScreen(unsigned long window, bool on, const ScreenRect &monitor)
 {
     if (!window || !Connect())
         return;
     XErrorHandler old = XSetErrorHandler(IgnoreError);
+    // A compositor need not redraw a full-screen game through itself.
+    Atom bypass = Intern("_NET_WM_BYPASS_COMPOSITOR");
+    if (on) {
+        long one = 1;
+        XChangeProperty(desktop, window, bypass, XA_CARDINAL, 32, PropModeReplace,
+                        reinterpret_cast<unsigned char *>(&one), 1);
+    } else {
+        XDeleteProperty(desktop, window, bypass);
+    }
     if (WindowManagerRunning()) {
-        XEvent e;
-        memset(&e, 0, sizeof e);
-        e.xclient.type = ClientMessage;
-        e.xclient.window = window;
-        e.xclient.message_type = XInternAtom(desktop, "_NET_WM_STATE", False);
-        e.xclient.format = 32;
-        e.xclient.data.l[0] = on ? NET_WM_STATE_ADD : NET_WM_STATE_REMOVE;
-        e.xclient.data.l[1] = long(XInternAtom(desktop, "_NET_WM_STATE_FULLSCREEN", False));
-        e.xclient.data.l[3] = NET_WM_SOURCE_APPLICATION;
-        XSendEvent(desktop, DefaultRootWindow(desktop), False, SubstructureRedirectMask | SubstructureNotifyMask,
-                   &e);
+        // The library fixes the window's size with equal least and largest
+        // sizes, and the window already has the monitor's size. fluxbox
+        // places a full-screen window at the monitor's corner only when the
+        // switch changes its size, and else leaves it below where its title
+        // bar was: so the window is made a line smaller first. A window in
+        // full screen has no size of its own to keep; the next mode sets
+        // the hints anew.
+        XSizeHints hints;
+        long supplied = 0;
+        XWindowAttributes a;
+        if (on && XGetWMNormalHints(desktop, window, &hints, &supplied) && XGetWindowAttributes(desktop, window, &a)) {
+            hints.flags &= ~(PMinSize | PMaxSize);
+            XSetWMNormalHints(desktop, window, &hints);
+            XResizeWindow(desktop, window, std::max(1, a.width - 1), std::max(1, a.height - 1));
+        }
+        Atom monitors = Intern("_NET_WM_FULLSCREEN_MONITORS");
+        if (on && WindowManagerSupports(monitors)) {
+            long head = XineramaIndex(monitor);
+            SendToWindowManager(window, monitors, head, head, head, head, NET_WM_SOURCE_APPLICATION);
+        }
+        SendToWindowManager(window, Intern("_NET_WM_STATE"), on ? NET_WM_STATE_ADD : NET_WM_STATE_REMOVE,
+                            long(Intern("_NET_WM_STATE_FULLSCREEN")), 0, NET_WM_SOURCE_APPLICATION, 0);
     } else if (on) {
-        XMoveWindow(desktop, window, 0, 0);
+        XMoveWindow(desktop, window, monitor.x, monitor.y);
+    }
+    XSync(desktop, False);
+    XSetErrorHandler(old);
+}
+
+void DesktopMoveWindow(unsigned long window, int x, int y)
+{
+    if (!window || !Connect())
+        return;
+    XErrorHandler old = XSetErrorHandler(IgnoreError);
+    XMoveWindow(desktop, window, x, y);
+    XSync(desktop, False);
+    XSetErrorHandler(old);
+}
+
+void DesktopFollowWindow(unsigned long window)
+{
+    if (!window || !Connect())
+        return;
+    XErrorHandler old = XSetErrorHandler(IgnoreError);
+    XSelectInput(desktop, window, StructureNotifyMask);
+    XSync(desktop, False);
+    XSetErrorHandler(old);
+}
+
+bool DesktopWindowChanged(unsigned long window)
+{
+    if (!window || !desktop)
+        return false;
+    // Only the game's window is followed: any event is news of it.
+    bool changed = false;
+    while (XPending(desktop) > 0) {
+        XEvent e;
+        XNextEvent(desktop, &e);
+        changed = true;
+    }
+    return changed;
+}
+
+bool DesktopWindowArea(unsigned long window, ScreenRect *area, bool *viewable)
+{
+    if (!window || !Connect())
+        return false;
+    XErrorHandler old = XSetErrorHandler(IgnoreError);
+    XWindowAttributes a;
+    Window child;
+    int x = 0, y = 0;
+    bool ok = XGetWindowAttributes(desktop, window, &a) &&
+              XTranslateCoordinates(desktop, window, DefaultRootWindow(desktop), 0, 0, &x, &y, &child);
+    XSync(desktop, False);
+    XSetErrorHandler(old);
+    if (!ok)
+        return false;
+    *area = {x, y, a.width, a.height};
+    *viewable = a.map_state == IsViewable;
+    return true;
+}
+
+// Unmapped, a child of the root, and not iconic: no window manager has it.
+static bool Withdrawn(Display *d, Window window)
+{
+    XWindowAttributes a;
+    if (!XGetWindowAttributes(d, window, &a) || a.map_state != IsUnmapped)
+        return false;
+    Window root, parent, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(d, window, &root, &parent, &children, &count))
+        return false;
+    if (children)
+        XFree(children);
+    if (parent != root)
+        return false;
+    Atom wmState = XInternAtom(d, "WM_STATE", False), type;
+    int format;
+    unsigned long items, after;
+    unsigned char *value = nullptr;
+    bool iconic = XGetWindowProperty(d, window, wmState, 0, 2, False, wmState, &type, &format, &items, &after,
+                                     &value) == Success && value && items >= 1 &&
+                  *reinterpret_cast<long *>(value) == IconicState;
+    if (value)
+        XFree(value);
+    return !iconic;
+}
+
+static std::thread guard;
+static std::mutex guardLock;
+static std::condition_variable guardWake;
+static bool guardStop = false;
+
+static void Guard(Window window, int w, int h)
+{
+    // Its own connection: Xlib's are not shared between threads here.
+    Display *d = XOpenDisplay(nullptr);
+    if (!d)
+        return;
+    std::unique_lock<std::mutex> hold(guardLock);
+    auto since = std::chrono::steady_clock::now();
+    bool was = false;
+    while (!guardWake.wait_for(hold, std::chrono::milliseconds(DESKTOP_POLL_MS), [] { return guardStop; })) {
+        bool withdrawn = Withdrawn(d, window);
+        auto now = std::chrono::steady_clock::now();
+        if (!withdrawn || !was)
+            since = now;
+        was = withdrawn;
+        // A window manager that is merely slow has it soon; one that dropped
+        // it never will. Asking again is harmless for the first.
+        if (withdrawn && now - since >= std::chrono::milliseconds(DESKTOP_REMAP_MS)) {
+            XResizeWindow(d, window, w, h);
+            XMapWindow(d, window);
+            XSync(d, False);
+            since = now;
+        }
+    }
+    XCloseDisplay(d);
+}
+
+void DesktopGuardMapStart(unsigned long window, int w, int h)
+{
+    DesktopGuardMapStop();
+    if (!window)
+        return;
+    guardStop = false;
+    guard = std::thread(Guard, Window(window), w, h);
+}
+
+void DesktopGuardMapStop()
+{
+    if (!guard.joinable())
+        return;
+    {
+        std::lock_guard<std::mutex> hold(guardLock);
+        guardStop = true;
+    }
+    guardWake.notify_all();
+    guard.join();
+}
+
+void DesktopDescribeWindow(unsigned long window, const char *name, const uint32_t *icon, size_t iconWords)
+{
+    if (!window || !Connect())
+        return;
+    XErrorHandler old = XSetErrorHandler(IgnoreError);
+    Atom utf8 = Intern("UTF8_STRING");
+    XChangeProperty(desktop, window, Intern("_NET_WM_NAME"), utf8, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char *>(name), int(strlen(name)));
+    XChangeProperty(desktop, window, Intern("_NET_WM_ICON_NAME"), utf8, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char *>(name), int(strlen(name)));
+    // Format 32 properties travel as longs on the client side.
+    std::vector<long> words(icon, icon + iconWords);
+    XChangeProperty(desktop, window, Intern("_NET_WM_ICON"), XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char *>(words.data()), int(words.size()));
+    long pid = getpid();
+    XChangeProperty(desktop, window, Intern("_NET_WM_PID"), XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char *>(&pid), 1);
+    // A process number means something only with the machine it runs on.
+    char host[DESKTOP_HOST_NAME_MAX] = "";
+    if (gethostname(host, sizeof host - 1) == 0 && host[0]) {
+        XTextProperty machine;
+        char *list[] = {host};
+        if (XStringListToTextProperty(list, 1, &machine)) {
+            XSetWMClientMachine(desktop, window, &machine);
+            XFree(machine.value);
+        }
     }
     XSync(desktop, False);
     XSetErrorHandler(old);

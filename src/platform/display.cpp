@@ -3,13 +3,17 @@
 #include "platform/display.h"
 
 #include <algorithm>
+#include <chrono>
 #include <string>
+#include <vector>
 
 #include <unistd.h>
 
 #include "platform/desktop.h"
 #include "platform/fatal.h"
+#include "platform/icon.h"
 #include "platform/input.h"
+#include "platform/monitors.h"
 
 static const int DISPLAY_COLOR_DEPTH = 32;
 static const int DISPLAY_BORDER_COLOR = 0x000000;
@@ -19,12 +23,22 @@ static const int SHOW_FINAL_W = 800;
 static const int SHOW_FINAL_H = 600;
 static const char DISPLAY_LOST_ERROR[] = "Cannot set a graphics mode.";
 static const int DISPLAY_FIND_WINDOW_MS = 500;
+// How often the window's place is looked at even when no event told of a
+// change: a window manager that moves a frame need not tell the window.
+static const int DISPLAY_LOOK_MS = 250;
 
 static bool displayOpen = false;
 static unsigned long gameWindow = 0;
 static bool fullScreen = false;
 static const char *windowTitle = "";
-static int desktopW = GAME_W, desktopH = GAME_H;
+static std::vector<Monitor> monitors;
+static ScreenRect monitor = {0, 0, GAME_W, GAME_H};   // the one the game uses, chosen at start-up
+static int chosenMonitor = -1;                          // its index in monitors
+// The size of the library's screen in full screen: the monitor's, or what a
+// window manager gave that spread the window wider.
+static int fullW = GAME_W, fullH = GAME_H;
+static ScreenRect windowArea = {0, 0, GAME_W, GAME_H};   // where the window really is
+static std::chrono::steady_clock::time_point lastLook;
 static DisplayGeometry geometry = {1, 0, 0};
 static BITMAP *lastFrame = nullptr;    // what the player sees, at game size
 static BITMAP *scaledFrame = nullptr;  // lastFrame scaled, when the scale is above 1
@@ -53,40 +67,62 @@ static unsigned long FindGameWindow()
     return window;
 }
 
-static bool SetMode(bool full)
+// The picture for the window as it really is: its size, its place, the part
+// of it a monitor shows. Drawn anew when that changed, or when `redraw`.
+static void Relayout(bool redraw)
 {
-    // A window the size of the desktop, which the desktop then shows full
-    // screen: nothing changes mode, the keyboard and the pointer stay the
-    // desktop's, and the pointer is followed where it really is.
-    if (fullScreen && !full)
-        DesktopFullScreen(gameWindow, false);
-    int scale = full ? 1 : WindowScale(desktopW, desktopH);
-    int w = full ? desktopW : GAME_W * scale;
-    int h = full ? desktopH : GAME_H * scale;
-    while (set_gfx_mode(GFX_AUTODETECT_WINDOWED, w, h, 0, 0) != 0) {
-        if (full || --scale < 1)
-            return false;
-        w = GAME_W * scale;
-        h = GAME_H * scale;
-    }
-    DisplayGeometry g = FullScreenGeometry(SCREEN_W, SCREEN_H);
-    if (scaledFrame) {
+    bool viewable = false;
+    ScreenRect area;
+    if (!DesktopWindowArea(gameWindow, &area, &viewable))
+        area = {windowArea.x, windowArea.y, SCREEN_W, SCREEN_H};
+    windowArea = area;
+    lastLook = std::chrono::steady_clock::now();
+    DisplayGeometry g = PictureInWindow(area, SCREEN_W, SCREEN_H, monitors, chosenMonitor, fullScreen);
+    if (!redraw && g.scale == geometry.scale && g.x == geometry.x && g.y == geometry.y)
+        return;
+    if (scaledFrame && (g.scale != geometry.scale || redraw)) {
         destroy_bitmap(scaledFrame);
         scaledFrame = nullptr;
     }
-    if (g.scale > 1) {
+    if (g.scale > 1 && !scaledFrame) {
         scaledFrame = create_bitmap(GAME_W * g.scale, GAME_H * g.scale);
         if (!scaledFrame) {
             // Unscaled in the middle beats no picture.
+            g.x += GAME_W * (g.scale - 1) / 2;
+            g.y += GAME_H * (g.scale - 1) / 2;
             g.scale = 1;
-            g.x = (SCREEN_W - GAME_W) / 2;
-            g.y = (SCREEN_H - GAME_H) / 2;
         }
     }
     geometry = g;
     InputSetGeometry(g);
-    fullScreen = full;
     clear_to_color(screen, DISPLAY_BORDER_COLOR);
+    if (lastFrame)
+        PutOnScreen(WHOLE_PICTURE);
+}
+
+static bool SetMode(bool full)
+{
+    // A window the size of the monitor, which the desktop then shows full
+    // screen: nothing changes mode, the keyboard and the pointer stay the
+    // desktop's, and the pointer is followed where it really is.
+    if (fullScreen && !full)
+        DesktopFullScreen(gameWindow, false, monitor);
+    ScreenRect place = full ? ScreenRect{monitor.x, monitor.y, fullW, fullH} : WindowOnMonitor(monitor);
+    int scale = WindowScale(monitor.w, monitor.h);
+    for (;;) {
+        DesktopGuardMapStart(gameWindow, place.w, place.h);
+        bool set = set_gfx_mode(GFX_AUTODETECT_WINDOWED, place.w, place.h, 0, 0) == 0;
+        DesktopGuardMapStop();
+        if (set)
+            break;
+        if (full || --scale < 1)
+            return false;
+        place.w = GAME_W * scale;
+        place.h = GAME_H * scale;
+        place.x = monitor.x + (monitor.w - place.w) / 2;
+        place.y = monitor.y + (monitor.h - place.h) / 2;
+    }
+    fullScreen = full;
     set_close_button_callback(InputCloseButton);
     // Without it the library follows the pointer in relative steps from a
     // spot it warps the real pointer to, and after a switch of mode the
@@ -94,17 +130,48 @@ static bool SetMode(bool full)
     // pointer stays hidden over the window all the same.
     enable_hardware_cursor();
     gameWindow = FindGameWindow();
+    DescribeGameWindow(gameWindow, windowTitle);
+    DesktopFollowWindow(gameWindow);
+    // On the chosen monitor; a window manager that does not take the
+    // monitor from the request puts a full screen on the one it stands on.
+    DesktopMoveWindow(gameWindow, place.x, place.y);
     if (full)
-        DesktopFullScreen(gameWindow, true);
+        DesktopFullScreen(gameWindow, true, monitor);
+    windowArea = place;
+    Relayout(true);
     return true;
+}
+
+// The window manager gave the window another size or place than the last
+// one: the picture follows.
+static void FollowWindow()
+{
+    bool told = DesktopWindowChanged(gameWindow);
+    if (!told && std::chrono::steady_clock::now() - lastLook < std::chrono::milliseconds(DISPLAY_LOOK_MS))
+        return;
+    Relayout(false);
+    // A window manager that knows only the whole screen spreads a full
+    // screen over every monitor; the library's screen must cover the chosen
+    // one, so it grows to the window once.
+    if (fullScreen && (windowArea.w > SCREEN_W || windowArea.h > SCREEN_H) &&
+        (windowArea.w != fullW || windowArea.h != fullH)) {
+        fullW = std::max(windowArea.w, fullW);
+        fullH = std::max(windowArea.h, fullH);
+        if (!SetMode(true) && !SetMode(false))
+            FatalExit(DISPLAY_LOST_ERROR);
+    }
 }
 
 // A mode switch asked for with F11, carried out on the main thread, in every
 // wait of every loop.
 static void ServiceRequests()
 {
-    if (!displayOpen || !TakeScreenSwitchRequest())
+    if (!displayOpen)
         return;
+    if (!TakeScreenSwitchRequest()) {
+        FollowWindow();
+        return;
+    }
     bool want = !fullScreen;
     if (!SetMode(want) && !SetMode(!want))
         FatalExit(DISPLAY_LOST_ERROR);
@@ -119,10 +186,20 @@ static void ServiceRequests()
 bool DisplayOpen(const char *title)
 {
     windowTitle = title;
-    if (get_desktop_resolution(&desktopW, &desktopH) != 0 || desktopW <= 0 || desktopH <= 0) {
-        desktopW = GAME_W;
-        desktopH = GAME_H;
-    }
+    // The monitor under the pointer, where the player looks; else the
+    // primary one; else the whole screen as one.
+    monitors = DesktopMonitors();
+    int px = 0, py = 0;
+    bool pointer = DesktopPointerOnScreen(&px, &py);
+    chosenMonitor = ChooseMonitor(monitors, pointer, px, py);
+    monitor = chosenMonitor >= 0 ? monitors[chosenMonitor].area : DesktopScreen();
+    int w, h;
+    if ((monitor.w <= 0 || monitor.h <= 0) && get_desktop_resolution(&w, &h) == 0 && w > 0 && h > 0)
+        monitor = {0, 0, w, h};
+    if (monitor.w <= 0 || monitor.h <= 0)
+        monitor = {0, 0, GAME_W, GAME_H};
+    fullW = monitor.w;
+    fullH = monitor.h;
     set_color_depth(DISPLAY_COLOR_DEPTH);
     if (!SetMode(true) && !SetMode(false))
         return false;

@@ -3,7 +3,11 @@
 #include <allegro.h>
 #include <xalleg.h>
 
-// Made at build time from the desktop icon's SVG; defines APP_ICON_XPM.
+#include "platform/desktop.h"
+
+// Made at build time from the desktop icon's SVG; they define APP_ICON_XPM
+// and APP_ICON_NET.
+#include "paperlune_icon_net.h"
 #include "paperlune_icon_xpm.h"
 
 // The desktop entry's StartupWMClass names the same class.
@@ -18,4 +22,9 @@ void PrepareGameWindow()
 {
     allegro_icon = const_cast<char **>(APP_ICON_XPM);
     xwin_set_window_name(APP_WINDOW_NAME, APP_WINDOW_CLASS);
+}
+
+void DescribeGameWindow(unsigned long window, const char *name)
+{
+    DesktopDescribeWindow(window, name, APP_ICON_NET, sizeof APP_ICON_NET / sizeof APP_ICON_NET[0]);
 }

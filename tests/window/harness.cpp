@@ -115,6 +115,20 @@ bool StartDisplay()
     return false;
 }
 
+bool AttachDisplay(const std::string &name, int w, int h)
+{
+    StopDisplay();
+    x = XOpenDisplay(name.c_str());
+    if (!x)
+        return false;
+    displayName = name;
+    displayW = w;
+    displayH = h;
+    view = {1, 0, 0};
+    setenv("DISPLAY", name.c_str(), 1);
+    return true;
+}
+
 bool UseDisplay(int w, int h)
 {
     view = {1, 0, 0};
@@ -593,6 +607,17 @@ bool SendCloseRequest()
     }
     Flush();
     return !windows.empty();
+}
+
+unsigned long GameWindowId()
+{
+    ::Display *d = X();
+    for (Window w : GameWindows()) {
+        XWindowAttributes a;
+        if (XGetWindowAttributes(d, w, &a) && a.map_state == IsViewable)
+            return w;
+    }
+    return 0;
 }
 
 bool GameWindowRect(int *wx, int *wy, int *ww, int *wh)

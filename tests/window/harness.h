@@ -50,6 +50,8 @@ struct GameRun {
 
 // Starts the X server once for the whole test program; false when it fails.
 bool StartDisplay();
+// Uses a server someone else started, of that screen size, instead.
+bool AttachDisplay(const std::string &name, int w, int h);
 // The X server's screen size: restarts the server when it differs (640 x 480
 // unless a test asks otherwise). The view goes back to unscaled.
 bool UseDisplay(int w, int h);
@@ -118,6 +120,8 @@ Image ScreenshotFull();   // the whole X screen, pixel for pixel
 bool SendCloseRequest();
 // Where the game's visible window stands on the X screen.
 bool GameWindowRect(int *x, int *y, int *w, int *h);
+// The game's visible window, or 0.
+unsigned long GameWindowId();
 bool SavePng(const Image &image, const std::string &path);
 // Where screenshots of a test run go for a person to look at.
 std::string ShotPath(const std::string &name);
