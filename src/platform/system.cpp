@@ -7,6 +7,7 @@
 
 #include "platform/background.h"
 #include "platform/icon.h"
+#include "platform/keyboardlocale.h"
 #include "platform/signals.h"
 
 const char *SystemStart()
@@ -24,6 +25,10 @@ const char *SystemStart()
 bool SystemStartInput()
 {
     install_timer();
+    // The keyboard driver reads the locale and opens its input method in
+    // one go: dead keys compose as they do under any UTF-8 locale only if
+    // the character type is chosen first.
+    PreferUtf8CharacterType();
     install_keyboard();
     return install_mouse() != -1;
 }
