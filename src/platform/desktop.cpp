@@ -1,6 +1,7 @@
 // The X desktop, through a connection of our own beside the library's.
 #include "platform/desktop.h"
 
+#include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
@@ -16,8 +17,13 @@ static const int DESKTOP_SEARCH_DEPTH = 8;
 static const long NET_WM_STATE_REMOVE = 0;
 static const long NET_WM_STATE_ADD = 1;
 static const long NET_WM_SOURCE_APPLICATION = 1;
+// The indicator's name in every keymap the X server ships; its position in
+// the list is the keymap's choice.
+static const char CAPS_LOCK_INDICATOR[] = "Caps Lock";
 
 static Display *desktop = nullptr;
+static Atom capsLockAtom = None;   // None until asked, and on a server without Xkb
+static bool xkbAsked = false;
 
 // A window may vanish between being listed and being asked its name; that
 // is no reason to end the game.
@@ -136,9 +142,28 @@ bool DesktopKeyDown(unsigned long keysym)
     return code && (keys[code / 8] & (1 << (code % 8)));
 }
 
+bool DesktopCapsLockOn()
+{
+    if (!Connect())
+        return false;
+    if (!xkbAsked) {
+        xkbAsked = true;
+        int opcode, event, error, major = XkbMajorVersion, minor = XkbMinorVersion;
+        if (XkbQueryExtension(desktop, &opcode, &event, &error, &major, &minor))
+            capsLockAtom = XInternAtom(desktop, CAPS_LOCK_INDICATOR, False);
+    }
+    if (capsLockAtom == None)
+        return false;
+    int index;
+    Bool on = False;
+    return XkbGetNamedIndicator(desktop, capsLockAtom, &index, &on, nullptr, nullptr) && on;
+}
+
 void DesktopClose()
 {
     if (desktop)
         XCloseDisplay(desktop);
     desktop = nullptr;
+    capsLockAtom = None;
+    xkbAsked = false;
 }

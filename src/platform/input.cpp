@@ -206,6 +206,11 @@ bool KeyHit(int scancode)
     return false;
 }
 
+bool CapsLockOn()
+{
+    return DesktopCapsLockOn();
+}
+
 // The pointer -----------------------------------------------------------------------
 
 void PointerPosition(int *x, int *y)
