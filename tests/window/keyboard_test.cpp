@@ -42,14 +42,8 @@ const Box CAPS_BOX = {200, 20, 135, 22};
 const Box LAYOUT_BOX = {20, 419, 320, 18};
 const Box LETTER_AREA = {20, 44, 340, 378};
 
-std::vector<int32_t> Fresh(int32_t resumeId)
-{
-    std::vector<int32_t> w(13, -1);
-    w[0] = resumeId;
-    w[1] = 0;
-    w[2] = 0;
-    return w;
-}
+// A progress file that continues at the first letter, nothing recorded.
+const std::vector<int32_t> AT_FIRST_LETTER = {141, 0, 0, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
 
 // A connection of the test's own: its keymap is read fresh from the server
 // each time, never from a cache a layout change left behind.
@@ -298,7 +292,7 @@ void TypeOnLayouts(const char *lang, const std::string &name, const std::vector<
 {
     StartLocale(lang);
     GameRun run = Prepare(name.c_str());
-    WriteSave(run, Fresh(141));
+    WriteSave(run, AT_FIRST_LETTER);
     ASSERT_TRUE(SetLayout(passes[0].layout, passes[0].variant));
     ASSERT_TRUE(LaunchToMenu(run));
     const Scene *letter = SceneNamed("Scene04e1");
@@ -337,13 +331,12 @@ void TypeOnLayouts(const char *lang, const std::string &name, const std::vector<
             ASSERT_TRUE(QuitAndSave());
             continue;
         }
+        // The next scene's quit writes the letter's record.
         ASSERT_TRUE(FinishLetter());
-        const Scene *next = SceneNamed("Scene04e2");
-        ASSERT_TRUE(WaitForScreen(NarrationPage(next, NarrationPages(next)[0]), PAGE_MS));
         ASSERT_TRUE(QuitAndSave());
         std::vector<int32_t> w = SaveWords(run);
         ASSERT_EQ(w.size(), 13u);
-        EXPECT_EQ(w[0], 142) << "the letter was finished";
+        EXPECT_EQ(w[0], 142) << "the letter was not finished";
         EXPECT_EQ(w[2], 0) << "mistakes recorded";
     }
     EXPECT_TRUE(QuitFromMenu(run));
@@ -397,7 +390,7 @@ TEST_F(Layouts, TheSameUnderLangC)
 TEST_F(CapsLock, NoticeFollowsTheKeyboardAndALayoutHintComesAfterForeignKeys)
 {
     GameRun run = Prepare("capslock");
-    WriteSave(run, Fresh(141));
+    WriteSave(run, AT_FIRST_LETTER);
     ASSERT_TRUE(LaunchToMenu(run));
     // On before the page opens.
     PressKey(XK_Caps_Lock);
