@@ -427,21 +427,35 @@ TEST_F(CapsLock, NoticeFollowsTheKeyboardAndALayoutHintComesAfterForeignKeys)
     PressKey(XK_Caps_Lock);
     EXPECT_TRUE(WaitFor([] { return !CapsNoticeShown(); }, KEY_MS));
 
-    // Eleven keys of a German layout's "ü" where the letter begins: more than
-    // half of its first twenty keys wrong, with a character no letter holds.
+    // Eleven keys of a German layout where the letter begins, characters no
+    // letter holds (the euro sign with AltGr, wider than a byte): one
+    // mistake and one cell each, and more than half of the first twenty
+    // keys wrong.
     ASSERT_TRUE(SetLayout("de"));
     Keymap map = ReadKeymap();
-    Stroke u;
-    int level;
-    ASSERT_TRUE(Find(map, XK_udiaeresis, &u, &level));
+    const KeySym foreign[] = {XK_udiaeresis, XK_ssharp, XK_EuroSign, XK_odiaeresis, XK_adiaeresis};
+    std::vector<Stroke> keys;
+    for (KeySym k : foreign) {
+        Stroke s;
+        int level;
+        ASSERT_TRUE(Find(map, k, &s, &level)) << XKeysymToString(k);
+        keys.push_back(s);
+    }
     const char *first = SceneNamed("Scene04e1")->text[0];
     for (int i = 0; i < 10; i++)
-        Press(map, u);
+        Press(map, keys[i % keys.size()]);
     Flush();
     ASSERT_TRUE(WaitFor([&] { return CursorAt(0, Advance(first, 10)); }, KEY_MS));
     Sleep(100);
+    Image ten = Screenshot();
     EXPECT_FALSE(LayoutNoticeShown()) << "ten of twenty are not more than half";
-    Press(map, u);
+    // Each the letter's own character in red (the space's mark is a thin line).
+    for (int i = 0; i < 10; i++) {
+        if (first[i] == ' ')
+            continue;
+        EXPECT_GT(RedPixels(ten, Cell(0, Advance(first, i), TypeAdvance(first[i]))), 0) << "cell " << i;
+    }
+    Press(map, keys[0]);
     Flush();
     ASSERT_TRUE(WaitFor(LayoutNoticeShown, KEY_MS));
     Image hint = Screenshot();
