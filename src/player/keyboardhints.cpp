@@ -6,7 +6,6 @@
 #include "presentation/text.h"
 #include "story/graph.h"
 
-static const int CHARACTER_VALUES = 256;
 static const unsigned char FIRST_PRINTABLE = 0x20;
 static const unsigned char DELETE_CHARACTER = 0x7F;
 // Latin-1's second block of control codes.

@@ -31,8 +31,9 @@ const NoticeArea TYPE_LAYOUT_NOTICE_AREA = {28, 421, 299, 16};
 const int TYPE_HINT_KEYS = 20;
 
 // Characters as the page compares them: a byte each.
+const int CHARACTER_VALUES = 256;
 struct CharacterSet {
-    bool has[256];
+    bool has[CHARACTER_VALUES];
 };
 
 // The characters of every typing letter of the story, the other case of
@@ -52,9 +53,10 @@ struct LayoutWatch {
     bool hint = false;  // shown for the rest of the letter once set
 };
 
-// Counts one judged key. The hint comes once more than half of the first
-// TYPE_HINT_KEYS keys are mistakes (certain from the eleventh) and most of
-// those mistakes typed foreign characters.
+// Counts one judged key of the first TYPE_HINT_KEYS. The hint comes at the
+// key where more than half of those keys are certain to be mistakes (the
+// eleventh mistake at the soonest) while most of the mistakes so far typed
+// foreign characters.
 void LayoutWatchKey(LayoutWatch *watch, const CharacterSet &set, char typed, bool mistake);
 
 // The page's side ---------------------------------------------------------
