@@ -9,7 +9,7 @@
 set -e
 PACKAGES="build-essential cmake pkg-config libgtest-dev libbenchmark-dev
 liballegro4-dev libjpgalleg4-dev libfreetype-dev libvorbis-dev libpng-dev
-libxtst-dev libx11-dev libxrandr-dev libxinerama-dev xvfb x11-utils
+libxtst-dev libx11-dev libxrandr-dev libxinerama-dev xvfb x11-utils x11-xkb-utils xkb-data
 xserver-xorg-core xserver-xorg-video-dummy openbox icewm
 imagemagick librsvg2-bin fonts-courier-prime fonts-noto-extra
 desktop-file-utils appstream man-db"

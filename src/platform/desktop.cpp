@@ -1,6 +1,7 @@
 // The X desktop, through a connection of our own beside the library's.
 #include "platform/desktop.h"
 
+#include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -31,8 +32,13 @@ static const long NET_WM_SOURCE_APPLICATION = 1;
 static const int RANDR_MONITORS_MAJOR = 1;
 static const int RANDR_MONITORS_MINOR = 5;
 static const int DESKTOP_HOST_NAME_MAX = 256;
+// The indicator's name in every keymap the X server ships; its position in
+// the list is the keymap's choice.
+static const char CAPS_LOCK_INDICATOR[] = "Caps Lock";
 
 static Display *desktop = nullptr;
+static Atom capsLockAtom = None;   // None until asked, and on a server without Xkb
+static bool xkbAsked = false;
 
 // A window may vanish between being listed and being asked its name; that
 // is no reason to end the game.
@@ -448,9 +454,28 @@ bool DesktopKeyDown(unsigned long keysym)
     return code && (keys[code / 8] & (1 << (code % 8)));
 }
 
+bool DesktopCapsLockOn()
+{
+    if (!Connect())
+        return false;
+    if (!xkbAsked) {
+        xkbAsked = true;
+        int opcode, event, error, major = XkbMajorVersion, minor = XkbMinorVersion;
+        if (XkbQueryExtension(desktop, &opcode, &event, &error, &major, &minor))
+            capsLockAtom = XInternAtom(desktop, CAPS_LOCK_INDICATOR, False);
+    }
+    if (capsLockAtom == None)
+        return false;
+    int index;
+    Bool on = False;
+    return XkbGetNamedIndicator(desktop, capsLockAtom, &index, &on, nullptr, nullptr) && on;
+}
+
 void DesktopClose()
 {
     if (desktop)
         XCloseDisplay(desktop);
     desktop = nullptr;
+    capsLockAtom = None;
+    xkbAsked = false;
 }

@@ -58,6 +58,11 @@ bool DesktopPointer(unsigned long window, int *x, int *y);
 // Whether the key is down on the keyboard now, whichever window has it.
 bool DesktopKeyDown(unsigned long keysym);
 
+// Whether the keyboard's Caps Lock is on now: the X server's own indicator,
+// whichever window had the keyboard when it was switched. One round trip,
+// answered after every key event the server sent before it.
+bool DesktopCapsLockOn();
+
 // Closes the connection the ones above opened.
 void DesktopClose();
 

@@ -209,6 +209,11 @@ bool KeyHit(int scancode)
     return false;
 }
 
+bool CapsLockOn()
+{
+    return DesktopCapsLockOn();
+}
+
 // The pointer -----------------------------------------------------------------------
 
 void PointerPosition(int *x, int *y)

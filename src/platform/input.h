@@ -48,6 +48,10 @@ void ReleaseKey(int scancode);
 // than the moment a screen looks still counts.
 bool KeyHit(int scancode);
 
+// Caps Lock is on, as the keyboard itself shows it; cheap enough to ask at
+// every wake of a loop.
+bool CapsLockOn();
+
 // The pointer in game coordinates.
 void PointerPosition(int *x, int *y);
 // The left button is held down now.

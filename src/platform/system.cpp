@@ -3,10 +3,12 @@
 #include <allegro.h>
 
 #include <cerrno>
+#include <clocale>
 #include <cstdlib>
 
 #include "platform/background.h"
 #include "platform/icon.h"
+#include "platform/keyboardlocale.h"
 #include "platform/signals.h"
 
 const char *SystemStart()
@@ -24,7 +26,14 @@ const char *SystemStart()
 bool SystemStartInput()
 {
     install_timer();
+    // The keyboard driver reads the locale and opens its input method in
+    // one go: dead keys compose as they do under any UTF-8 locale only if
+    // the character type is chosen first.
+    PreferUtf8CharacterType();
     install_keyboard();
+    // The driver took every part of the locale from the environment; the
+    // numbers the game writes into files keep their decimal point.
+    setlocale(LC_NUMERIC, "C");
     return install_mouse() != -1;
 }
 

@@ -6,6 +6,7 @@
 #include "platform/geometry.h"
 #include "platform/input.h"
 #include "player/clock.h"
+#include "player/keyboardhints.h"
 #include "presentation/datafile.h"
 #include "presentation/show.h"
 #include "presentation/text.h"
@@ -209,11 +210,17 @@ LetterOutcome typeLetter(Scene *scene, ALFONT_FONT *font, BITMAP *page, BITMAP *
     bool firstFrame = true;
     bool dirty = true;     // the frame on screen no longer shows the page's state
     int drawnCount = -1;   // the clock value the sprites on screen show
+    KeyboardHints hints;
+    KeyboardHintsStart(&hints);
     counter = 0;
     ClearKeys();
     SkipBlankLines(scene, &line, &pos, &x);
 
     while (!*timedOut && line <= TYPE_LAST_LINE) {
+        // Caps Lock wakes the loop through the keyboard callback, but is no
+        // key of the queue: its state is read from the keyboard at each wake.
+        if (KeyboardHintsPoll(&hints))
+            dirty = true;
         // The window's close button is "Yes" in the quit dialog.
         if (CloseRequested() && quitWnd())
             return LETTER_LEFT;
@@ -272,6 +279,7 @@ LetterOutcome typeLetter(Scene *scene, ALFONT_FONT *font, BITMAP *page, BITMAP *
             char typed = EN2CZ(char(pressed & ASCII_MASK));
             FSOUND_PlaySound(FSOUND_FREE, type_sample);
             KeyJudgement j = JudgeKey(current[pos], typed);
+            KeyboardHintsKey(&hints, typed, j.mistake);
             if (j.drawn != ' ')
                 DrawChar(page, font, j.drawn, TYPE_AREA_X + x, TYPE_AREA_Y + TYPE_SIZE * line, j.color);
             x += CharWidth(font, j.advance);
@@ -289,10 +297,12 @@ LetterOutcome typeLetter(Scene *scene, ALFONT_FONT *font, BITMAP *page, BITMAP *
         if (dirty) {
             blit(page, frame, 0, 0, 0, 0, GAME_W, GAME_H);
             drawnCount = counter.load();
-            if (paused)
+            if (paused) {
                 DrawPauseOverlay(frame, font);
-            else
+            } else {
                 TypingCursorAndSprites(frame, scene, font, line, pos, x, limit);
+                DrawKeyboardHints(frame, font, hints);
+            }
             if (firstFrame) {
                 show(frame);
                 firstFrame = false;
