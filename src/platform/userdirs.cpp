@@ -101,12 +101,15 @@ bool MakeDirectories(const std::string &dir, unsigned mode, std::string *why)
             // The new directory's own entry lives in its parent.
             SyncDirectory(prefix);
             SyncDirectory(DirectoryOf(prefix));
-        } else if (errno != EEXIST && !IsDirectory(prefix)) {
+        } else {
+            int error = errno;
             // A parent that is there is fine, whatever mkdir says of it (a
             // read-only file system may answer EROFS before EEXIST).
-            if (why)
-                *why = strerror(errno);
-            return false;
+            if (error != EEXIST && !IsDirectory(prefix)) {
+                if (why)
+                    *why = strerror(error);
+                return false;
+            }
         }
         if (slash == std::string::npos)
             break;
