@@ -3,6 +3,7 @@
 #include "platform/display.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 
 #include <unistd.h>
@@ -10,6 +11,7 @@
 #include "platform/desktop.h"
 #include "platform/fatal.h"
 #include "platform/input.h"
+#include "platform/session.h"
 
 static const int DISPLAY_COLOR_DEPTH = 32;
 static const int DISPLAY_BORDER_COLOR = 0x000000;
@@ -192,6 +194,11 @@ void DisplayFade(BITMAP *target)
 
 void DisplayMessage(const char *text)
 {
+    // A session ending from outside has nobody to answer, and no time to wait.
+    if (SessionEnding()) {
+        fprintf(stderr, "%s: %s\n", windowTitle, text);
+        return;
+    }
     if (!displayOpen || !fullScreen) {
         allegro_message("%s", text);
         return;

@@ -34,6 +34,9 @@ static std::atomic<int> wakeFd{-1};
 // close: the clock still ticks while the display shuts, and a tick's write
 // must never reach a closed descriptor or the file that next takes its number.
 static std::mutex wakeLock;
+// Never closed, and never drained: once written, every later sleep ends at
+// once, as a closing game wants.
+static std::atomic<int> outsideFd{-1};
 static std::atomic<bool> clickLatched{false};
 static std::atomic<bool> switchWanted{false};
 static std::atomic<bool> closeWanted{false};
@@ -101,6 +104,23 @@ void InputCloseButton()
 {
     closeWanted = true;
     DisplayWake();
+}
+
+void InputPrepareOutsideClose()
+{
+    if (outsideFd < 0)
+        outsideFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+}
+
+void CloseFromOutside()
+{
+    closeWanted = true;
+    int fd = outsideFd;
+    if (fd < 0)
+        return;
+    uint64_t one = 1;
+    ssize_t written = write(fd, &one, sizeof one);
+    (void)written;
 }
 
 // Opening and the display's side ---------------------------------------------------
@@ -251,20 +271,22 @@ static void Drain(int fd)
     }
 }
 
-// Sleeps until the fd is readable or ms pass.
+// Sleeps until a wake or the close from outside, or ms pass.
 static void SleepForWake(int ms)
 {
     int fd = wakeFd;
-    if (fd < 0) {
+    int outside = outsideFd;
+    if (fd < 0 && outside < 0) {
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
         return;
     }
-    pollfd p = {fd, POLLIN, 0};
+    // poll passes over a negative descriptor.
+    pollfd p[2] = {{fd, POLLIN, 0}, {outside, POLLIN, 0}};
     int r;
     do {
-        r = poll(&p, 1, ms);
-    } while (r < 0 && errno == EINTR);
-    if (r > 0)
+        r = poll(p, 2, ms);
+    } while (r < 0 && errno == EINTR && !closeWanted);
+    if (r > 0 && (p[0].revents & POLLIN))
         Drain(fd);
 }
 

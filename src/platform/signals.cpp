@@ -4,9 +4,11 @@
 #include <cstring>
 #include <unistd.h>
 
-// The signals the library's X driver catches, and SIGBUS, which it leaves alone
-// but which a damaged memory-mapped file can raise just the same.
-static const int CRASH_SIGNALS[] = {SIGSEGV, SIGABRT, SIGTERM, SIGINT, SIGQUIT, SIGFPE, SIGILL, SIGBUS};
+// The signals the library's X driver catches, but SIGTERM and SIGINT, which
+// ask the game to stop rather than crash it (platform/session.h); and
+// SIGBUS, which it leaves alone but which a damaged memory-mapped file can
+// raise just the same.
+static const int CRASH_SIGNALS[] = {SIGSEGV, SIGABRT, SIGQUIT, SIGFPE, SIGILL, SIGBUS};
 static const char CRASH_NOTE[] = "Paperlune: ended by a signal\n";
 
 // Only async-signal-safe calls: the interrupted code may hold any lock.

@@ -1,4 +1,5 @@
-// What ends the process when it crashes or is told to stop.
+// What ends the process when it crashes. (A request to stop is answered by
+// platform/session.h.)
 #ifndef PAPERLUNE_PLATFORM_SIGNALS_H
 #define PAPERLUNE_PLATFORM_SIGNALS_H
 

@@ -7,6 +7,7 @@
 
 #include "platform/background.h"
 #include "platform/icon.h"
+#include "platform/session.h"
 #include "platform/signals.h"
 
 const char *SystemStart()
@@ -18,6 +19,7 @@ const char *SystemStart()
     if (install_allegro(SYSTEM_AUTODETECT, &errno, atexit) != 0)
         return allegro_error;
     InstallCrashHandlers();
+    InstallStopHandlers();
     return nullptr;
 }
 
