@@ -348,15 +348,22 @@ static bool WriteProgress(std::string *told)
     return false;
 }
 
+// True the first time a run meets the text: each cause is told once. Under
+// the save's lock, as the saves themselves.
+static bool FirstTelling(const std::string &text)
+{
+    if (text.empty())
+        return false;
+    for (const std::string &earlier : toldMessages)
+        if (earlier == text)
+            return false;
+    toldMessages.push_back(text);
+    return true;
+}
+
 // Outside the lock and after the file work: the box waits for the player.
 static void Tell(const std::string &text)
 {
-    if (text.empty())
-        return;
-    for (const std::string &earlier : toldMessages)
-        if (earlier == text)
-            return;
-    toldMessages.push_back(text);
     if (showMessage)
         showMessage(text.c_str());
 }
@@ -423,8 +430,11 @@ void LoadGameData()
         // Not being able to write it costs nothing yet: the next save tries again.
         if (!settled)
             WriteProgress(&told);
+        if (!FirstTelling(told))
+            told.clear();
     }
-    Tell(told);
+    if (!told.empty())
+        Tell(told);
 }
 
 bool SaveGameData()
@@ -434,7 +444,10 @@ bool SaveGameData()
     {
         std::lock_guard<std::mutex> hold(saveLock);
         saved = WriteProgress(&told);
+        if (!FirstTelling(told))
+            told.clear();
     }
-    Tell(told);
+    if (!told.empty())
+        Tell(told);
     return saved;
 }

@@ -821,6 +821,40 @@ TEST(SaveFallback, WhenNoPlaceTakesItTheRecordStaysForTheNextSave)
     EXPECT_EQ(landed.pathRecords[2].bestTime, 800) << "what could not be written was kept";
 }
 
+TEST(SaveFallback, ReadOnlyDirectoryHoldingAWritableFileStaysThePlace)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root to stand in for a player";
+    ScratchDir scratch;
+    ASSERT_EQ(chmod(scratch.dir.c_str(), 0755), 0);
+    fs::path dir = scratch.dir / "xdg/paperlune";
+    fs::create_directories(dir);
+    std::string file = (dir / "gmstat.dat").string();
+    WriteBytes(file, DefaultImage());
+    GiveTo(file, NOBODY);
+    GiveTo(dir, NOBODY);
+    ASSERT_EQ(chmod(dir.c_str(), 0555), 0);
+    fs::path start = scratch.dir / "start";
+    fs::create_directory(start);
+    GiveTo(start, NOBODY);
+    PlacesScope places(scratch / "xdg", {start.string()});
+    told.clear();
+    SetSaveMessageShow(Collect);
+    // No lock file can be made there: the file itself carries the lock, and
+    // its bytes are rewritten in place.
+    EXPECT_EQ(AsUser(NOBODY, [&] {
+        LoadGameData();
+        SaveData = Sample();
+        return SaveGameData() && told.empty() && SaveFilePath() == file ? 0 : 1;
+    }), 0);
+    SetSaveMessageShow(DisplayMessage);
+    SaveRecord saved = Sample();
+    saved.pathRecords[4] = {-1, -1};
+    EXPECT_EQ(ReadBytes(file), Encoded(saved));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+    EXPECT_TRUE(fs::is_empty(start)) << "nothing went elsewhere";
+}
+
 namespace {
 
 // A record whose mistakes follow from its time, so that a word from one save
