@@ -47,16 +47,21 @@ static std::atomic<unsigned> keyRead{0};    // advanced by the main thread only
 
 // Callbacks, on the library's input thread --------------------------------------
 
-void DisplayWake()
+// One more on an eventfd's counter; safe in a signal handler.
+static void Poke(int fd)
 {
-    std::lock_guard<std::mutex> hold(wakeLock);
-    int fd = wakeFd;
     if (fd < 0)
         return;
     uint64_t one = 1;
     // A full counter still wakes the sleeper; nothing to do on failure.
     ssize_t written = write(fd, &one, sizeof one);
     (void)written;
+}
+
+void DisplayWake()
+{
+    std::lock_guard<std::mutex> hold(wakeLock);
+    Poke(wakeFd);
 }
 
 static int OnKeyTyped(int character, int *scancode)
@@ -115,12 +120,7 @@ void InputPrepareOutsideClose()
 void CloseFromOutside()
 {
     closeWanted = true;
-    int fd = outsideFd;
-    if (fd < 0)
-        return;
-    uint64_t one = 1;
-    ssize_t written = write(fd, &one, sizeof one);
-    (void)written;
+    Poke(outsideFd);
 }
 
 // Opening and the display's side ---------------------------------------------------

@@ -6,14 +6,16 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
-#include <cstring>
 #include <pthread.h>
 #include <thread>
 #include <unistd.h>
 
 #include "platform/input.h"
+#include "platform/signals.h"
 
 static const int SESSION_STOP_SIGNALS[] = {SIGTERM, SIGHUP, SIGINT};
+static const int SESSION_STOP_COUNT = sizeof SESSION_STOP_SIGNALS / sizeof SESSION_STOP_SIGNALS[0];
+static const int SESSION_BOUND_SIGNAL[] = {SIGALRM};
 static const unsigned SESSION_STOP_BOUND_S = 2;
 static const int SESSION_QUIT_EXIT = 0;
 static const int SESSION_INTERRUPT_EXIT = 128 + SIGINT;
@@ -45,11 +47,7 @@ static void OnStop(int signal)
 static void OnStopBound(int)
 {
     int signal = stopSignal.load();
-    struct sigaction action;
-    memset(&action, 0, sizeof action);
-    action.sa_handler = SIG_DFL;
-    sigemptyset(&action.sa_mask);
-    sigaction(signal, &action, nullptr);
+    std::signal(signal, SIG_DFL);   // async-signal-safe, as sigaction
     // To the process, not this thread, which might be one that blocks it.
     kill(getpid(), signal);
 }
@@ -57,17 +55,8 @@ static void OnStopBound(int)
 void InstallStopHandlers()
 {
     InputPrepareOutsideClose();
-    struct sigaction action;
-    memset(&action, 0, sizeof action);
-    action.sa_handler = OnStop;
-    action.sa_flags = SA_RESTART;
-    sigemptyset(&action.sa_mask);
-    for (int signal : SESSION_STOP_SIGNALS)
-        sigaddset(&action.sa_mask, signal);
-    for (int signal : SESSION_STOP_SIGNALS)
-        sigaction(signal, &action, nullptr);
-    action.sa_handler = OnStopBound;
-    sigaction(SIGALRM, &action, nullptr);
+    HandleSignals(SESSION_STOP_SIGNALS, SESSION_STOP_COUNT, OnStop, SA_RESTART);
+    HandleSignals(SESSION_BOUND_SIGNAL, 1, OnStopBound, SA_RESTART);
 }
 
 // Xlib calls this on the thread whose call found the connection broken,

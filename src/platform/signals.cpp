@@ -21,13 +21,20 @@ static void EndBySignal(int signal)
     raise(signal);
 }
 
-void InstallCrashHandlers()
+void HandleSignals(const int *signals, int count, void (*handler)(int), int flags)
 {
     struct sigaction action;
     memset(&action, 0, sizeof action);
-    action.sa_handler = EndBySignal;
-    action.sa_flags = SA_RESETHAND;
+    action.sa_handler = handler;
+    action.sa_flags = flags;
     sigemptyset(&action.sa_mask);
-    for (int signal : CRASH_SIGNALS)
-        sigaction(signal, &action, nullptr);
+    for (int i = 0; i < count; i++)
+        sigaddset(&action.sa_mask, signals[i]);
+    for (int i = 0; i < count; i++)
+        sigaction(signals[i], &action, nullptr);
+}
+
+void InstallCrashHandlers()
+{
+    HandleSignals(CRASH_SIGNALS, sizeof CRASH_SIGNALS / sizeof CRASH_SIGNALS[0], EndBySignal, SA_RESETHAND);
 }

@@ -10,4 +10,8 @@
 // Ours only note the signal and end the process the default way.
 void InstallCrashHandlers();
 
+// Puts `handler` in for each of `signals` with the given sigaction flags;
+// while it runs, the others of them wait.
+void HandleSignals(const int *signals, int count, void (*handler)(int), int flags);
+
 #endif

@@ -723,12 +723,32 @@ TEST(SavePlaces, DataHomeThenStartDirectoryThenStateHome)
     EXPECT_EQ(SavePlaces(data, "", data), (std::vector<std::string>{data}));
 }
 
-TEST(SaveFallback, ProgressGoesToTheStartDirectoryAndIsFoundThere)
-{
-    if (geteuid() != 0)
-        GTEST_SKIP() << "needs root to stand in for a player";
+// A player's saves in a scratch directory the player may enter, with what
+// they are told collected.
+class SaveFallback : public ::testing::Test {
+protected:
     ScratchDir scratch;
-    ASSERT_EQ(chmod(scratch.dir.c_str(), 0755), 0);
+    void SetUp() override
+    {
+        if (geteuid() != 0)
+            GTEST_SKIP() << "needs root to stand in for a player";
+        ASSERT_EQ(chmod(scratch.dir.c_str(), 0755), 0);
+        told.clear();
+        SetSaveMessageShow(Collect);
+    }
+    void TearDown() override { SetSaveMessageShow(DisplayMessage); }
+    // A directory of the player's own.
+    fs::path PlayersDir(const char *name)
+    {
+        fs::path dir = scratch.dir / name;
+        fs::create_directories(dir);
+        GiveTo(dir, NOBODY);
+        return dir;
+    }
+};
+
+TEST_F(SaveFallback, ProgressGoesToTheStartDirectoryAndIsFoundThere)
+{
     // The player may read the data home's file but write nothing there.
     std::string xdg = scratch / "xdg";
     fs::create_directories(xdg + "/paperlune");
@@ -738,13 +758,9 @@ TEST(SaveFallback, ProgressGoesToTheStartDirectoryAndIsFoundThere)
     kept.pathRecords[2] = {900, 3};
     WriteBytes(home, Encoded(kept));
     SetModified(home, 1000);
-    fs::path start = scratch.dir / "start";
-    fs::create_directory(start);
-    GiveTo(start, NOBODY);
+    fs::path start = PlayersDir("start");
 
     PlacesScope places(xdg, {start.string()}, scratch / "state");
-    told.clear();
-    SetSaveMessageShow(Collect);
     EXPECT_EQ(AsUser(NOBODY, [&] {
         LoadGameData();
         if (!told.empty() || SaveData.pathRecords[2].bestTime != 900)
@@ -769,7 +785,6 @@ TEST(SaveFallback, ProgressGoesToTheStartDirectoryAndIsFoundThere)
             return 5;
         return 0;
     }), 0);
-    SetSaveMessageShow(DisplayMessage);
     EXPECT_EQ(ReadBytes(home), Encoded(kept)) << "the data home's file is left as it was";
     SaveRecord moved = DecodeSave(ReadBytes((start / "gmstat.dat").string()).data(), SAVE_BYTES);
     EXPECT_EQ(moved.resumeId, 3262);
@@ -777,22 +792,14 @@ TEST(SaveFallback, ProgressGoesToTheStartDirectoryAndIsFoundThere)
     EXPECT_FALSE(fs::exists(scratch / "state")) << "the state home was not needed";
 }
 
-TEST(SaveFallback, WhenNoPlaceTakesItTheRecordStaysForTheNextSave)
+TEST_F(SaveFallback, WhenNoPlaceTakesItTheRecordStaysForTheNextSave)
 {
-    if (geteuid() != 0)
-        GTEST_SKIP() << "needs root to stand in for a player";
-    ScratchDir scratch;
-    ASSERT_EQ(chmod(scratch.dir.c_str(), 0755), 0);
     // The player's own directory, closed to new entries: nothing can be made
     // in it until the player opens it again.
-    fs::path closed = scratch.dir / "closed";
-    fs::create_directory(closed);
-    GiveTo(closed, NOBODY);
+    fs::path closed = PlayersDir("closed");
     ASSERT_EQ(chmod(closed.c_str(), 0555), 0);
     std::string xdg = (closed / "xdg").string();
     PlacesScope places(xdg, {closed.string()}, (closed / "state").string());
-    told.clear();
-    SetSaveMessageShow(Collect);
     EXPECT_EQ(AsUser(NOBODY, [&] {
         LoadGameData();   // the first start's write fails everywhere
         if (told.size() != 1)
@@ -815,31 +822,20 @@ TEST(SaveFallback, WhenNoPlaceTakesItTheRecordStaysForTheNextSave)
             return 6;
         return 0;
     }), 0);
-    SetSaveMessageShow(DisplayMessage);
     SaveRecord landed = DecodeSave(ReadBytes(xdg + "/paperlune/gmstat.dat").data(), SAVE_BYTES);
     EXPECT_EQ(landed.resumeId, 3262);
     EXPECT_EQ(landed.pathRecords[2].bestTime, 800) << "what could not be written was kept";
 }
 
-TEST(SaveFallback, ReadOnlyDirectoryHoldingAWritableFileStaysThePlace)
+TEST_F(SaveFallback, ReadOnlyDirectoryHoldingAWritableFileStaysThePlace)
 {
-    if (geteuid() != 0)
-        GTEST_SKIP() << "needs root to stand in for a player";
-    ScratchDir scratch;
-    ASSERT_EQ(chmod(scratch.dir.c_str(), 0755), 0);
-    fs::path dir = scratch.dir / "xdg/paperlune";
-    fs::create_directories(dir);
+    fs::path dir = PlayersDir("xdg/paperlune");
     std::string file = (dir / "gmstat.dat").string();
     WriteBytes(file, DefaultImage());
     GiveTo(file, NOBODY);
-    GiveTo(dir, NOBODY);
     ASSERT_EQ(chmod(dir.c_str(), 0555), 0);
-    fs::path start = scratch.dir / "start";
-    fs::create_directory(start);
-    GiveTo(start, NOBODY);
+    fs::path start = PlayersDir("start");
     PlacesScope places(scratch / "xdg", {start.string()});
-    told.clear();
-    SetSaveMessageShow(Collect);
     // No lock file can be made there: the file itself carries the lock, and
     // its bytes are rewritten in place.
     EXPECT_EQ(AsUser(NOBODY, [&] {
@@ -847,7 +843,6 @@ TEST(SaveFallback, ReadOnlyDirectoryHoldingAWritableFileStaysThePlace)
         SaveData = Sample();
         return SaveGameData() && told.empty() && SaveFilePath() == file ? 0 : 1;
     }), 0);
-    SetSaveMessageShow(DisplayMessage);
     SaveRecord saved = Sample();
     saved.pathRecords[4] = {-1, -1};
     EXPECT_EQ(ReadBytes(file), Encoded(saved));
