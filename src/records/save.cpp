@@ -392,7 +392,9 @@ void LoadGameData()
         // With no home to be found, the progress stays where the game was
         // started, as before; not in the data directory start-up has moved
         // to, which an installed game cannot write.
-        std::string startDir = oldSaveDirs.empty() ? WorkingDirectory() : oldSaveDirs.front();
+        std::string startDir = oldSaveDirs.empty() ? "" : oldSaveDirs.front();
+        if (startDir.empty())
+            startDir = WorkingDirectory();
         savePlaces = SavePlaces(UserDataDirectory(SAVE_DIRNAME), startDir, UserStateDirectory(SAVE_DIRNAME));
         savePath = FileIn(savePlaces.front());
         saveProblem.clear();

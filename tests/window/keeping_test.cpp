@@ -295,9 +295,4 @@ TEST(Keeping, FinishedLetterIsOnDiskAtOnceAndTheXServerGoingEndsTheGame)
     ASSERT_TRUE(WaitExit(run, END_MS)) << "the game outlived its X server";
     EXPECT_EQ(run.exitCode, 0) << "ended as if by an error";
     EXPECT_EQ(SaveWords(run), saved);
-
-    // A new server for whatever comes next.
-    GameRun next = Again(run);
-    ASSERT_TRUE(LaunchToMenu(next));
-    ASSERT_TRUE(QuitFromMenu(next));
 }
