@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "platform/icon.h"
 #include "platform/input.h"
 #include "platform/monitors.h"
+#include "platform/session.h"
 
 static const int DISPLAY_COLOR_DEPTH = 32;
 static const int DISPLAY_BORDER_COLOR = 0x000000;
@@ -269,6 +271,11 @@ void DisplayFade(BITMAP *target)
 
 void DisplayMessage(const char *text)
 {
+    // A session ending from outside has nobody to answer, and no time to wait.
+    if (SessionEnding()) {
+        fprintf(stderr, "%s: %s\n", windowTitle, text);
+        return;
+    }
     if (!displayOpen || !fullScreen) {
         allegro_message("%s", text);
         return;

@@ -27,7 +27,8 @@ void DisplayPresent(BITMAP *frame);
 // by the display's retrace, then shows the target exactly.
 void DisplayFade(BITMAP *target);
 // A message box the player can see and answer, even over a full screen; the
-// picture comes back afterwards.
+// picture comes back afterwards. While the session ends from outside (a stop
+// signal, the X server gone) the text goes to standard error instead.
 void DisplayMessage(const char *text);
 
 #endif

@@ -4,7 +4,11 @@
 #include <climits>
 #include <cstring>
 
+#include <chrono>
+#include <thread>
+
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,6 +21,11 @@ static const int FILE_MAX_LINKS = 40;            // as many as the kernel itself
 
 static const char FILE_NOT_A_FILE[] = "it is not a plain file";
 static const char FILE_LINK_LOOP[] = "its links go round in a loop";
+static const char FILE_LOCK_HELD[] = "another copy of the game kept it locked";
+
+const char FILE_LOCK_SUFFIX[] = ".lock";
+static const unsigned FILE_LOCK_MODE = 0600;     // only the player's own copies take it
+static const int FILE_LOCK_RETRY_MS = 10;
 
 static void Tell(std::string *why, const char *text)
 {
@@ -24,8 +33,7 @@ static void Tell(std::string *why, const char *text)
         *why = text;
 }
 
-// The directory part of a path: "." for a bare name, "/" for the root.
-static std::string DirectoryOf(const std::string &path)
+std::string DirectoryOf(const std::string &path)
 {
     size_t slash = path.find_last_of('/');
     if (slash == std::string::npos)
@@ -35,9 +43,9 @@ static std::string DirectoryOf(const std::string &path)
     return path.substr(0, slash);
 }
 
-// Makes a rename itself survive a power cut. Some file systems refuse to
-// sync a directory; the file is already whole then, so that is no failure.
-static void SyncDirectory(const std::string &dir)
+// Some file systems refuse to sync a directory; what was written in it is
+// whole all the same.
+void SyncDirectory(const std::string &dir)
 {
     int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
@@ -88,8 +96,9 @@ static bool WriteWhole(int fd, const void *bytes, size_t size)
 }
 
 // A new file beside the target, renamed over it once it is whole.
+// *refused is set when the directory takes no new file from this player.
 static bool ReplaceByRename(const std::string &target, const void *bytes, size_t size, const struct stat *old,
-                            int *error)
+                            int *error, bool *refused)
 {
     std::string pattern = target + FILE_TEMP_PATTERN;
     std::vector<char> temp(pattern.begin(), pattern.end());
@@ -97,6 +106,7 @@ static bool ReplaceByRename(const std::string &target, const void *bytes, size_t
     int fd = mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) {
         *error = errno;
+        *refused = errno == EACCES || errno == EPERM;
         return false;
     }
     if (old && fchown(fd, old->st_uid, old->st_gid) != 0) {
@@ -163,10 +173,14 @@ bool ReplaceFileContents(const char *path, const void *bytes, size_t size, std::
         return false;
     }
     int error = 0;
-    if (ReplaceByRename(target, bytes, size, exists ? &old : nullptr, &error))
+    bool refused = false;
+    if (ReplaceByRename(target, bytes, size, exists ? &old : nullptr, &error, &refused))
         return true;
+    // Only a directory that refuses new files gets its file overwritten in
+    // place. A full disk or a failing one keeps the old file whole instead:
+    // the caller can take the record elsewhere.
     int inPlaceError = 0;
-    if (exists && OverwriteInPlace(target, bytes, size, &inPlaceError))
+    if (exists && refused && OverwriteInPlace(target, bytes, size, &inPlaceError))
         return true;
     // The first refusal says most: the one that stopped the safe way.
     Tell(why, strerror(error ? error : inPlaceError));
@@ -211,4 +225,67 @@ FileReadResult ReadFileHead(const char *path, size_t maxBytes, std::vector<unsig
         return FILE_UNREADABLE;
     }
     return FILE_READ;
+}
+
+bool FileModified(const char *path, long long *ns)
+{
+    struct stat st;
+    if (stat(path, &st) != 0)
+        return false;
+    *ns = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+    return true;
+}
+
+// Tries the lock until it is had or the time is up; a signal's interruption
+// is only a try that did not get it.
+static bool TakeLock(int fd, int waitMs)
+{
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+    for (;;) {
+        if (flock(fd, LOCK_EX | LOCK_NB) == 0)
+            return true;
+        if (errno != EWOULDBLOCK && errno != EINTR)
+            return false;
+        if (std::chrono::steady_clock::now() >= end)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(FILE_LOCK_RETRY_MS));
+    }
+}
+
+bool LockFile(const std::string &path, int waitMs, FileLock *lock, std::string *why)
+{
+    UnlockFile(lock);
+    // Beside the real file, so that every name leading to it shares one lock.
+    std::string target = LinkTarget(path);
+    if (target.empty())
+        target = path;
+    std::string lockPath = target + FILE_LOCK_SUFFIX;
+    int fd = open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, FILE_LOCK_MODE);
+    if (fd < 0) {
+        int error = errno;
+        // A directory that takes no new file: the file itself carries the
+        // lock, which works there because its contents are then rewritten in
+        // place, never replaced by another file.
+        fd = open(target.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) {
+            Tell(why, strerror(error));
+            return false;
+        }
+    }
+    if (!TakeLock(fd, waitMs)) {
+        Tell(why, errno == EWOULDBLOCK || errno == EINTR ? FILE_LOCK_HELD : strerror(errno));
+        close(fd);
+        return false;
+    }
+    lock->fd = fd;
+    return true;
+}
+
+void UnlockFile(FileLock *lock)
+{
+    if (lock->fd < 0)
+        return;
+    // Closing lets go of the lock with the descriptor.
+    close(lock->fd);
+    lock->fd = -1;
 }

@@ -29,4 +29,32 @@ enum FileReadResult {
 FileReadResult ReadFileHead(const char *path, size_t maxBytes, std::vector<unsigned char> &bytes,
                             std::string *why = nullptr);
 
+// The directory part of a path: "." for a bare name, "/" for the root.
+std::string DirectoryOf(const std::string &path);
+
+// Makes the entries of a directory (a rename, a new file or directory in
+// it) survive a power cut. A file system that cannot sync one is no failure.
+void SyncDirectory(const std::string &dir);
+
+// When the file was last changed, in nanoseconds; false when it cannot be
+// told.
+bool FileModified(const char *path, long long *ns);
+
+// An exclusive lock over the work of one process on a file: a copy of the
+// game reading, merging and replacing the progress file, or appending to a
+// file beside it, while another copy may be about to do the same.
+struct FileLock {
+    int fd = -1;   // -1: nothing held
+};
+// The lock file of `path` is "<path>.lock" beside the file the path finally
+// leads to. It is made when missing and never removed: a removed lock file
+// would let the next two copies lock two different files.
+extern const char FILE_LOCK_SUFFIX[];
+// Takes the lock of `path` (an flock on its lock file, or on the file itself
+// where no lock file can be made, as in a directory the player may not
+// write in), waiting at most waitMs for a holder to let go. False when it
+// could not be had; `why` then says why, and nothing is held.
+bool LockFile(const std::string &path, int waitMs, FileLock *lock, std::string *why = nullptr);
+void UnlockFile(FileLock *lock);
+
 #endif

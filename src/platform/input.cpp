@@ -38,6 +38,9 @@ static std::atomic<int> wakeFd{-1};
 // close: the clock still ticks while the display shuts, and a tick's write
 // must never reach a closed descriptor or the file that next takes its number.
 static std::mutex wakeLock;
+// Never closed, and never drained: once written, every later sleep ends at
+// once, as a closing game wants.
+static std::atomic<int> outsideFd{-1};
 static std::atomic<bool> clickLatched{false};
 static std::atomic<bool> switchWanted{false};
 static std::atomic<bool> closeWanted{false};
@@ -48,16 +51,21 @@ static std::atomic<unsigned> keyRead{0};    // advanced by the main thread only
 
 // Callbacks, on the library's input thread --------------------------------------
 
-void DisplayWake()
+// One more on an eventfd's counter; safe in a signal handler.
+static void Poke(int fd)
 {
-    std::lock_guard<std::mutex> hold(wakeLock);
-    int fd = wakeFd;
     if (fd < 0)
         return;
     uint64_t one = 1;
     // A full counter still wakes the sleeper; nothing to do on failure.
     ssize_t written = write(fd, &one, sizeof one);
     (void)written;
+}
+
+void DisplayWake()
+{
+    std::lock_guard<std::mutex> hold(wakeLock);
+    Poke(wakeFd);
 }
 
 static int OnKeyTyped(int character, int *scancode)
@@ -105,6 +113,18 @@ void InputCloseButton()
 {
     closeWanted = true;
     DisplayWake();
+}
+
+void InputPrepareOutsideClose()
+{
+    if (outsideFd < 0)
+        outsideFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+}
+
+void CloseFromOutside()
+{
+    closeWanted = true;
+    Poke(outsideFd);
 }
 
 // Opening and the display's side ---------------------------------------------------
@@ -277,20 +297,22 @@ static void Drain(int fd)
     }
 }
 
-// Sleeps until the fd is readable or ms pass.
+// Sleeps until a wake or the close from outside, or ms pass.
 static void SleepForWake(int ms)
 {
     int fd = wakeFd;
-    if (fd < 0) {
+    int outside = outsideFd;
+    if (fd < 0 && outside < 0) {
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
         return;
     }
-    pollfd p = {fd, POLLIN, 0};
+    // poll passes over a negative descriptor.
+    pollfd p[2] = {{fd, POLLIN, 0}, {outside, POLLIN, 0}};
     int r;
     do {
-        r = poll(&p, 1, ms);
-    } while (r < 0 && errno == EINTR);
-    if (r > 0)
+        r = poll(p, 2, ms);
+    } while (r < 0 && errno == EINTR && !closeWanted);
+    if (r > 0 && (p[0].revents & POLLIN))
         Drain(fd);
 }
 

@@ -64,8 +64,16 @@ bool PointerClicked();
 // that one press is never taken twice.
 void ClearState();
 
-// The window's close button (or the desktop's close shortcut) was used.
+// The window's close button (or the desktop's close shortcut) was used, or
+// the session is ending from outside (platform/session.h).
 bool CloseRequested();
+// The close request from outside the window: a stop signal, the X server
+// going away. Safe in a signal handler: it sets a flag and wakes every wait
+// through a descriptor that stays open for the life of the process, so that
+// no handler can ever write into a closed one.
+void CloseFromOutside();
+// Opens that descriptor; once, before any handler may call the above.
+void InputPrepareOutsideClose();
 
 // Sleeps until a key, a pointer event, a wake or the close request arrives,
 // or maxMs pass. Never returns sooner than one frame after the last frame

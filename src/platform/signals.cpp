@@ -4,9 +4,11 @@
 #include <cstring>
 #include <unistd.h>
 
-// The signals the library's X driver catches, and SIGBUS, which it leaves alone
-// but which a damaged memory-mapped file can raise just the same.
-static const int CRASH_SIGNALS[] = {SIGSEGV, SIGABRT, SIGTERM, SIGINT, SIGQUIT, SIGFPE, SIGILL, SIGBUS};
+// The signals the library's X driver catches, but SIGTERM and SIGINT, which
+// ask the game to stop rather than crash it (platform/session.h); and
+// SIGBUS, which it leaves alone but which a damaged memory-mapped file can
+// raise just the same.
+static const int CRASH_SIGNALS[] = {SIGSEGV, SIGABRT, SIGQUIT, SIGFPE, SIGILL, SIGBUS};
 static const char CRASH_NOTE[] = "Paperlune: ended by a signal\n";
 
 // Only async-signal-safe calls: the interrupted code may hold any lock.
@@ -19,13 +21,20 @@ static void EndBySignal(int signal)
     raise(signal);
 }
 
-void InstallCrashHandlers()
+void HandleSignals(const int *signals, int count, void (*handler)(int), int flags)
 {
     struct sigaction action;
     memset(&action, 0, sizeof action);
-    action.sa_handler = EndBySignal;
-    action.sa_flags = SA_RESETHAND;
+    action.sa_handler = handler;
+    action.sa_flags = flags;
     sigemptyset(&action.sa_mask);
-    for (int signal : CRASH_SIGNALS)
-        sigaction(signal, &action, nullptr);
+    for (int i = 0; i < count; i++)
+        sigaddset(&action.sa_mask, signals[i]);
+    for (int i = 0; i < count; i++)
+        sigaction(signals[i], &action, nullptr);
+}
+
+void InstallCrashHandlers()
+{
+    HandleSignals(CRASH_SIGNALS, sizeof CRASH_SIGNALS / sizeof CRASH_SIGNALS[0], EndBySignal, SA_RESETHAND);
 }

@@ -1,4 +1,5 @@
-// What ends the process when it crashes or is told to stop.
+// What ends the process when it crashes. (A request to stop is answered by
+// platform/session.h.)
 #ifndef PAPERLUNE_PLATFORM_SIGNALS_H
 #define PAPERLUNE_PLATFORM_SIGNALS_H
 
@@ -8,5 +9,9 @@
 // held (an abort on a double free), and a process stuck there ignores SIGTERM.
 // Ours only note the signal and end the process the default way.
 void InstallCrashHandlers();
+
+// Puts `handler` in for each of `signals` with the given sigaction flags;
+// while it runs, the others of them wait.
+void HandleSignals(const int *signals, int count, void (*handler)(int), int flags);
 
 #endif

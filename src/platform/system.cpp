@@ -9,6 +9,7 @@
 #include "platform/background.h"
 #include "platform/icon.h"
 #include "platform/keyboardlocale.h"
+#include "platform/session.h"
 #include "platform/signals.h"
 
 const char *SystemStart()
@@ -20,6 +21,7 @@ const char *SystemStart()
     if (install_allegro(SYSTEM_AUTODETECT, &errno, atexit) != 0)
         return allegro_error;
     InstallCrashHandlers();
+    InstallStopHandlers();
     return nullptr;
 }
 

@@ -132,6 +132,7 @@ void game(int entry)
     mistakes = SaveData.runMistakes;
     InstallClock();
     ClearKeys();
+    bool letterDone = false;   // the scene before this one was a completed letter
 
     while (!timedOut) {
         SaveData.resumeId = scene->id;
@@ -139,6 +140,13 @@ void game(int entry)
         // as "Yes" would save at this scene.
         if (LeaveForClose())
             break;
+        // A finished letter is written at once, so that a power cut or a
+        // kill loses nothing of it: the resume point names the scene after
+        // it, and runTime already holds its time, so "Continue Playing"
+        // neither types it again nor counts it twice.
+        if (letterDone)
+            SaveGameData();
+        letterDone = false;
         StartMusic(scene);
         sceneFont = LoadFontOrDie(scene->font);
 
@@ -151,6 +159,7 @@ void game(int entry)
             if (outcome == LETTER_TIMED_OUT)
                 continue;
             afterLetter = true;
+            letterDone = true;
         } else {
             int k = 0, first = 0;
             if (scene->letterView)

@@ -320,8 +320,13 @@ LetterOutcome typeLetter(Scene *scene, ALFONT_FONT *font, BITMAP *page, BITMAP *
     if (*timedOut)
         return LETTER_TIMED_OUT;
 
+    // The letter's time and the place after it change together: a save at
+    // any moment from here on (a signal, the X server going away) resumes
+    // after the letter and counts it once. The next scene sets the same id.
     SaveData.runMistakes = *mistakes;
     SaveData.runTime = AddToCount(SaveData.runTime, counter.load());
+    if (scene->next1)
+        SaveData.resumeId = scene->next1->id;
     DrawSprites(page, scene, limit);
     set_trans_blender(0, 0, 0, TYPE_FULL_OPACITY);
     solid_mode();

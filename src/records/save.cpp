@@ -1,7 +1,10 @@
 #include "records/save.h"
 
 #include <cstdio>
+#include <cstring>
+#include <mutex>
 
+#include "platform/display.h"
 #include "platform/files.h"
 #include "platform/userdirs.h"
 
@@ -12,6 +15,9 @@ static const int SAVE_WORDS = SAVE_BYTES / 4;
 
 static const unsigned SAVE_DIR_MODE = 0700;      // a player's progress is their own
 static const int WORD_BYTES = 4;
+// Another copy holds the lock only while it reads, writes and syncs 52 bytes,
+// which a busy disk can still stretch past a second.
+static const int SAVE_LOCK_WAIT_MS = 3000;
 
 // Short lines: the message box is no wider than the screen.
 static const char SAVE_PROBLEM_FORMAT[] =
@@ -20,6 +26,19 @@ static const char SAVE_PROBLEM_FORMAT[] =
     "(%s)\n"
     "Its records are left as they are,\n"
     "and nothing will be saved this time.";
+static const char SAVE_MOVED_FORMAT[] =
+    "The progress could not be saved in\n"
+    "%s\n"
+    "(%s),\n"
+    "so it was saved in\n"
+    "%s\n"
+    "where the game will find it next time.";
+static const char SAVE_FAILED_HEAD[] = "The progress could not be saved:\n";
+static const char SAVE_FAILED_PLACE_FORMAT[] = "%s\n(%s)\n";
+static const char SAVE_FAILED_TAIL[] =
+    "It is kept while the game runs,\n"
+    "and the next save tries again.";
+static const char SAVE_FILE_UNREADABLE_FORMAT[] = "a file is there that cannot be read: %s";
 
 static const int32_t NO_RESUME = 0;
 static const int32_t NOT_YET = -1;   // a run or path without a result
@@ -36,9 +55,14 @@ static const PathRange PATH_RANGES[PATH_COUNT] = {
 SaveRecord SaveData;
 
 static std::vector<std::string> oldSaveDirs;
-static std::string saveDir;                     // "" = the working directory
+static std::vector<std::string> savePlaces;     // directories, in the order a save tries them
 static std::string savePath = SAVE_FILENAME;
 static std::string saveProblem;                 // "" = the file can be written
+static std::vector<std::string> toldMessages;   // each cause is told once a run
+static void (*showMessage)(const char *) = DisplayMessage;
+// A save may also come from the thread that sees the X server go; the two
+// never write at once.
+static std::mutex saveLock;
 
 SaveRecord DefaultSave()
 {
@@ -146,6 +170,67 @@ int32_t AddToCount(int32_t count, int32_t more)
     return count + more;
 }
 
+bool BetterRecord(const PathRecord &candidate, const PathRecord &held)
+{
+    // Any negative time, not just -1, is a path not yet finished.
+    if (candidate.bestTime < 0)
+        return false;
+    return held.bestTime < 0 || candidate.bestTime < held.bestTime;
+}
+
+void KeepBetterRecords(SaveRecord &kept, const SaveRecord &other)
+{
+    for (int k = 0; k < PATH_COUNT; k++)
+        if (BetterRecord(other.pathRecords[k], kept.pathRecords[k]))
+            kept.pathRecords[k] = other.pathRecords[k];
+}
+
+SaveRecord MergeSave(const SaveRecord &stored, const SaveRecord &saving)
+{
+    SaveRecord merged = stored;
+    KeepBetterRecords(merged, saving);
+    // The last save wins where a player expects it to: where to continue.
+    merged.resumeId = saving.resumeId;
+    merged.runTime = saving.runTime;
+    merged.runMistakes = saving.runMistakes;
+    return merged;
+}
+
+std::vector<std::string> SavePlaces(const std::string &dataHome, const std::string &startDir,
+                                    const std::string &stateHome)
+{
+    std::vector<std::string> places;
+    for (const std::string &dir : {dataHome, startDir, stateHome}) {
+        bool seen = dir.empty();
+        for (const std::string &earlier : places)
+            seen = seen || earlier == dir;
+        if (!seen)
+            places.push_back(dir);
+    }
+    return places;
+}
+
+SaveRecord CombineFoundSaves(const std::vector<FoundSave> &found)
+{
+    if (found.empty())
+        return DefaultSave();
+    // An empty or cut file hides nothing: a whole one, however old, comes first.
+    size_t base = 0;
+    bool baseWhole = found[0].whole;
+    for (size_t i = 1; i < found.size(); i++) {
+        bool newer = found[i].modifiedNs > found[base].modifiedNs;
+        if (found[i].whole && (!baseWhole || newer)) {
+            base = i;
+            baseWhole = true;
+        }
+    }
+    SaveRecord combined = found[base].record;
+    for (size_t i = 0; i < found.size(); i++)
+        if (i != base)
+            KeepBetterRecords(combined, found[i].record);
+    return combined;
+}
+
 bool WriteSaveFile(const char *path, const SaveRecord &record, std::string *why)
 {
     unsigned char image[SAVE_BYTES];
@@ -153,7 +238,7 @@ bool WriteSaveFile(const char *path, const SaveRecord &record, std::string *why)
     return ReplaceFileContents(path, image, SAVE_BYTES, why);
 }
 
-SaveReadResult ReadSaveFile(const char *path, SaveRecord &record, std::string *why)
+SaveReadResult ReadSaveFile(const char *path, SaveRecord &record, std::string *why, bool *whole)
 {
     std::vector<unsigned char> bytes;
     switch (ReadFileHead(path, SAVE_BYTES, bytes, why)) {
@@ -165,6 +250,8 @@ SaveReadResult ReadSaveFile(const char *path, SaveRecord &record, std::string *w
         break;
     }
     record = DecodeSave(bytes.data(), bytes.size());
+    if (whole)
+        *whole = bytes.size() == static_cast<size_t>(SAVE_BYTES);
     return SAVE_READ;
 }
 
@@ -183,61 +270,188 @@ std::string SaveFilePath()
     return savePath;
 }
 
-static bool WriteProgress()
+void SetSaveMessageShow(void (*show)(const char *text))
+{
+    showMessage = show;
+}
+
+static std::string FileIn(const std::string &dir)
+{
+    return dir + "/" + SAVE_FILENAME;
+}
+
+static std::string Format(const char *format, const std::string &a, const std::string &b,
+                          const std::string &c = "")
+{
+    std::vector<char> text(strlen(format) + a.size() + b.size() + c.size() + 1);
+    snprintf(text.data(), text.size(), format, a.c_str(), b.c_str(), c.c_str());
+    return text.data();
+}
+
+// One place's try: the record merged, under the lock, with what is there.
+static bool SaveIn(const std::string &dir, std::string *why)
+{
+    if (!MakeDirectories(dir, SAVE_DIR_MODE, why))
+        return false;
+    std::string path = FileIn(dir);
+    // Never written without the lock: a holder's save would be lost under
+    // this one. A place whose lock cannot be had is one that failed, and
+    // the record goes to the next.
+    FileLock lock;
+    if (!LockFile(path, SAVE_LOCK_WAIT_MS, &lock, why))
+        return false;
+    SaveRecord stored;
+    bool whole = false;
+    std::string readWhy;
+    SaveRecord record = SaveData;
+    switch (ReadSaveFile(path.c_str(), stored, &readWhy, &whole)) {
+    case SAVE_UNREADABLE:
+        // Never written over: its records may be the player's best.
+        UnlockFile(&lock);
+        *why = Format(SAVE_FILE_UNREADABLE_FORMAT, readWhy, "");
+        return false;
+    case SAVE_READ:
+        // An empty or cut file holds nothing a merge could keep.
+        if (whole)
+            record = MergeSave(stored, SaveData);
+        break;
+    case SAVE_MISSING:
+        break;
+    }
+    bool written = WriteSaveFile(path.c_str(), record, why);
+    UnlockFile(&lock);
+    if (written) {
+        SaveData = record;   // another copy's better records show from now on
+        savePath = path;
+    }
+    return written;
+}
+
+// Tries every place in turn; the message for the player, if any, in *told.
+static bool WriteProgress(std::string *told)
 {
     if (!saveProblem.empty())
         return false;
-    if (!saveDir.empty())
-        MakeDirectories(saveDir, SAVE_DIR_MODE);
-    return WriteSaveFile(savePath.c_str(), SaveData);
+    std::vector<std::string> failed, reasons;
+    for (const std::string &dir : savePlaces) {
+        std::string why;
+        if (SaveIn(dir, &why)) {
+            if (!failed.empty())
+                *told = Format(SAVE_MOVED_FORMAT, failed.front(), reasons.front(), FileIn(dir));
+            return true;
+        }
+        failed.push_back(FileIn(dir));
+        reasons.push_back(why);
+    }
+    *told = SAVE_FAILED_HEAD;
+    for (size_t i = 0; i < failed.size(); i++)
+        *told += Format(SAVE_FAILED_PLACE_FORMAT, failed[i], reasons[i]);
+    *told += SAVE_FAILED_TAIL;
+    return false;
 }
 
-// The first progress file an earlier version left in an old place.
-static bool TakeOverOldSave()
+// True the first time a run meets the text: each cause is told once. Under
+// the save's lock, as the saves themselves.
+static bool FirstTelling(const std::string &text)
 {
-    for (const std::string &dir : oldSaveDirs) {
-        std::string old = dir + "/" + SAVE_FILENAME;
-        if (ReadSaveFile(old.c_str(), SaveData) == SAVE_READ)
-            return true;
+    if (text.empty())
+        return false;
+    for (const std::string &earlier : toldMessages)
+        if (earlier == text)
+            return false;
+    toldMessages.push_back(text);
+    return true;
+}
+
+// Outside the lock and after the file work: the box waits for the player.
+static void Tell(const std::string &text)
+{
+    if (showMessage)
+        showMessage(text.c_str());
+}
+
+// Reads one place's file into `found`; an unreadable one is left out, and
+// said in *why.
+static SaveReadResult FindSave(const std::string &path, std::vector<FoundSave> &found, std::string *why)
+{
+    FoundSave save;
+    save.record = DefaultSave();
+    save.whole = false;
+    save.modifiedNs = 0;
+    SaveReadResult result = ReadSaveFile(path.c_str(), save.record, why, &save.whole);
+    if (result == SAVE_READ) {
+        FileModified(path.c_str(), &save.modifiedNs);
+        found.push_back(save);
     }
-    return false;
+    return result;
 }
 
 void LoadGameData()
 {
-    saveDir = UserDataDirectory(SAVE_DIRNAME);
-    // With no home to be found, the progress stays where the game was
-    // started, as before; not in the data directory start-up has moved to,
-    // which an installed game cannot write.
-    std::string fallback = oldSaveDirs.empty() ? SAVE_FILENAME : oldSaveDirs.front() + "/" + SAVE_FILENAME;
-    savePath = saveDir.empty() ? fallback : saveDir + "/" + SAVE_FILENAME;
-    saveProblem.clear();
+    std::string told;
+    {
+        std::lock_guard<std::mutex> hold(saveLock);
+        // With no home to be found, the progress stays where the game was
+        // started, as before; not in the data directory start-up has moved
+        // to, which an installed game cannot write.
+        std::string startDir = oldSaveDirs.empty() ? "" : oldSaveDirs.front();
+        if (startDir.empty())
+            startDir = WorkingDirectory();
+        savePlaces = SavePlaces(UserDataDirectory(SAVE_DIRNAME), startDir, UserStateDirectory(SAVE_DIRNAME));
+        savePath = FileIn(savePlaces.front());
+        saveProblem.clear();
 
-    std::string why;
-    switch (ReadSaveFile(savePath.c_str(), SaveData, &why)) {
-    case SAVE_READ:
-        return;
-    case SAVE_UNREADABLE: {
-        // Writing the defaults would destroy the records the file may hold.
-        SaveData = DefaultSave();
-        std::vector<char> text(sizeof SAVE_PROBLEM_FORMAT + savePath.size() + why.size());
-        snprintf(text.data(), text.size(), SAVE_PROBLEM_FORMAT, savePath.c_str(), why.c_str());
-        saveProblem = text.data();
-        return;
+        std::vector<FoundSave> found;
+        std::string why;
+        switch (FindSave(savePath, found, &why)) {
+        case SAVE_UNREADABLE: {
+            // Writing the defaults would destroy the records the file may hold.
+            SaveData = DefaultSave();
+            std::vector<char> text(sizeof SAVE_PROBLEM_FORMAT + savePath.size() + why.size());
+            snprintf(text.data(), text.size(), SAVE_PROBLEM_FORMAT, savePath.c_str(), why.c_str());
+            saveProblem = text.data();
+            return;
+        }
+        case SAVE_READ:
+        case SAVE_MISSING:
+            break;
+        }
+        bool settled = !found.empty() && found.front().whole;
+        // Every other place may hold a record: one that had to go elsewhere
+        // while the data home could not take it, or an earlier version's,
+        // which is copied, never moved, so that version still finds its own.
+        std::vector<std::string> others(savePlaces.begin() + 1, savePlaces.end());
+        for (const std::string &dir : oldSaveDirs) {
+            bool seen = false;
+            for (const std::string &place : savePlaces)
+                seen = seen || place == dir;
+            if (!seen)
+                others.push_back(dir);
+        }
+        for (const std::string &dir : others)
+            FindSave(FileIn(dir), found, nullptr);
+        SaveData = CombineFoundSaves(found);
+        // Not being able to write it costs nothing yet: the next save tries again.
+        if (!settled)
+            WriteProgress(&told);
+        if (!FirstTelling(told))
+            told.clear();
     }
-    case SAVE_MISSING:
-        break;
-    }
-    // The old file is copied, never moved: an older version run again
-    // still finds its own.
-    if (!TakeOverOldSave())
-        SaveData = DefaultSave();
-    // Not being able to write it costs only this run's progress.
-    WriteProgress();
+    if (!told.empty())
+        Tell(told);
 }
 
-void SaveGameData()
+bool SaveGameData()
 {
-    // A failed write keeps the old file; the game goes on either way.
-    WriteProgress();
+    std::string told;
+    bool saved;
+    {
+        std::lock_guard<std::mutex> hold(saveLock);
+        saved = WriteProgress(&told);
+        if (!FirstTelling(told))
+            told.clear();
+    }
+    if (!told.empty())
+        Tell(told);
+    return saved;
 }

@@ -27,20 +27,32 @@ static_assert(sizeof(SaveRecord) == SAVE_BYTES, "the file image is the record it
 
 extern SaveRecord SaveData;
 
-// Reads the player's progress file, takes over one left in an old place on
-// a first start, or creates it with the defaults.
+// Reads the player's progress: the file in the data home, with whatever
+// the places below hold (an earlier version's file, a save that had to go
+// elsewhere). Creates the file when the data home holds none, or only an
+// empty or cut one.
 void LoadGameData();
-// Writes SaveData back, unless the file could not be read at start-up.
-void SaveGameData();
-// Directories where earlier versions kept gmstat.dat (the one the game was
-// started in, say), as absolute paths; set by start-up before LoadGameData.
+// Writes SaveData back, merged under a lock with what another copy of the
+// game may have written since; true when it is safely on disk. Where the
+// data home cannot take it, the directory the game was started in and then
+// the state home do. A failure is told once per cause and the game goes
+// on; SaveData keeps everything, so the next save tries again. Nothing is
+// written while SaveFileProblem is set.
+bool SaveGameData();
+// Directories where earlier versions kept gmstat.dat, as absolute paths; the
+// first is the one the game was started in, which is also where progress
+// goes when the data home cannot take it. Set by start-up before
+// LoadGameData; without any, the working directory stands for it.
 void SetOldSaveDirs(const std::vector<std::string> &dirs);
 // Why the progress file that is there could not be read, for the player;
 // null when it was read or missing. While it is set nothing is written, so
 // the records in that file are never replaced by the defaults.
 const char *SaveFileProblem();
-// The progress file LoadGameData settled on.
+// The progress file that was last read or written whole.
 std::string SaveFilePath();
+// Where the save's messages go: the display's message box, unless a test
+// says otherwise.
+void SetSaveMessageShow(void (*show)(const char *text));
 
 // Pure rules, callable without a window.
 SaveRecord DefaultSave();
@@ -60,6 +72,33 @@ int32_t ResumedCount(int32_t saved);
 // value instead of wrapping.
 int32_t AddToCount(int32_t count, int32_t more);
 
+// The better of two records of one path: a finished one (time 0 or more)
+// over one never finished, else the strictly lower time with its own
+// mistakes. True when `candidate` is better than `held`; on an equal time
+// the held one stays, as the ending screen keeps the stored record.
+bool BetterRecord(const PathRecord &candidate, const PathRecord &held);
+// Each path of `kept` takes the record of `other` where that is better.
+void KeepBetterRecords(SaveRecord &kept, const SaveRecord &other);
+// What a save writes over the record `stored` in the file: the better record
+// of every path, and the resume point and run of the copy that saves.
+SaveRecord MergeSave(const SaveRecord &stored, const SaveRecord &saving);
+
+// The directories a save tries, in order: the data home, the start
+// directory, the state home. Unknown ("") and repeated ones are left out.
+std::vector<std::string> SavePlaces(const std::string &dataHome, const std::string &startDir,
+                                    const std::string &stateHome);
+// A progress file found at start-up.
+struct FoundSave {
+    SaveRecord record;
+    bool whole;             // all SAVE_BYTES were there
+    long long modifiedNs;   // when it was last written
+};
+// What start-up makes of the files found, in the order of their places: the
+// resume point and run of the newest whole file (an empty or cut one counts
+// only when there is no whole one, and then the first), with the better
+// record of every path from all of them; the defaults when none was found.
+SaveRecord CombineFoundSaves(const std::vector<FoundSave> &found);
+
 // Writes the image where the path finally leads, whole or not at all
 // (ReplaceFileContents); `why` says why it could not.
 bool WriteSaveFile(const char *path, const SaveRecord &record, std::string *why = nullptr);
@@ -68,7 +107,9 @@ enum SaveReadResult {
     SAVE_MISSING,      // nothing there, or a link to nothing
     SAVE_UNREADABLE,   // there, but not to be read: `why` says why
 };
-// Reads the first SAVE_BYTES of the file; never waits on a pipe.
-SaveReadResult ReadSaveFile(const char *path, SaveRecord &record, std::string *why = nullptr);
+// Reads the first SAVE_BYTES of the file; never waits on a pipe. `whole`
+// tells whether all of them were there.
+SaveReadResult ReadSaveFile(const char *path, SaveRecord &record, std::string *why = nullptr,
+                            bool *whole = nullptr);
 
 #endif

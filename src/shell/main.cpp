@@ -6,6 +6,7 @@
 #include "platform/fsound.h"
 #include "platform/geometry.h"
 #include "platform/input.h"
+#include "platform/session.h"
 #include "platform/system.h"
 #include "presentation/alfont.h"
 #include "presentation/datafile.h"
@@ -27,6 +28,13 @@ static const char APP_GFX_ERROR[] = "Cannot set a graphics mode.";
 // Loaded at start-up only so that a missing typewriter font stops the game
 // at once; the typing scenes load their own.
 static ALFONT_FONT *typerfont = nullptr;
+
+// The X server gone while the loop could not answer: saved as the quit
+// dialog's "Yes" would (from the menu this only writes what is there).
+static void SaveForLostDisplay()
+{
+    SaveGameData();
+}
 
 // A key waiting or the left button down when a slide is about to start ends
 // the intro; the last slide shown stays for the menu to fade in over. The
@@ -59,6 +67,7 @@ int main(int, char **)
     // game through the keyboard's and the mouse's callbacks.
     if (!DisplayOpen(APP_TITLE))
         FatalError(APP_GFX_ERROR);
+    WatchDisplayLoss(SaveForLostDisplay);
     FSOUND_Init(APP_MIX_RATE, APP_SOUND_CHANNELS, 0);
 
     if (const char *problem = LoadGameDataFile())
@@ -87,6 +96,9 @@ int main(int, char **)
     if (!CloseRequested())
         MainMenu(menuBuffer, menuFont);
 
+    // Whatever closed the game has been answered (saved during play); with
+    // the X server gone, the teardown below would wait on it forever.
+    EndIfDisplayGone();
     // Shutdown, in reverse order of acquisition.
     DestroyScenes();
     alfont_destroy_font(menuFont);
@@ -99,6 +111,6 @@ int main(int, char **)
     alfont_exit();
     DisplayShut();
     SystemShut();
-    return 0;
+    return SessionExitCode();
 }
 END_OF_MAIN()

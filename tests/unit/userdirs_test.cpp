@@ -39,6 +39,14 @@ TEST(UserDirs, DataDirectoryFromTheEnvironment)
     }
 }
 
+TEST(UserDirs, StateDirectoryFollowsTheSameRules)
+{
+    EXPECT_EQ(UserStateDir("/x/state/", "/home/ann", nullptr, "app"), "/x/state/app");
+    EXPECT_EQ(UserStateDir("state", "/home/ann", "/home/pw", "app"), "/home/ann/.local/state/app");
+    EXPECT_EQ(UserStateDir(nullptr, nullptr, "/nonexistent", "app"), "/nonexistent/.local/state/app");
+    EXPECT_EQ(UserStateDir("", "rel", nullptr, "app"), "");
+}
+
 TEST(UserDirs, MakesMissingParentsPrivate)
 {
     char name[] = "/tmp/paperlune-dirs-XXXXXX";
@@ -60,8 +68,11 @@ TEST(UserDirs, MakesMissingParentsPrivate)
     FILE *f = fopen((root / "plain").c_str(), "w");
     ASSERT_NE(f, nullptr);
     fclose(f);
-    EXPECT_FALSE(MakeDirectories((root / "plain").string(), 0700));
-    EXPECT_FALSE(MakeDirectories((root / "plain/under").string(), 0700));
+    std::string why;
+    EXPECT_FALSE(MakeDirectories((root / "plain").string(), 0700, &why));
+    EXPECT_EQ(why, "it is not a directory");
+    EXPECT_FALSE(MakeDirectories((root / "plain/under").string(), 0700, &why));
+    EXPECT_EQ(why, "Not a directory");
 
     umask(mask);
     fs::remove_all(root);

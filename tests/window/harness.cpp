@@ -37,6 +37,7 @@ static const char RUN_LOG[] = ".game.log";
 static const char RUN_DATA_HOME[] = ".xdg";        // the player's XDG_DATA_HOME
 static const char SAVE_SUBDIR[] = "paperlune";
 static const char SAVE_NAME[] = "gmstat.dat";
+static const char SAVE_LOCK_NAME[] = "gmstat.dat.lock";   // the game's own, kept for good
 
 static ::Display *x = nullptr;
 static pid_t xvfbPid = -1;
@@ -140,6 +141,21 @@ bool UseDisplay(int w, int h)
     return StartDisplay();
 }
 
+void KillDisplayServer()
+{
+    if (x) {
+        // Xlib ends a program whose connection it finds dead: this one's is
+        // dropped unread, before the server goes.
+        close(ConnectionNumber(x));
+        x = nullptr;
+    }
+    if (xvfbPid > 0) {
+        kill(xvfbPid, SIGTERM);
+        waitpid(xvfbPid, nullptr, 0);
+        xvfbPid = -1;
+    }
+}
+
 void SetView(const View &v)
 {
     view = v;
@@ -223,11 +239,12 @@ bool Launch(GameRun &run)
     return LaunchProgram(run, PAPERLUNE_GAME, nullptr);
 }
 
-bool LaunchProgram(GameRun &run, const char *program, const char *argument)
+static bool Start(GameRun &run, const char *program, const char *argument, bool alone)
 {
     if (!StartDisplay() || run.dir.empty())
         return false;
-    KillStrays();
+    if (alone)
+        KillStrays();
     // Another user needs the run's files for its own: ALSA writes the sound there.
     if (run.user >= 0 && !Shell("chown -R " + std::to_string(run.user) + ":" + std::to_string(run.user) + " " +
                                 Quote(run.dir)))
@@ -250,6 +267,16 @@ bool LaunchProgram(GameRun &run, const char *program, const char *argument)
     }
     launched.push_back(run.pid);
     return run.pid > 0;
+}
+
+bool LaunchProgram(GameRun &run, const char *program, const char *argument)
+{
+    return Start(run, program, argument, true);
+}
+
+bool LaunchAlongside(GameRun &run)
+{
+    return Start(run, PAPERLUNE_GAME, nullptr, false);
 }
 
 static bool Reap(GameRun &run, int options)
@@ -309,8 +336,8 @@ std::vector<std::string> StrayFilesBesideSave(const GameRun &run)
     const std::string data = PAPERLUNE_DATA_DIR;
     while (dirent *e = readdir(dir)) {
         std::string name = e->d_name;
-        if (name == "." || name == ".." || name == SAVE_NAME || name == RUN_HOME || name == RUN_SOUND ||
-            name == RUN_LOG)
+        if (name == "." || name == ".." || name == SAVE_NAME || name == SAVE_LOCK_NAME || name == RUN_HOME ||
+            name == RUN_SOUND || name == RUN_LOG)
             continue;
         // Prepare's copy of the data; but nothing named after the save is
         // data, wherever it came from.

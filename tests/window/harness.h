@@ -55,6 +55,9 @@ bool AttachDisplay(const std::string &name, int w, int h);
 // The X server's screen size: restarts the server when it differs (640 x 480
 // unless a test asks otherwise). The view goes back to unscaled.
 bool UseDisplay(int w, int h);
+// The X server goes away under the running games, as at the end of a
+// session; the next launch starts a new one.
+void KillDisplayServer();
 void SetView(const View &view);
 View CurrentView();
 
@@ -62,8 +65,11 @@ View CurrentView();
 
 // A fresh scratch directory with a copy of the game's data.
 GameRun Prepare(const char *name);
-// Starts the game in the run's directory, as run.user when set.
+// Starts the game in the run's directory, as run.user when set; a game still
+// running from an earlier run is ended first.
 bool Launch(GameRun &run);
+// The same beside the games that run already: a second copy of the game.
+bool LaunchAlongside(GameRun &run);
 // Starts another program there the same way, with one argument or none.
 bool LaunchProgram(GameRun &run, const char *program, const char *argument);
 // Waits for the game to end; false on time-out.
