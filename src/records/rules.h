@@ -42,6 +42,12 @@ extern const char *Credits[Credits_length];
 // lines then keep their text).
 int RecordEnding(SaveRecord &record);
 
+// The play-through's totals on the closing lines of the roll: "Your typing:
+// 42.3 wpm, 97.5 % right" (empty when the speed is not known) and "3
+// mistakes in 12min+5s".
+void CreditsTotals(bool known, double wpm, double accuracy, int32_t mistakes, int32_t runTime, std::string *speed,
+                   std::string *count);
+
 // Roll offset of the first frame on a screen of the given height.
 int CreditsStartOffset(int screenH);
 // Whether a line with its top at y is drawn: whole lines only, inside the
