@@ -14,9 +14,9 @@
 // Where the card stands, both corners included. The letter's lines end at
 // x 340 and y 420 at the most, the sprites' ink at y 372: the card hides
 // neither.
-const int TYPE_CARD_LEFT = 372;
+const int TYPE_CARD_LEFT = 388;
 const int TYPE_CARD_TOP = 380;
-const int TYPE_CARD_RIGHT = 612;
+const int TYPE_CARD_RIGHT = 592;
 const int TYPE_CARD_BOTTOM = 467;
 
 struct CardRow {

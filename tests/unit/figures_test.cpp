@@ -117,31 +117,35 @@ TEST(LetterCard, TheWidestRowsFitOnTheCard)
     ASSERT_EQ(alfont_init(), 0);
     ALFONT_FONT *font = alfont_load_font((std::string(PAPERLUNE_DATA_DIR) + "/Fonts/typewriter.ttf").c_str());
     ASSERT_NE(font, nullptr);
-    LetterFigures f;
-    f.characters = 2225;          // the longest letter there can be, typed at a run
-    f.mistakes = 99;
-    f.penaltySeconds = 990;
-    f.typingSeconds = 3599.9;
+    // The longest letter there can be, typed in a second; and one typed for an hour.
+    LetterFigures fast, slow;
+    fast.characters = slow.characters = 2225;
+    fast.mistakes = slow.mistakes = 99;
+    fast.penaltySeconds = slow.penaltySeconds = 990;
+    fast.typingSeconds = 1;
+    slow.typingSeconds = 3599.9;
     BITMAP *page = create_bitmap(640, 480);
-    clear_to_color(page, 0x123456);
-    DrawLetterCard(page, font, f);
-    // Inside the card's edge nothing but the card: its rows never reach the edge.
-    const int inset = 4;
-    for (int y = TYPE_CARD_TOP + 1; y < TYPE_CARD_BOTTOM; y++) {
-        for (int x = TYPE_CARD_RIGHT - inset; x < TYPE_CARD_RIGHT; x++)
-            ASSERT_EQ(getpixel(page, x, y) & 0xFFFFFF, getpixel(page, TYPE_CARD_RIGHT - 1, TYPE_CARD_TOP + 1) & 0xFFFFFF)
-                << "a row runs into the card's right edge at " << x << "," << y;
+    for (const LetterFigures &f : {fast, slow}) {
+        clear_to_color(page, 0x123456);
+        DrawLetterCard(page, font, f);
+        // Inside the card's edge nothing but the card: its rows never reach the edge.
+        const int inset = 4;
+        int paper = getpixel(page, TYPE_CARD_RIGHT - 1, TYPE_CARD_TOP + 1) & 0xFFFFFF;
+        for (int y = TYPE_CARD_TOP + 1; y < TYPE_CARD_BOTTOM; y++)
+            for (int x = TYPE_CARD_RIGHT - inset; x < TYPE_CARD_RIGHT; x++)
+                ASSERT_EQ(getpixel(page, x, y) & 0xFFFFFF, paper)
+                    << "a row runs into the card's right edge at " << x << "," << y;
+        // Text stands on the card.
+        int inked = 0;
+        for (int y = TYPE_CARD_TOP + 1; y < TYPE_CARD_BOTTOM; y++)
+            for (int x = TYPE_CARD_LEFT + 1; x < TYPE_CARD_RIGHT; x++)
+                inked += (getpixel(page, x, y) & 0xFFFFFF) < 0x808080;
+        EXPECT_GT(inked, 200);
+        // Outside the card and its shadow the page is untouched.
+        EXPECT_EQ(getpixel(page, TYPE_CARD_LEFT - 1, TYPE_CARD_TOP) & 0xFFFFFF, 0x123456);
+        EXPECT_EQ(getpixel(page, TYPE_CARD_RIGHT + 5, TYPE_CARD_BOTTOM + 5) & 0xFFFFFF, 0x123456);
+        EXPECT_EQ(getpixel(page, TYPE_CARD_LEFT, TYPE_CARD_TOP - 1) & 0xFFFFFF, 0x123456);
     }
-    // Text stands on the card.
-    int inked = 0;
-    for (int y = TYPE_CARD_TOP + 1; y < TYPE_CARD_BOTTOM; y++)
-        for (int x = TYPE_CARD_LEFT + 1; x < TYPE_CARD_RIGHT; x++)
-            inked += (getpixel(page, x, y) & 0xFFFFFF) < 0x808080;
-    EXPECT_GT(inked, 200);
-    // Outside the card and its shadow the page is untouched.
-    EXPECT_EQ(getpixel(page, TYPE_CARD_LEFT - 1, TYPE_CARD_TOP) & 0xFFFFFF, 0x123456);
-    EXPECT_EQ(getpixel(page, TYPE_CARD_RIGHT + 5, TYPE_CARD_BOTTOM + 5) & 0xFFFFFF, 0x123456);
-    EXPECT_EQ(getpixel(page, TYPE_CARD_LEFT, TYPE_CARD_TOP - 1) & 0xFFFFFF, 0x123456);
     destroy_bitmap(page);
     alfont_destroy_font(font);
 }
