@@ -21,6 +21,8 @@ enum HsClick {
 };
 // A click at (x, y) with "Back" measured backWidth pixels wide.
 HsClick HsClickAt(int x, int y, int backWidth);
+// The same for an item of the row of "Back" whose left edge is at `left`.
+HsClick HsItemClickAt(int left, int x, int y, int width);
 
 // Which answer the pointer at (x, y) selects: 1 "Yes", 2 "No", or the
 // current selection when it is on neither; the words measured yesWidth and
