@@ -14,6 +14,7 @@
 #include <vector>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "platform/files.h"
@@ -330,6 +331,35 @@ TEST(HistoryFile, AppendsAddWholeLinesAndChangeNothingThatIsThere)
     EXPECT_EQ(ReadFileTail(dir.c_str(), HISTORY_READ_BYTES, bytes, &whole), FILE_UNREADABLE);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2)) << "waited on the pipe";
     EXPECT_EQ(ReadFileTail((scratch / "none").c_str(), HISTORY_READ_BYTES, bytes, &whole), FILE_MISSING);
+}
+
+TEST(HistoryFile, CopiesAppendingAtOnceEachAddWholeLines)
+{
+    Scratch scratch;
+    std::string path = scratch / "history.tsv";
+    const int copies = 4, lines = 150;
+    std::vector<pid_t> children;
+    for (int c = 0; c < copies; c++) {
+        pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            std::string line = WithField(2, std::to_string(c + 1)) + "\n";
+            for (int i = 0; i < lines; i++)
+                if (!AppendToFile(path.c_str(), line, HistoryHeader()))
+                    _exit(1);
+            _exit(0);
+        }
+        children.push_back(pid);
+    }
+    for (pid_t pid : children) {
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    HistorySummary s = Summarise(Slurp(path));
+    EXPECT_EQ(s.letters, copies * lines);
+    EXPECT_EQ(s.skipped, 0) << "a line of one copy landed inside another's";
+    EXPECT_EQ(Slurp(path).compare(0, HistoryHeader().size(), HistoryHeader()), 0);
 }
 
 TEST(HistoryFile, OnlyTheLastMebibyteIsRead)
