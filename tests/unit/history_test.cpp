@@ -170,6 +170,16 @@ TEST(HistoryLine, WrittenInTheFieldsOrderAndReadBackExactly)
     EXPECT_EQ(cleanLine.substr(cleanLine.size() - 8), "\t100.0\t\n");
     EXPECT_TRUE(Parses(cleanLine.substr(0, cleanLine.size() - 2)));
     EXPECT_TRUE(Parses(WithField(5, "95")));
+    // Mistakes whose characters the field does not name: it names fewer, or none.
+    HistoryEntry unnamed;
+    std::string partly = WithField(9, "e1"), none = FirstFields(9);
+    ASSERT_TRUE(ParseHistoryLine(partly.data(), partly.size(), unnamed));
+    EXPECT_EQ(unnamed.missed.size(), 1u);
+    ASSERT_TRUE(ParseHistoryLine(none.data(), none.size(), unnamed));
+    EXPECT_TRUE(unnamed.missed.empty());
+    // Written again with its empty tenth field, such a line still reads.
+    std::string again = FormatHistoryLine(unnamed);
+    EXPECT_TRUE(Parses(again.substr(0, again.size() - 1))) << again;
 }
 
 TEST(HistoryLine, AFinishedLetterBecomesItsEntry)
