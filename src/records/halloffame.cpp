@@ -109,22 +109,29 @@ static void DrawRecords(BITMAP *buffer, ALFONT_FONT *font)
 struct HallScreen {
     ALFONT_FONT *font;
     HistorySummary history;
+    BITMAP *typingPage;   // composed the first time it is shown; the pointer moves over a copy
 };
 
 // The selection is the page.
 static void DrawHall(BITMAP *buffer, int page, void *state)
 {
     HallScreen *hall = static_cast<HallScreen *>(state);
-    if (page == HS_TYPING_PAGE)
-        DrawTypingPage(buffer, hall->font, hall->history, TypingData);
-    else
+    if (page != HS_TYPING_PAGE) {
         DrawRecords(buffer, hall->font);
+        return;
+    }
+    // Its many sizes of text would be drawn afresh for every move of the pointer.
+    if (!hall->typingPage) {
+        hall->typingPage = create_bitmap(GAME_W, GAME_H);
+        DrawTypingPage(hall->typingPage, hall->font, hall->history, TypingData);
+    }
+    blit(hall->typingPage, buffer, 0, 0, 0, 0, GAME_W, GAME_H);
 }
 
 void highscoreWnd()
 {
     BITMAP *buffer = create_bitmap(GAME_W, GAME_H);
-    HallScreen hall = {LoadFontOrDie(HS_FONT), ReadHistory()};
+    HallScreen hall = {LoadFontOrDie(HS_FONT), ReadHistory(), nullptr};
     ALFONT_FONT *font = hall.font;
     int page = HS_RECORDS_PAGE;
     ClearKeys();
@@ -161,6 +168,8 @@ void highscoreWnd()
         MenuStep(menu, page);
     }
 
+    if (hall.typingPage)
+        destroy_bitmap(hall.typingPage);
     destroy_bitmap(buffer);
     alfont_destroy_font(font);
     ClearState();

@@ -29,6 +29,7 @@ static const char HS2_PATH[] = "Path";
 static const char HS2_WPM[] = "wpm";
 static const char HS2_ACCURACY[] = "accuracy";
 static const char HS2_NOT_FINISHED[] = "N/A";
+static const char HS2_PER_CENT[] = " %";
 static const char HS2_PATH_LABEL[] = "Path %d";
 static const int HS2_PATH_X = 50;
 static const int HS2_WPM_X = 128;
@@ -47,6 +48,11 @@ static const int HS2_CHART_WPM_X = 300;
 static const int HS2_CHART_ACCURACY_RIGHT = 626;
 static const int HS2_AXIS_GAP = 5;                 // between an axis and its numbers
 static const int HS2_CHART_LABEL_Y = HS_CHART_BOTTOM + 4;
+static const char HS2_LABEL_ROOM[] = "0000";       // the room a letter's number needs under the chart
+static const int HS2_EVERY_LETTER_UP_TO = 6;       // letters numbered one by one
+static const int HS2_EVERY_FIFTH_UP_TO = 20;       // then every fifth, beyond every tenth
+static const int HS2_FIFTH = 5;
+static const int HS2_TENTH = 10;
 static const double HS2_WPM_FLOOR = 20;            // the top of an axis never below this
 static const int HS2_WPM_STEPS = 5;
 static const double HS2_ACCURACY_FULL = 100;
@@ -119,11 +125,11 @@ int ChartY(double value, const ChartAxis &axis)
 
 int ChartLetterStep(int n)
 {
-    if (n <= 6)
+    if (n <= HS2_EVERY_LETTER_UP_TO)
         return 1;
-    if (n <= 20)
-        return 5;
-    return 10;
+    if (n <= HS2_EVERY_FIFTH_UP_TO)
+        return HS2_FIFTH;
+    return HS2_TENTH;
 }
 
 std::string CharacterName(char c)
@@ -150,7 +156,7 @@ static void DrawBests(BITMAP *buffer, ALFONT_FONT *font, const TypingRecord &rec
         snprintf(label, sizeof label, HS2_PATH_LABEL, k + 1);
         Textout(buffer, font, label, HS2_PATH_X, y, HS2_TEXT_COLOR, HS2_NORMAL, AA);
         std::string wpm = best.wpmTenths < 0 ? HS2_NOT_FINISHED : OneDecimal(best.wpmTenths / 10.0);
-        std::string accuracy = best.accuracyTenths < 0 ? HS2_NOT_FINISHED : OneDecimal(best.accuracyTenths / 10.0) + " %";
+        std::string accuracy = best.accuracyTenths < 0 ? HS2_NOT_FINISHED : OneDecimal(best.accuracyTenths / 10.0) + HS2_PER_CENT;
         Textout(buffer, font, wpm.c_str(), HS2_WPM_X, y, HS2_TEXT_COLOR, HS2_NORMAL, AA);
         Textout(buffer, font, accuracy.c_str(), HS2_ACCURACY_X, y, HS2_TEXT_COLOR, HS2_NORMAL, AA);
     }
@@ -213,7 +219,7 @@ static void DrawChart(BITMAP *buffer, ALFONT_FONT *font, const HistorySummary &h
         if (number % step != 0 && i != 0 && i != n - 1)
             continue;
         // The newest letter's number always shows; one too close before it gives way.
-        if (i != n - 1 && i != 0 && ChartX(n - 1, n) - ChartX(i, n) < TextWidth(font, "0000", HS2_TINY))
+        if (i != n - 1 && i != 0 && ChartX(n - 1, n) - ChartX(i, n) < TextWidth(font, HS2_LABEL_ROOM, HS2_TINY))
             continue;
         int x = ChartX(i, n);
         vline(buffer, x, HS_CHART_BOTTOM, HS_CHART_BOTTOM + HS2_AXIS_GAP / 2, HS2_AXIS_COLOR);

@@ -21,6 +21,10 @@ static const size_t TYPING_READ_BYTES = 4096;    // the file the game writes is 
 static const unsigned TYPING_DIR_MODE = 0700;
 static const long long TYPING_MAX_COUNT = 1LL << 40;   // more keys than anyone types
 static const int TYPING_MAX_TENTHS = 100000000;
+static const int TYPING_FULL_ACCURACY_TENTHS = 1000;
+static const size_t TYPING_RUN_WORDS = 7;      // "run", known, runTime, runMistakes, characters, right, ms
+static const size_t TYPING_PATH_WORDS = 4;     // "path", its number, wpm, accuracy
+static const double TYPING_MS_PER_SECOND = 1000.0;
 
 TypingRecord TypingData;
 
@@ -65,7 +69,7 @@ static std::vector<std::string> Words(const std::string &line)
 static void DecodeRun(const std::vector<std::string> &w, TypingRecord &r)
 {
     long long v[6];
-    if (w.size() != 7 || !Number(w[1], 0, 1, v[0]) || !Number(w[2], INT32_MIN, INT32_MAX, v[1]) ||
+    if (w.size() != TYPING_RUN_WORDS || !Number(w[1], 0, 1, v[0]) || !Number(w[2], INT32_MIN, INT32_MAX, v[1]) ||
         !Number(w[3], INT32_MIN, INT32_MAX, v[2]) || !Number(w[4], 0, TYPING_MAX_COUNT, v[3]) ||
         !Number(w[5], 0, v[3], v[4]) || !Number(w[6], 0, TYPING_MAX_COUNT, v[5]))
         return;
@@ -80,8 +84,8 @@ static void DecodeRun(const std::vector<std::string> &w, TypingRecord &r)
 static void DecodePath(const std::vector<std::string> &w, TypingRecord &r)
 {
     long long k, wpm, accuracy;
-    if (w.size() != 4 || !Number(w[1], 1, PATH_COUNT, k) || !Number(w[2], -1, TYPING_MAX_TENTHS, wpm) ||
-        !Number(w[3], -1, 1000, accuracy))
+    if (w.size() != TYPING_PATH_WORDS || !Number(w[1], 1, PATH_COUNT, k) || !Number(w[2], -1, TYPING_MAX_TENTHS, wpm) ||
+        !Number(w[3], -1, TYPING_FULL_ACCURACY_TENTHS, accuracy))
         return;
     r.best[k - 1].wpmTenths = int(wpm);
     r.best[k - 1].accuracyTenths = int(accuracy);
@@ -112,14 +116,14 @@ void AddLetterToRun(TypingRecord &r, const LetterFigures &f)
         return;
     r.run.characters += f.characters;
     r.run.right += f.characters - f.mistakes;
-    r.run.typingMs += std::llround(f.typingSeconds * 1000);
+    r.run.typingMs += std::llround(f.typingSeconds * TYPING_MS_PER_SECOND);
 }
 
 bool RunTotals(const TypingRecord &r, double *wpm, double *accuracy)
 {
     if (!r.run.known || r.run.characters <= 0)
         return false;
-    *wpm = WordsPerMinute(r.run.characters, r.run.typingMs / 1000.0);
+    *wpm = WordsPerMinute(r.run.characters, r.run.typingMs / TYPING_MS_PER_SECOND);
     *accuracy = Accuracy(r.run.right, r.run.characters);
     return true;
 }
