@@ -172,6 +172,14 @@ bool ReplaceFileContents(const char *path, const void *bytes, size_t size, std::
     return false;
 }
 
+// Why the open file cannot be taken as a plain file, or "" when it can.
+static std::string NotPlain(int fd, struct stat &st)
+{
+    if (fstat(fd, &st) != 0)
+        return strerror(errno);
+    return S_ISREG(st.st_mode) ? "" : FILE_NOT_A_FILE;
+}
+
 // Reads at most maxBytes of a plain file, from its start or up to its end.
 static FileReadResult ReadPlainFile(const char *path, size_t maxBytes, bool fromEnd,
                                     std::vector<unsigned char> &bytes, bool *whole, std::string *why)
@@ -186,13 +194,9 @@ static FileReadResult ReadPlainFile(const char *path, size_t maxBytes, bool from
         Tell(why, strerror(error));
         return error == ENOENT ? FILE_MISSING : FILE_UNREADABLE;
     }
-    std::string problem;
     struct stat st;
-    if (fstat(fd, &st) != 0) {
-        problem = strerror(errno);
-    } else if (!S_ISREG(st.st_mode)) {
-        problem = FILE_NOT_A_FILE;
-    } else {
+    std::string problem = NotPlain(fd, st);
+    if (problem.empty()) {
         size_t size = size_t(st.st_size);
         off_t from = fromEnd && size > maxBytes ? off_t(size - maxBytes) : 0;
         bytes.resize(maxBytes);
@@ -245,13 +249,9 @@ bool AppendToFile(const char *path, const std::string &text, const std::string &
         Tell(why, strerror(errno));
         return false;
     }
-    std::string problem;
     struct stat st;
-    if (fstat(fd, &st) != 0) {
-        problem = strerror(errno);
-    } else if (!S_ISREG(st.st_mode)) {
-        problem = FILE_NOT_A_FILE;
-    } else {
+    std::string problem = NotPlain(fd, st);
+    if (problem.empty()) {
         std::string bytes;
         if (st.st_size == 0) {
             bytes = header;

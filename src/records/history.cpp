@@ -43,15 +43,22 @@ static const unsigned HISTORY_DIR_MODE = 0700;
 static const char HISTORY_FIRST_PRINTABLE = '!';
 static const char HISTORY_LAST_PRINTABLE = '~';
 
-std::string HistoryHeader()
+// The fields of a line, tab-separated, with its newline.
+template <typename Field>
+static std::string TabLine(const Field (&fields)[HISTORY_FIELD_COUNT])
 {
-    std::string header;
+    std::string line;
     for (int i = 0; i < HISTORY_FIELD_COUNT; i++) {
         if (i)
-            header += HISTORY_TAB;
-        header += HISTORY_FIELDS[i];
+            line += HISTORY_TAB;
+        line += fields[i];
     }
-    return header + HISTORY_NEWLINE;
+    return line + HISTORY_NEWLINE;
+}
+
+std::string HistoryHeader()
+{
+    return TabLine(HISTORY_FIELDS);
 }
 
 static std::string Tenths(int tenths)
@@ -85,13 +92,7 @@ std::string FormatHistoryLine(const HistoryEntry &e)
         Tenths(e.typingTenths), std::to_string(e.penaltySeconds), Tenths(e.wpmTenths), Tenths(e.accuracyTenths),
         MissedField(e.missed),
     };
-    std::string line;
-    for (int i = 0; i < HISTORY_FIELD_COUNT; i++) {
-        if (i)
-            line += HISTORY_TAB;
-        line += fields[i];
-    }
-    return line + HISTORY_NEWLINE;
+    return TabLine(fields);
 }
 
 // Parsing ------------------------------------------------------------------

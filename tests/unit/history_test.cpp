@@ -68,6 +68,16 @@ HistoryEntry Sample()
     return e;
 }
 
+LetterFigures Letter(int characters, int mistakes, int penaltySeconds, double typingSeconds)
+{
+    LetterFigures f;
+    f.characters = characters;
+    f.mistakes = mistakes;
+    f.penaltySeconds = penaltySeconds;
+    f.typingSeconds = typingSeconds;
+    return f;
+}
+
 bool Same(const HistoryEntry &a, const HistoryEntry &b)
 {
     return a.when == b.when && a.scene == b.scene && a.path == b.path && a.characters == b.characters &&
@@ -184,11 +194,7 @@ TEST(HistoryLine, WrittenInTheFieldsOrderAndReadBackExactly)
 
 TEST(HistoryLine, AFinishedLetterBecomesItsEntry)
 {
-    LetterFigures f;
-    f.characters = 412;
-    f.mistakes = 2;
-    f.penaltySeconds = 14;
-    f.typingSeconds = 95.26;
+    LetterFigures f = Letter(412, 2, 14, 95.26);
     f.missed = {{'e', 1}, {' ', 1}, {'\x01', 0}};
     f.finishedAt = 1772384649;   // 2026-03-01 17:04:09 UTC
     const char *tz = getenv("TZ");
@@ -452,13 +458,7 @@ TEST(TypingFigures, TheRunCountsOnlyWithTheProgressItWasSavedWith)
     SaveData.runTime = 0;
     SaveData.runMistakes = 0;
     StartTypingRun();
-    LetterFigures a, b;
-    a.characters = 300;
-    a.mistakes = 3;
-    a.typingSeconds = 50.0;
-    b.characters = 200;
-    b.mistakes = 2;
-    b.typingSeconds = 25.0;
+    LetterFigures a = Letter(300, 3, 21, 50.0), b = Letter(200, 2, 14, 25.0);
     AddLetterToRun(TypingData, a);
     AddLetterToRun(TypingData, b);
     SaveData.runTime = 100;
