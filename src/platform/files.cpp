@@ -187,9 +187,21 @@ bool ReplaceFileContents(const char *path, const void *bytes, size_t size, std::
     return false;
 }
 
-FileReadResult ReadFileHead(const char *path, size_t maxBytes, std::vector<unsigned char> &bytes, std::string *why)
+// Why the open file cannot be taken as a plain file, or "" when it can.
+static std::string NotPlain(int fd, struct stat &st)
+{
+    if (fstat(fd, &st) != 0)
+        return strerror(errno);
+    return S_ISREG(st.st_mode) ? "" : FILE_NOT_A_FILE;
+}
+
+// Reads at most maxBytes of a plain file, from its start or up to its end.
+static FileReadResult ReadPlainFile(const char *path, size_t maxBytes, bool fromEnd,
+                                    std::vector<unsigned char> &bytes, bool *whole, std::string *why)
 {
     bytes.clear();
+    if (whole)
+        *whole = false;
     // Not blocking: a pipe by that name must not hang the start-up.
     int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
@@ -197,17 +209,15 @@ FileReadResult ReadFileHead(const char *path, size_t maxBytes, std::vector<unsig
         Tell(why, strerror(error));
         return error == ENOENT ? FILE_MISSING : FILE_UNREADABLE;
     }
-    std::string problem;
     struct stat st;
-    if (fstat(fd, &st) != 0) {
-        problem = strerror(errno);
-    } else if (!S_ISREG(st.st_mode)) {
-        problem = FILE_NOT_A_FILE;
-    } else {
+    std::string problem = NotPlain(fd, st);
+    if (problem.empty()) {
+        size_t size = size_t(st.st_size);
+        off_t from = fromEnd && size > maxBytes ? off_t(size - maxBytes) : 0;
         bytes.resize(maxBytes);
         size_t count = 0;
         while (count < maxBytes) {
-            ssize_t got = read(fd, bytes.data() + count, maxBytes - count);
+            ssize_t got = pread(fd, bytes.data() + count, maxBytes - count, from + off_t(count));
             if (got < 0 && errno == EINTR)
                 continue;
             if (got < 0)
@@ -217,6 +227,8 @@ FileReadResult ReadFileHead(const char *path, size_t maxBytes, std::vector<unsig
             count += size_t(got);
         }
         bytes.resize(count);
+        if (whole)
+            *whole = from == 0 && size <= maxBytes;
     }
     close(fd);
     if (!problem.empty()) {
@@ -288,4 +300,66 @@ void UnlockFile(FileLock *lock)
     // Closing lets go of the lock with the descriptor.
     close(lock->fd);
     lock->fd = -1;
+}
+FileReadResult ReadFileHead(const char *path, size_t maxBytes, std::vector<unsigned char> &bytes, std::string *why)
+{
+    return ReadPlainFile(path, maxBytes, false, bytes, nullptr, why);
+}
+
+FileReadResult ReadFileTail(const char *path, size_t maxBytes, std::vector<unsigned char> &bytes, bool *whole,
+                            std::string *why)
+{
+    return ReadPlainFile(path, maxBytes, true, bytes, whole, why);
+}
+
+bool AppendToFile(const char *path, const std::string &text, const std::string &header, std::string *why)
+{
+    // Not blocking: a pipe by that name, with or without a reader, is
+    // refused below before anything is written to it.
+    const int flags = O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC;
+    int fd = open(path, O_RDWR | flags, FILE_NEW_MODE);
+    bool readable = fd >= 0;
+    // A file the player may add to but not read still takes the line.
+    if (fd < 0 && errno == EACCES)
+        fd = open(path, O_WRONLY | flags, FILE_NEW_MODE);
+    if (fd < 0) {
+        Tell(why, strerror(errno));
+        return false;
+    }
+    struct stat st;
+    std::string problem = NotPlain(fd, st);
+    if (problem.empty()) {
+        std::string bytes;
+        if (st.st_size == 0) {
+            bytes = header;
+        } else {
+            // Where the last byte cannot be read, the newline goes in
+            // anyway: it costs an empty line at most.
+            char last = 0;
+            if (!readable || pread(fd, &last, 1, st.st_size - 1) != 1)
+                last = 0;
+            if (last != '\n')
+                bytes = "\n";
+        }
+        bytes += text;
+        // One write, so that a line another copy of the game appends never
+        // lands inside this one.
+        ssize_t wrote;
+        do {
+            wrote = write(fd, bytes.data(), bytes.size());
+        } while (wrote < 0 && errno == EINTR);
+        if (wrote < 0)
+            problem = strerror(errno);
+        else if (size_t(wrote) != bytes.size())
+            problem = strerror(ENOSPC);   // cut short: the next append starts on a new line
+        else if (fsync(fd) != 0)
+            problem = strerror(errno);
+    }
+    if (close(fd) != 0 && problem.empty())
+        problem = strerror(errno);
+    if (!problem.empty()) {
+        Tell(why, problem.c_str());
+        return false;
+    }
+    return true;
 }

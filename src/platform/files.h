@@ -29,6 +29,23 @@ enum FileReadResult {
 FileReadResult ReadFileHead(const char *path, size_t maxBytes, std::vector<unsigned char> &bytes,
                             std::string *why = nullptr);
 
+// Appends `text` to the end of the file `path` in a single write (the file
+// opened with O_APPEND, so that two programs appending at once each add
+// whole pieces), then syncs it. The file is made when it is not there. When
+// it is empty, `header` goes first, in the same write; when its last byte is
+// no newline (a line cut short by a crash), a newline does. Nothing already
+// in the file is ever changed. Anything but a plain file by that name (a
+// pipe, a directory) is refused without waiting. False when the bytes could
+// not all be written; `why` then says why.
+bool AppendToFile(const char *path, const std::string &text, const std::string &header,
+                  std::string *why = nullptr);
+
+// Reads at most the last `maxBytes` of a plain file, as ReadFileHead reads
+// its first ones; `whole` says whether that was the whole file (otherwise
+// the bytes start somewhere inside it).
+FileReadResult ReadFileTail(const char *path, size_t maxBytes, std::vector<unsigned char> &bytes, bool *whole,
+                            std::string *why = nullptr);
+
 // The directory part of a path: "." for a bare name, "/" for the root.
 std::string DirectoryOf(const std::string &path);
 

@@ -13,7 +13,9 @@
 #include "presentation/show.h"
 #include "presentation/text.h"
 #include "records/dialogs.h"
+#include "records/history.h"
 #include "records/save.h"
+#include "records/typingrun.h"
 #include "shell/globals.h"
 #include "story/graph.h"
 
@@ -99,6 +101,18 @@ static Scene *ChoiceMenu(const Scene *scene, bool afterLetter)
     return selection == 1 ? scene->next1 : scene->next2;
 }
 
+// A finished letter: a line in the player's history, and its figures in
+// the run's.
+static void RecordLetter(const Scene *scene, const LetterFigures &figures)
+{
+    const char *name = "";
+    for (int i = 0; i < STORY_SCENES; i++)
+        if (StoryScene(i) == scene)
+            name = StorySceneName(i);
+    AppendHistory(HistoryEntryFor(figures, name, PathOfId(scene->id)));
+    AddLetterToRun(TypingData, figures);
+}
+
 static void StartMusic(const Scene *scene)
 {
     // Only a stream that opened replaces the handle, so that the music that
@@ -145,7 +159,7 @@ void game(int entry)
         // it, and runTime already holds its time, so "Continue Playing"
         // neither types it again nor counts it twice.
         if (letterDone)
-            SaveGameData();
+            SaveProgress();
         letterDone = false;
         StartMusic(scene);
         sceneFont = LoadFontOrDie(scene->font);
@@ -153,11 +167,13 @@ void game(int entry)
         bool afterLetter = false;
         bool stay = true;
         if (scene->typing) {
-            LetterOutcome outcome = typeLetter(scene, sceneFont, page, frame, &timedOut, &mistakes);
+            LetterFigures figures;
+            LetterOutcome outcome = typeLetter(scene, sceneFont, page, frame, &timedOut, &mistakes, &figures);
             if (outcome == LETTER_LEFT)
                 break;
             if (outcome == LETTER_TIMED_OUT)
                 continue;
+            RecordLetter(scene, figures);
             afterLetter = true;
             letterDone = true;
         } else {

@@ -7,6 +7,7 @@
 #include "platform/input.h"
 #include "player/clock.h"
 #include "player/keyboardhints.h"
+#include "player/lettercard.h"
 #include "presentation/datafile.h"
 #include "presentation/show.h"
 #include "presentation/text.h"
@@ -193,15 +194,17 @@ static void SkipBlankLines(const Scene *scene, int *line, int *pos, int *x)
     }
 }
 
-static void StartPause(bool *paused)
+static void StartPause(bool *paused, LetterMeter *meter)
 {
-    if (!*paused)
+    if (!*paused) {
         RemoveClock();   // the clock stands still while paused
+        MeterPause(*meter, MeterNow());
+    }
     *paused = true;
 }
 
 LetterOutcome typeLetter(Scene *scene, ALFONT_FONT *font, BITMAP *page, BITMAP *frame, bool *timedOut,
-                         int *mistakes)
+                         int *mistakes, LetterFigures *figures)
 {
     TypingPagePreview(scene, font, page);
     const int limit = DifficultyTimeCalculator(scene->text, scene->difficulty);
@@ -213,6 +216,8 @@ LetterOutcome typeLetter(Scene *scene, ALFONT_FONT *font, BITMAP *page, BITMAP *
     KeyboardHints hints;
     KeyboardHintsStart(&hints);
     counter = 0;
+    LetterMeter meter;
+    MeterStart(meter, MeterNow());
     ClearKeys();
     SkipBlankLines(scene, &line, &pos, &x);
 
@@ -235,7 +240,7 @@ LetterOutcome typeLetter(Scene *scene, ALFONT_FONT *font, BITMAP *page, BITMAP *
         // An F12 held from before the page, or one that never reached the
         // queue, still pauses.
         if (KeyDown(KEY_F12) && !paused && !KeyWaiting()) {
-            StartPause(&paused);
+            StartPause(&paused, &meter);
             dirty = true;
         }
         if (counter.load() >= limit)
@@ -249,7 +254,7 @@ LetterOutcome typeLetter(Scene *scene, ALFONT_FONT *font, BITMAP *page, BITMAP *
             dirty = true;
             if (scancode == KEY_F12) {
                 // Never typed; a held F12 repeats and only keeps the pause.
-                StartPause(&paused);
+                StartPause(&paused, &meter);
                 continue;
             }
             if (scancode == KEY_ESC) {
@@ -261,6 +266,7 @@ LetterOutcome typeLetter(Scene *scene, ALFONT_FONT *font, BITMAP *page, BITMAP *
                 // The first key after F12 is let go ends the pause and is not typed.
                 if (!KeyDown(KEY_F12)) {
                     InstallClock();
+                    MeterResume(meter, MeterNow());
                     paused = false;
                 }
                 continue;
@@ -287,6 +293,7 @@ LetterOutcome typeLetter(Scene *scene, ALFONT_FONT *font, BITMAP *page, BITMAP *
                 *mistakes = AddToCount(*mistakes, 1);
                 counter.fetch_add(MistakePenalty(scene->difficulty));
             }
+            MeterKey(meter, current[pos], j.mistake, MistakePenalty(scene->difficulty));
             pos++;
         }
 
@@ -320,6 +327,8 @@ LetterOutcome typeLetter(Scene *scene, ALFONT_FONT *font, BITMAP *page, BITMAP *
     if (*timedOut)
         return LETTER_TIMED_OUT;
 
+    *figures = MeterStop(meter, MeterNow());
+    figures->finishedAt = time(nullptr);
     // The letter's time and the place after it change together: a save at
     // any moment from here on (a signal, the X server going away) resumes
     // after the letter and counts it once. The next scene sets the same id.
@@ -330,6 +339,8 @@ LetterOutcome typeLetter(Scene *scene, ALFONT_FONT *font, BITMAP *page, BITMAP *
     DrawSprites(page, scene, limit);
     set_trans_blender(0, 0, 0, TYPE_FULL_OPACITY);
     solid_mode();
+    // Into the page, so that it stands from the first frame of the rest.
+    DrawLetterCard(page, font, *figures);
     DisplayPresent(page);
     DisplayRest(TYPE_DONE_HOLD_MS);
     ClearState();

@@ -4,6 +4,7 @@
 
 #include <allegro.h>
 
+#include "player/figures.h"
 #include "presentation/alfont.h"
 #include "story/scene.h"
 
@@ -14,9 +15,9 @@ enum LetterOutcome {
 };
 
 // Types one letter. `mistakes` is the play-through's count, which the
-// letter's mistakes add to.
+// letter's mistakes add to; a completed letter's figures go to `figures`.
 LetterOutcome typeLetter(Scene *scene, ALFONT_FONT *font, BITMAP *page, BITMAP *frame, bool *timedOut,
-                         int *mistakes);
+                         int *mistakes, LetterFigures *figures);
 
 // The character a key stands for on the keyboard the letters were made for.
 char EN2CZ(char c);

@@ -1,8 +1,10 @@
 #include "records/dialogs.h"
 #include "records/rules.h"
 #include "records/save.h"
+#include "records/typingrun.h"
 
 #include <allegro.h>
+#include <cstdio>
 
 #include "platform/display.h"
 #include "platform/input.h"
@@ -20,6 +22,14 @@ static const int CREDITS_START_RISE = 45;     // entry 0 starts with its top at 
 static const int CREDITS_BOTTOM_MARGIN = 35;  // a line shows while its top is above H - 35
 static const int CREDITS_FRAME_MS = 50;       // one pixel of rise per frame
 static const int CREDITS_TRANSPARENT_TEXT = -1;
+
+// The play-through's totals, on the two empty lines around the thanks.
+static const int CREDITS_SPEED_LINE = 15;
+static const int CREDITS_COUNT_LINE = 17;
+static const char CREDITS_SPEED_FORMAT[] = "Your typing: %s wpm, %s %% right";
+static const char CREDITS_COUNT_FORMAT[] = "%d %s in %s";
+static const char CREDITS_MISTAKE[] = "mistake";
+static const char CREDITS_MISTAKES[] = "mistakes";
 
 static const int CREDITS_ENDINGS = PATH_COUNT;
 static const char *const CREDITS_ENDING_NUMBERS[CREDITS_ENDINGS] = {
@@ -61,6 +71,34 @@ int RecordEnding(SaveRecord &record)
         Credits[CREDITS_ENDING_TITLE] = CREDITS_ENDING_TITLES[path - 1];
     }
     return path;
+}
+
+void CreditsTotals(bool known, double wpm, double accuracy, int32_t mistakes, int32_t runTime, std::string *speed,
+                   std::string *count)
+{
+    char text[96];
+    speed->clear();
+    if (known) {
+        snprintf(text, sizeof text, CREDITS_SPEED_FORMAT, OneDecimal(wpm).c_str(), OneDecimal(accuracy).c_str());
+        *speed = text;
+    }
+    // Counts of a run only grow; a damaged file's negative ones read as none.
+    int shown = mistakes < 0 ? 0 : mistakes;
+    snprintf(text, sizeof text, CREDITS_COUNT_FORMAT, shown, shown == 1 ? CREDITS_MISTAKE : CREDITS_MISTAKES,
+             HsTimeText(runTime < 0 ? 0 : runTime).c_str());
+    *count = text;
+}
+
+// The totals lines' own text, which the table points at until the next ending.
+static std::string creditsSpeed, creditsCount;
+
+static void SetCreditsTotals()
+{
+    double wpm = 0, accuracy = 0;
+    bool known = RunTotals(TypingData, &wpm, &accuracy);
+    CreditsTotals(known, wpm, accuracy, SaveData.runMistakes, SaveData.runTime, &creditsSpeed, &creditsCount);
+    Credits[CREDITS_SPEED_LINE] = creditsSpeed.c_str();
+    Credits[CREDITS_COUNT_LINE] = creditsCount.c_str();
 }
 
 int CreditsStartOffset(int screenH)
@@ -112,9 +150,10 @@ void credits(int background)
     int offset = CreditsStartOffset(GAME_H);
     // Keys typed during play must not cut the roll short.
     ClearKeys();
-    RecordEnding(SaveData);
+    RecordTypingBest(TypingData, RecordEnding(SaveData));
+    SetCreditsTotals();
     // Written before the roll, so a key that ends it at once loses nothing.
-    SaveGameData();
+    SaveProgress();
 
     DrawStage(stage, DataBitmap(background));
     // A click never ends the roll; only a key does, or the window's close

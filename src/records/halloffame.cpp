@@ -1,6 +1,7 @@
 #include "records/dialogs.h"
 #include "records/rules.h"
 #include "records/save.h"
+#include "records/typinghall.h"
 
 #include <allegro.h>
 #include <cstdio>
@@ -41,6 +42,9 @@ static const int HS_TEXT_COLOR = 0x000000;
 
 static const int SECONDS_PER_MINUTE = 60;
 
+static const int HS_RECORDS_PAGE = 1;   // the table of times
+static const int HS_TYPING_PAGE = 2;    // "Your typing"
+
 static const char *const HS_ROW_LABELS[PATH_COUNT] = {
     HS_PATH1, HS_PATH2, HS_PATH3, HS_PATH4, HS_PATH5,
 };
@@ -68,7 +72,12 @@ std::string HsMistakesText(int32_t bestTime, int32_t bestMistakes)
 
 HsClick HsClickAt(int x, int y, int backWidth)
 {
-    if (x <= HS_QUIT_X || x >= HS_QUIT_X + backWidth)
+    return HsItemClickAt(HS_QUIT_X, x, y, backWidth);
+}
+
+HsClick HsItemClickAt(int left, int x, int y, int width)
+{
+    if (x <= left || x >= left + width)
         return HS_CLICK_NONE;
     if (y >= HS_QUIT_TOP && y <= HS_QUIT_BOTTOM)
         return HS_CLICK_LEAVE;
@@ -76,9 +85,8 @@ HsClick HsClickAt(int x, int y, int backWidth)
 }
 
 // The table never changes while it is open; only the pointer moves over it.
-static void DrawRecords(BITMAP *buffer, int, void *state)
+static void DrawRecords(BITMAP *buffer, ALFONT_FONT *font)
 {
-    ALFONT_FONT *font = static_cast<ALFONT_FONT *>(state);
     blit(DataBitmap(HS_BACKGROUND), buffer, 0, 0, 0, 0, GAME_W, GAME_H);
     Textout(buffer, font, HS_TITLE, HS_TITLE_X, HS_TITLE_Y, HS_TEXT_COLOR, HS_BIG, AA);
     Textout(buffer, font, HS_PATH, HS_LABEL_X, HS_HEADER_Y, HS_TEXT_COLOR, HS_NORMAL, AA);
@@ -97,32 +105,71 @@ static void DrawRecords(BITMAP *buffer, int, void *state)
     Textout(buffer, font, HS_QUIT, HS_QUIT_X, HS_QUIT_Y, HS_TEXT_COLOR, HS_NORMAL, AA);
 }
 
+// What the window shows: the table, or "Your typing" (read once as it opens).
+struct HallScreen {
+    ALFONT_FONT *font;
+    HistorySummary history;
+    BITMAP *typingPage;   // composed the first time it is shown; the pointer moves over a copy
+};
+
+// The selection is the page.
+static void DrawHall(BITMAP *buffer, int page, void *state)
+{
+    HallScreen *hall = static_cast<HallScreen *>(state);
+    if (page != HS_TYPING_PAGE) {
+        DrawRecords(buffer, hall->font);
+        return;
+    }
+    // Its many sizes of text would be drawn afresh for every move of the pointer.
+    if (!hall->typingPage) {
+        hall->typingPage = create_bitmap(GAME_W, GAME_H);
+        DrawTypingPage(hall->typingPage, hall->font, hall->history, TypingData);
+    }
+    blit(hall->typingPage, buffer, 0, 0, 0, 0, GAME_W, GAME_H);
+}
+
 void highscoreWnd()
 {
     BITMAP *buffer = create_bitmap(GAME_W, GAME_H);
-    ALFONT_FONT *font = LoadFontOrDie(HS_FONT);
+    HallScreen hall = {LoadFontOrDie(HS_FONT), ReadHistory(), nullptr};
+    ALFONT_FONT *font = hall.font;
+    int page = HS_RECORDS_PAGE;
     ClearKeys();
-    MenuScreen menu = MenuScreenFor(buffer, DrawRecords, font, true, false);
+    MenuScreen menu = MenuScreenFor(buffer, DrawHall, &hall, true, false);
 
     // The window's close button leaves, and the menu then quits.
     while (!CloseRequested()) {
         if (KeyWaiting()) {
             if (KeyHit(KEY_ENTER))
                 break;
+            if (KeyHit(KEY_RIGHT))
+                page = HS_TYPING_PAGE;
+            else if (KeyHit(KEY_LEFT))
+                page = HS_RECORDS_PAGE;
             ClearState();
         }
         int x, y;
         PointerPosition(&x, &y);
         if (PointerClicked()) {
+            // Measured at the size "Back", drawn last, has left on the font.
             HsClick click = HsClickAt(x, y, alfont_text_length(font, HS_QUIT));
+            HsClick records = page == HS_TYPING_PAGE
+                    ? HsItemClickAt(HS2_RECORDS_X, x, y, alfont_text_length(font, HS2_RECORDS))
+                    : HS_CLICK_NONE;
             if (click == HS_CLICK_LEAVE)
                 break;
-            if (click == HS_CLICK_CLEAR)
+            if (records == HS_CLICK_LEAVE) {
+                page = HS_RECORDS_PAGE;
                 ClearState();
+            } else if (click == HS_CLICK_CLEAR || records == HS_CLICK_CLEAR) {
+                ClearState();
+            }
         }
-        MenuStep(menu, 0);
+        MenuStep(menu, page);
     }
 
+    if (hall.typingPage)
+        destroy_bitmap(hall.typingPage);
     destroy_bitmap(buffer);
     alfont_destroy_font(font);
     ClearState();

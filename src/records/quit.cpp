@@ -1,6 +1,7 @@
 #include "records/dialogs.h"
 #include "records/rules.h"
 #include "records/save.h"
+#include "records/typingrun.h"
 
 #include <allegro.h>
 
@@ -98,7 +99,7 @@ bool quitWnd()
     // The window's close button during play is this dialog's "Yes", asked
     // or not.
     if (CloseRequested()) {
-        SaveGameData();
+        SaveProgress();
         return true;
     }
     BITMAP *buffer = create_bitmap(GAME_W, GAME_H);
@@ -149,7 +150,7 @@ bool quitWnd()
     // the scene beneath.
     ClearState();
     if (action == QUIT_ACTION_YES) {
-        SaveGameData();
+        SaveProgress();
         return true;
     }
     return false;

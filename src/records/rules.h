@@ -21,6 +21,8 @@ enum HsClick {
 };
 // A click at (x, y) with "Back" measured backWidth pixels wide.
 HsClick HsClickAt(int x, int y, int backWidth);
+// The same for an item of the row of "Back" whose left edge is at `left`.
+HsClick HsItemClickAt(int left, int x, int y, int width);
 
 // Which answer the pointer at (x, y) selects: 1 "Yes", 2 "No", or the
 // current selection when it is on neither; the words measured yesWidth and
@@ -41,6 +43,12 @@ extern const char *Credits[Credits_length];
 // and the two ending lines. Returns the path, 0 when the id has none (the
 // lines then keep their text).
 int RecordEnding(SaveRecord &record);
+
+// The play-through's totals on the closing lines of the roll: "Your typing:
+// 42.3 wpm, 97.5 % right" (empty when the speed is not known) and "3
+// mistakes in 12min+5s".
+void CreditsTotals(bool known, double wpm, double accuracy, int32_t mistakes, int32_t runTime, std::string *speed,
+                   std::string *count);
 
 // Roll offset of the first frame on a screen of the given height.
 int CreditsStartOffset(int screenH);

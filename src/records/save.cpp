@@ -270,6 +270,11 @@ std::string SaveFilePath()
     return savePath;
 }
 
+bool LockProgress(FileLock *lock, std::string *why)
+{
+    return LockFile(savePath, SAVE_LOCK_WAIT_MS, lock, why);
+}
+
 void SetSaveMessageShow(void (*show)(const char *text))
 {
     showMessage = show;

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/files.h"
+
 const int PATH_COUNT = 5;
 const int SAVE_BYTES = 13 * 4;           // gmstat.dat is exactly this image of 13 words, little-endian
 extern const char SAVE_FILENAME[];       // "gmstat.dat"
@@ -50,6 +52,10 @@ void SetOldSaveDirs(const std::vector<std::string> &dirs);
 const char *SaveFileProblem();
 // The progress file that was last read or written whole.
 std::string SaveFilePath();
+// Takes the progress file's lock, as every save does, for the work on the
+// files beside it (the history, the typing figures); false when it could
+// not be had in the time a save waits.
+bool LockProgress(FileLock *lock, std::string *why = nullptr);
 // Where the save's messages go: the display's message box, unless a test
 // says otherwise.
 void SetSaveMessageShow(void (*show)(const char *text));

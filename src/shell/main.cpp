@@ -13,6 +13,7 @@
 #include "presentation/show.h"
 #include "presentation/text.h"
 #include "records/save.h"
+#include "records/typingrun.h"
 #include "shell/globals.h"
 #include "shell/menu.h"
 #include "story/graph.h"
@@ -33,7 +34,7 @@ static ALFONT_FONT *typerfont = nullptr;
 // dialog's "Yes" would (from the menu this only writes what is there).
 static void SaveForLostDisplay()
 {
-    SaveGameData();
+    SaveProgress();
 }
 
 // A key waiting or the left button down when a slide is about to start ends
@@ -80,6 +81,7 @@ int main(int, char **)
     type_sample = FSOUND_Sample_Load(FSOUND_FREE, APP_TYPE_SOUND, FSOUND_LOOP_OFF, 0, 0);
     bell_sample = FSOUND_Sample_Load(FSOUND_FREE, APP_BELL_SOUND, FSOUND_LOOP_OFF, 0, 0);
     LoadGameData();
+    LoadTypingData();
     // The game plays on; it only never writes a file it could not read.
     if (const char *problem = SaveFileProblem())
         DisplayMessage(problem);

@@ -8,6 +8,7 @@
 #include "presentation/text.h"
 #include "records/dialogs.h"
 #include "records/save.h"
+#include "records/typingrun.h"
 #include "shell/globals.h"
 #include "story/graph.h"
 
@@ -125,6 +126,7 @@ void MainMenu(BITMAP *buffer, ALFONT_FONT *font)
             ClearState();
             SaveData.runMistakes = 0;
             SaveData.runTime = 0;
+            StartTypingRun();
             game(ENTRY_NEW_GAME);
             selection = ACTION_NEW_GAME / MENU_ACTION;
             menu.fadeIn = true;

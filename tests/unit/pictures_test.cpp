@@ -12,6 +12,7 @@
 #include <string>
 
 #include "library.h"
+#include "player/lettercard.h"
 #include "story/graph.h"
 
 namespace {
@@ -362,5 +363,28 @@ TEST(Pictures, PaperAndDeskShowInTheirOwnColours)
                 blue += rgb & 0xFF;
             }
         EXPECT_GT(red, blue + long(b->w) * b->h * 10) << "picture " << i << " is not warm";
+    }
+}
+
+TEST(Pictures, FinishedPageCardHidesNeitherTheLetterNorTheSprites)
+{
+    // Beside or below every line a letter can have.
+    EXPECT_TRUE(TYPE_CARD_LEFT > LETTER_RIGHT || TYPE_CARD_TOP >= LETTER_BOTTOM);
+    const int shadow = 3;
+    EXPECT_LT(TYPE_CARD_RIGHT + shadow, SCREEN_WIDTH);
+    EXPECT_LT(TYPE_CARD_BOTTOM + shadow, SCREEN_HEIGHT);
+    // Below every pixel the sprites draw, rim of desk included.
+    for (int index = FIRST_SPRITE; index <= LAST_SPRITE; index++) {
+        BITMAP *sprite = Picture(index);
+        ASSERT_NE(sprite, nullptr);
+        for (int y = 0; y < sprite->h; y++)
+            for (int x = 0; x < sprite->w; x++) {
+                if (Pixel(sprite, x, y) == MASK)
+                    continue;
+                int sx = TIMER_SPRITE_X + x, sy = TIMER_SPRITE_Y + y;
+                bool covered = sx >= TYPE_CARD_LEFT && sx <= TYPE_CARD_RIGHT + shadow && sy >= TYPE_CARD_TOP &&
+                               sy <= TYPE_CARD_BOTTOM + shadow;
+                ASSERT_FALSE(covered) << "sprite " << index << " at " << sx << "," << sy;
+            }
     }
 }

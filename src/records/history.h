@@ -1,0 +1,76 @@
+// The history each player keeps: one line per finished letter in
+// history.tsv beside the progress file, tab-separated UTF-8 that a
+// spreadsheet opens, appended to and never rewritten; and what the Hall of
+// Records makes of it. The file may be anything at all (damaged, foreign,
+// huge, not a file): lines that are not the game's own are passed over and
+// counted, never shown.
+#ifndef PAPERLUNE_RECORDS_HISTORY_H
+#define PAPERLUNE_RECORDS_HISTORY_H
+
+#include <cstddef>
+#include <ctime>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "player/figures.h"
+
+extern const char HISTORY_FILENAME[];    // "history.tsv"
+const size_t HISTORY_READ_BYTES = 1 << 20;   // only the file's last MiB is read
+const size_t HISTORY_RECENT = 50;            // letters in the Hall's chart
+
+// One line of the file. Figures with one decimal are kept in tenths, so
+// that a line reads back exactly as it was written.
+struct HistoryEntry {
+    std::string when;        // local time, ISO 8601 with its offset: 2026-03-01T18:04:09+01:00
+    std::string scene;       // the story's name of the letter's scene
+    int path = 0;            // 1..5, 0 while the scene belongs to no path yet
+    int characters = 0;      // keys judged
+    int mistakes = 0;
+    int typingTenths = 0;    // typing seconds x 10
+    int penaltySeconds = 0;
+    int wpmTenths = 0;
+    int accuracyTenths = 0;  // per cent x 10
+    std::map<char, int> missed;   // expected character -> wrong keys on it
+};
+
+// The first line of a new file, and one entry as a line; both end in "\n".
+std::string HistoryHeader();
+std::string FormatHistoryLine(const HistoryEntry &entry);
+// One line without its newline; false (entry untouched) for anything the
+// game would not have written: wrong field counts, numbers out of range or
+// at odds with each other, an unknown scene, NUL bytes, a line too long.
+bool ParseHistoryLine(const char *line, size_t length, HistoryEntry &entry);
+
+// The entry of a finished letter.
+HistoryEntry HistoryEntryFor(const LetterFigures &figures, const char *scene, int path);
+// "2026-03-01T18:04:09+01:00" in the local time zone.
+std::string LocalIsoTime(time_t when);
+
+struct HistorySummary {
+    bool unreadable = false;             // the file is there but could not be read
+    long letters = 0;                    // lines taken
+    long skipped = 0;                    // lines passed over: damaged, foreign, cut
+    std::vector<HistoryEntry> recent;    // the last HISTORY_RECENT letters, oldest first
+    bool hasFastest = false;
+    HistoryEntry fastest;                // the letter typed fastest, the earliest of equals
+    std::map<char, long> missed;         // wrong keys per expected character, summed
+};
+// What the bytes of the file hold. `whole`: they start at the file's start;
+// otherwise their first line is cut by the bound and not counted. A last
+// line without its newline is cut too, and counted.
+HistorySummary SummariseHistory(const unsigned char *bytes, size_t size, bool whole);
+// The n characters missed most often, most first; equal counts in
+// character order.
+std::vector<std::pair<char, long>> MostMissed(const std::map<char, long> &missed, size_t n);
+
+// Where the player's history is: beside the progress file.
+std::string HistoryPath();
+// Appends a finished letter, unless the progress file could not be read
+// this run; false when nothing was added.
+bool AppendHistory(const HistoryEntry &entry, std::string *why = nullptr);
+// Reads the file's last HISTORY_READ_BYTES; a missing file is an empty
+// history.
+HistorySummary ReadHistory();
+
+#endif
