@@ -16,7 +16,7 @@ play: build
 	cd data && ../$(BUILD_DIR)/paperlune
 
 test: build
-	cd $(BUILD_DIR) && ctest --output-on-failure -j1
+	cd $(BUILD_DIR) && ctest --output-on-failure -j2
 
 deps:
 	sh tools/install-deps.sh

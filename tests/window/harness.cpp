@@ -16,6 +16,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <grp.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -26,8 +27,6 @@
 namespace harness {
 
 static const char XVFB[] = "/usr/bin/Xvfb";
-static const int FIRST_DISPLAY = 71;
-static const int DISPLAY_TRIES = 20;
 static const int DISPLAY_START_MS = 10000;
 
 // What the harness itself puts into a run's directory, beside the data.
@@ -84,36 +83,52 @@ bool StartDisplay()
     if (x)
         return true;
     std::string screenSize = std::to_string(displayW) + "x" + std::to_string(displayH) + "x24";
-    for (int n = FIRST_DISPLAY; n < FIRST_DISPLAY + DISPLAY_TRIES; n++) {
-        std::string lock = "/tmp/.X" + std::to_string(n) + "-lock";
-        if (access(lock.c_str(), F_OK) == 0)
+    // The server takes the first free display itself and says which: two
+    // test programs starting at once must never share one.
+    int fds[2];
+    if (pipe(fds) != 0)
+        return false;
+    pid_t pid = fork();
+    if (pid == 0) {
+        close(fds[0]);
+        int devnull = open("/dev/null", O_WRONLY);
+        dup2(devnull, 1);
+        dup2(devnull, 2);
+        std::string fd = std::to_string(fds[1]);
+        execl(XVFB, XVFB, "-displayfd", fd.c_str(), "-screen", "0", screenSize.c_str(), "-nolisten", "tcp",
+              "-noreset", (char *)nullptr);
+        _exit(127);
+    }
+    close(fds[1]);
+    std::string number;
+    char c;
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(DISPLAY_START_MS);
+    pollfd p = {fds[0], POLLIN, 0};
+    while (std::chrono::steady_clock::now() < end && poll(&p, 1, 50) >= 0) {
+        if (!(p.revents & (POLLIN | POLLHUP)))
             continue;
-        std::string name = ":" + std::to_string(n);
-        pid_t pid = fork();
-        if (pid == 0) {
-            int devnull = open("/dev/null", O_WRONLY);
-            dup2(devnull, 1);
-            dup2(devnull, 2);
-            execl(XVFB, XVFB, name.c_str(), "-screen", "0", screenSize.c_str(), "-nolisten", "tcp",
-                  "-noreset", (char *)nullptr);
-            _exit(127);
-        }
-        bool up = WaitFor([&] {
+        if (read(fds[0], &c, 1) != 1 || c == '\n')
+            break;
+        number += c;
+    }
+    close(fds[0]);
+    std::string name = ":" + number;
+    if (!number.empty())
+        WaitFor([&] {
             x = XOpenDisplay(name.c_str());
             return x != nullptr || waitpid(pid, nullptr, WNOHANG) == pid;
         }, DISPLAY_START_MS, 50);
-        if (up && x) {
-            xvfbPid = pid;
-            displayName = name;
-            setenv("DISPLAY", name.c_str(), 1);
-            if (!stopAtExit)
-                stopAtExit = atexit(StopDisplay) == 0;
-            return true;
-        }
+    if (!x) {
         kill(pid, SIGTERM);
         waitpid(pid, nullptr, 0);
+        return false;
     }
-    return false;
+    xvfbPid = pid;
+    displayName = name;
+    setenv("DISPLAY", name.c_str(), 1);
+    if (!stopAtExit)
+        stopAtExit = atexit(StopDisplay) == 0;
+    return true;
 }
 
 bool AttachDisplay(const std::string &name, int w, int h)
