@@ -11,16 +11,6 @@
 #include "player/clock.h"
 #include "story/graph.h"
 
-#include <cstring>
-
-static const Scene *Named(const char *name)
-{
-    for (int i = 0; i < STORY_SCENES; i++)
-        if (StorySceneName(i) && strcmp(StorySceneName(i), name) == 0)
-            return StoryScene(i);
-    return nullptr;
-}
-
 static const int W = 640, H = 480;
 
 // Loads what a typing scene uses: game.dat, the story and the typewriter font.
@@ -47,7 +37,7 @@ static void BM_TypingFrame(benchmark::State &state)
     BITMAP *page = create_bitmap_ex(32, W, H);
     BITMAP *frame = create_bitmap_ex(32, W, H);
     BITMAP *out = create_bitmap_ex(32, W, H);   // stands in for the screen
-    const Scene *scene = Named("Scene27");
+    const Scene *scene = StoryScene(StoryIndexNamed("Scene27"));
     blit(DataBitmap(scene->background), page, 0, 0, 0, 0, W, H);
     counter = 29;   // both sprites translucent: the dearest frame
     for (auto _ : state) {
@@ -70,7 +60,7 @@ static void BM_TypingPageSetUp(benchmark::State &state)
         return;
     }
     BITMAP *page = create_bitmap_ex(32, W, H);
-    const Scene *scene = Named("Scene26e1");   // the one letter that fills all 25 lines
+    const Scene *scene = StoryScene(StoryIndexNamed("Scene26e1"));   // the one letter that fills all 25 lines
     for (auto _ : state) {
         TypingPagePreview(scene, font, page);
         benchmark::ClobberMemory();

@@ -105,11 +105,8 @@ static Scene *ChoiceMenu(const Scene *scene, bool afterLetter)
 // the run's.
 static void RecordLetter(const Scene *scene, const LetterFigures &figures)
 {
-    const char *name = "";
-    for (int i = 0; i < STORY_SCENES; i++)
-        if (StoryScene(i) == scene)
-            name = StorySceneName(i);
-    AppendHistory(HistoryEntryFor(figures, name, PathOfId(scene->id)));
+    const char *name = StorySceneName(StoryIndexOf(scene));
+    AppendHistory(HistoryEntryFor(figures, name ? name : "", PathOfId(scene->id)));
     AddLetterToRun(TypingData, figures);
 }
 

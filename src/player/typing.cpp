@@ -289,11 +289,12 @@ LetterOutcome typeLetter(Scene *scene, ALFONT_FONT *font, BITMAP *page, BITMAP *
             if (j.drawn != ' ')
                 DrawChar(page, font, j.drawn, TYPE_AREA_X + x, TYPE_AREA_Y + TYPE_SIZE * line, j.color);
             x += CharWidth(font, j.advance);
+            const int penalty = MistakePenalty(scene->difficulty);
             if (j.mistake) {
                 *mistakes = AddToCount(*mistakes, 1);
-                counter.fetch_add(MistakePenalty(scene->difficulty));
+                counter.fetch_add(penalty);
             }
-            MeterKey(meter, current[pos], j.mistake, MistakePenalty(scene->difficulty));
+            MeterKey(meter, current[pos], j.mistake, penalty);
             pos++;
         }
 

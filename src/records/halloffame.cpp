@@ -105,11 +105,12 @@ static void DrawRecords(BITMAP *buffer, ALFONT_FONT *font)
     Textout(buffer, font, HS_QUIT, HS_QUIT_X, HS_QUIT_Y, HS_TEXT_COLOR, HS_NORMAL, AA);
 }
 
-// What the window shows: the table, or "Your typing" (read once as it opens).
+// What the window shows: the table, or "Your typing".
 struct HallScreen {
     ALFONT_FONT *font;
-    HistorySummary history;
-    BITMAP *typingPage;   // composed the first time it is shown; the pointer moves over a copy
+    // The history is read, and the page composed, the first time the page is
+    // shown; the pointer moves over a copy.
+    BITMAP *typingPage;
 };
 
 // The selection is the page.
@@ -123,7 +124,7 @@ static void DrawHall(BITMAP *buffer, int page, void *state)
     // Its many sizes of text would be drawn afresh for every move of the pointer.
     if (!hall->typingPage) {
         hall->typingPage = create_bitmap(GAME_W, GAME_H);
-        DrawTypingPage(hall->typingPage, hall->font, hall->history, TypingData);
+        DrawTypingPage(hall->typingPage, hall->font, ReadHistory(), TypingData);
     }
     blit(hall->typingPage, buffer, 0, 0, 0, 0, GAME_W, GAME_H);
 }
@@ -131,7 +132,7 @@ static void DrawHall(BITMAP *buffer, int page, void *state)
 void highscoreWnd()
 {
     BITMAP *buffer = create_bitmap(GAME_W, GAME_H);
-    HallScreen hall = {LoadFontOrDie(HS_FONT), ReadHistory(), nullptr};
+    HallScreen hall = {LoadFontOrDie(HS_FONT), nullptr};
     ALFONT_FONT *font = hall.font;
     int page = HS_RECORDS_PAGE;
     ClearKeys();

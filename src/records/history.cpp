@@ -165,10 +165,7 @@ static bool ValidTime(const std::string &s)
 
 static bool KnownScene(const std::string &name)
 {
-    for (int i = 0; i < STORY_SCENES; i++)
-        if (name == StorySceneName(i))
-            return true;
-    return false;
+    return StoryIndexNamed(name.c_str()) >= 0;
 }
 
 static bool ParseMissed(const std::string &field, std::map<char, int> &missed)

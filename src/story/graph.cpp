@@ -241,6 +241,22 @@ const char *StorySceneName(int storyIndex)
     return STORY[storyIndex].name;
 }
 
+int StoryIndexOf(const Scene *scene)
+{
+    for (int i = 0; i < STORY_SCENES; i++)
+        if (scene && *STORY[i].scene == scene)
+            return i;
+    return -1;
+}
+
+int StoryIndexNamed(const char *name)
+{
+    for (int i = 0; i < STORY_SCENES; i++)
+        if (name && strcmp(STORY[i].name, name) == 0)
+            return i;
+    return -1;
+}
+
 Scene *EntryScene(int entry)
 {
     for (const EntryRow &row : ENTRY_TABLE)

@@ -16,6 +16,9 @@ void DestroyScenes();
 // The scenes in story order (valid between InitScenes and DestroyScenes).
 Scene *StoryScene(int storyIndex);
 const char *StorySceneName(int storyIndex);
+// The story index of a scene, or of the scene of that name; -1 for none.
+int StoryIndexOf(const Scene *scene);
+int StoryIndexNamed(const char *name);
 
 // First scene of the group an entry value names, or null when the value is
 // in no row of the entry table.

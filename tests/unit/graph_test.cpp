@@ -130,17 +130,14 @@ const std::vector<Ending> ENDINGS = {
 
 Scene *ByName(const char *name)
 {
-    for (int i = 0; i < STORY_SCENES; i++)
-        if (StorySceneName(i) && strcmp(StorySceneName(i), name) == 0)
-            return StoryScene(i);
-    return nullptr;
+    return StoryScene(StoryIndexNamed(name));
 }
 
 std::string NameOf(const Scene *scene)
 {
-    for (int i = 0; i < STORY_SCENES; i++)
-        if (scene && StoryScene(i) == scene)
-            return StorySceneName(i);
+    int i = StoryIndexOf(scene);
+    if (i >= 0)
+        return StorySceneName(i);
     return scene ? "(foreign)" : "(null)";
 }
 

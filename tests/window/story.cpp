@@ -30,10 +30,7 @@ static void LoadStory()
 const Scene *SceneNamed(const std::string &name)
 {
     LoadStory();
-    for (int i = 0; i < STORY_SCENES; i++)
-        if (name == StorySceneName(i))
-            return StoryScene(i);
-    return nullptr;
+    return StoryScene(StoryIndexNamed(name.c_str()));
 }
 
 static bool Is(const char *line, const char *marker)
@@ -327,10 +324,7 @@ bool WalkStory(const std::string &fromScene, Walk &walk)
     const Scene *scene = SceneNamed(fromScene);
     size_t choice = 0;
     while (scene) {
-        std::string name;
-        for (int i = 0; i < STORY_SCENES; i++)
-            if (StoryScene(i) == scene)
-                name = StorySceneName(i);
+        std::string name = StorySceneName(StoryIndexOf(scene));
         if (name == walk.stopAt)
             return FirstScreenShown(scene) || (walk.failedAt = name, false);
         bool ok = true;
