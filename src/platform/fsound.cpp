@@ -13,9 +13,11 @@
 // game may pass a stream the layer has already released.
 #include "platform/fsound.h"
 
+#include <alsa/asoundlib.h>
 #include <allegro.h>
 #include <vorbis/vorbisfile.h>
 
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -36,6 +38,7 @@ static const char SOUND_CONFIG[] =
     "sound_bits = 16\n"
     "sound_stereo = 1\n";
 static const int DEFAULT_RATE = 44100;
+static const char ALSA_DEVICE[] = "default";   // the device Allegro's ALSA driver opens
 static const int MIN_VOICES = 2;            // the music and one sample at least
 static const int MAX_VOICES = 64;           // the most Allegro's mixer offers
 
@@ -73,6 +76,7 @@ struct FSOUND_STREAM {
 
 static std::mutex soundLock;
 static bool soundReady = false;
+static SoundStart startResult = SOUND_NO_DEVICE;
 static std::set<FSOUND_SAMPLE *> liveSamples;
 static std::set<FSOUND_STREAM *> liveStreams;
 static FSOUND_STREAM *music = nullptr;      // the stream on the music channel
@@ -267,12 +271,29 @@ static void StopDecoderAtExit()
     StopDecoder();
 }
 
+// ALSA tells of a missing or busy device on standard error, a line for each
+// place it looked; the game tells the player once, in its own words.
+static void QuietAlsa(const char *, int, const char *, int, const char *, ...)
+{
+}
+
+// Why the device did not open: held by another program, or not there at all.
+static SoundStart WhyNoSound()
+{
+    snd_pcm_t *pcm = nullptr;
+    int error = snd_pcm_open(&pcm, ALSA_DEVICE, SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK);
+    if (error == 0)
+        snd_pcm_close(pcm);
+    return error == -EBUSY ? SOUND_DEVICE_BUSY : SOUND_NO_DEVICE;
+}
+
 signed char FSOUND_Init(int mixrate, int maxchannels, unsigned int flags)
 {
     (void)flags;
     std::lock_guard<std::mutex> hold(soundLock);
     if (soundReady)
         return 1;
+    startResult = SOUND_NO_DEVICE;
     if (!system_driver)
         return 0;    // Allegro itself is not running
     int voices = maxchannels < MIN_VOICES ? MIN_VOICES : maxchannels > MAX_VOICES ? MAX_VOICES : maxchannels;
@@ -280,8 +301,12 @@ signed char FSOUND_Init(int mixrate, int maxchannels, unsigned int flags)
     int length = snprintf(config, sizeof config, SOUND_CONFIG, mixrate > 0 ? mixrate : DEFAULT_RATE);
     override_config_data(config, length);
     reserve_voices(voices, -1);
-    if (install_sound(DIGI_AUTODETECT, MIDI_NONE, nullptr) != 0)
+    snd_lib_error_set_handler(QuietAlsa);
+    if (install_sound(DIGI_AUTODETECT, MIDI_NONE, nullptr) != 0) {
+        startResult = WhyNoSound();
         return 0;
+    }
+    startResult = SOUND_STARTED;
     soundReady = true;
     decoderQuit = false;
     decoder = std::thread(DecoderLoop);
@@ -416,4 +441,10 @@ void FSOUND_Close()
     if (soundReady)
         remove_sound();
     soundReady = false;
+}
+
+SoundStart SoundStartResult()
+{
+    std::lock_guard<std::mutex> hold(soundLock);
+    return startResult;
 }
