@@ -27,4 +27,9 @@ void           FSOUND_Close();
 enum SoundStart { SOUND_STARTED, SOUND_NO_DEVICE, SOUND_DEVICE_BUSY };
 SoundStart SoundStartResult();
 
+// The music's peaks bent under `ceiling` (never above it, whatever comes
+// in), leaving what lies under four fifths of it untouched; the layer keeps
+// room so for the loudest sample loaded.
+float MusicLimit(float v, float ceiling);
+
 #endif
