@@ -2,6 +2,7 @@
 
 #include <allegro.h>
 
+#include "platform/awake.h"
 #include "platform/display.h"
 #include "platform/geometry.h"
 #include "platform/input.h"
@@ -166,6 +167,7 @@ void game(int entry)
         if (scene->typing) {
             LetterFigures figures;
             LetterOutcome outcome = typeLetter(scene, sceneFont, page, frame, &timedOut, &mistakes, &figures);
+            KeepAwakeWhileTyping(false);   // however the page ended
             if (outcome == LETTER_LEFT)
                 break;
             if (outcome == LETTER_TIMED_OUT)

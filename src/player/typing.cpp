@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/awake.h"
 #include "platform/display.h"
 #include "platform/geometry.h"
 #include "platform/input.h"
@@ -298,6 +299,9 @@ LetterOutcome typeLetter(Scene *scene, ALFONT_FONT *font, BITMAP *page, BITMAP *
             pos++;
         }
 
+        // No screen saver over a letter being typed; a pause or the last
+        // line typed lets it come again.
+        KeepAwakeWhileTyping(!paused && line <= TYPE_LAST_LINE);
         if (line > TYPE_LAST_LINE)
             break;
         if (!paused && counter.load() != drawnCount)

@@ -51,7 +51,7 @@ const char *Credits[Credits_length] = {
     "the Paperlune team",
     "",
     "Fonts",
-    "Courier Prime, Noto Serif Condensed",
+    "Courier Prime, Vollkorn",
     "",
     "Built on",
     "Allegro 4, JPGalleg, FreeType, Ogg Vorbis",

@@ -517,7 +517,7 @@ TEST(AlfontLoad, OpensGamePathsAtTheStartHeight)
     EXPECT_EQ(f->extra_spacing, 0);
     alfont_destroy_font(f);
     EXPECT_EQ(alfont_load_font((std::string(PAPERLUNE_DATA_DIR) + "/Fonts/missing.ttf").c_str()), nullptr);
-    EXPECT_EQ(alfont_load_font(FontPath("LICENSE-NotoSerif.txt").c_str()), nullptr);
+    EXPECT_EQ(alfont_load_font(FontPath("LICENSE-Vollkorn.txt").c_str()), nullptr);
     alfont_destroy_font(nullptr);
     EXPECT_EQ(AA, 1);
 }
