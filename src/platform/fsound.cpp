@@ -17,6 +17,7 @@
 #include <vorbis/vorbisfile.h>
 
 #include <chrono>
+#include <climits>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
@@ -25,6 +26,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/background.h"
 #include "platform/fatal.h"
 #include "platform/path.h"
 
@@ -157,8 +159,10 @@ static void Refill(FSOUND_STREAM *s)
 
 static void StopPlayback(FSOUND_STREAM *s)
 {
-    if (s->voice >= 0)
+    if (s->voice >= 0) {
         deallocate_voice(s->voice);
+        BackgroundMusic(false);   // the mixer may rest once the rest is heard
+    }
     s->voice = -1;
     if (s->ring)
         destroy_sample(s->ring);
@@ -203,6 +207,7 @@ static bool StartPlayback(FSOUND_STREAM *s)
     voice_set_volume(s->voice, SAMPLE_VOLUME);
     voice_set_pan(s->voice, PAN_CENTRE);
     voice_start(s->voice);
+    BackgroundMusic(true);
     return true;
 }
 
@@ -325,7 +330,11 @@ int FSOUND_PlaySound(int channel, FSOUND_SAMPLE *sample)
     if (!soundReady || !liveSamples.count(sample))
         return -1;
     int voice = play_sample(sample->sample, SAMPLE_VOLUME, PAN_CENTRE, PITCH_AS_RECORDED, sample->loop);
-    return voice < 0 ? -1 : voice;
+    if (voice < 0)
+        return -1;
+    // The mixer runs while the sample sounds; a looping one has no end.
+    BackgroundSoundFor(sample->loop ? INT_MAX : int(1000LL * sample->sample->len / sample->sample->freq));
+    return voice;
 }
 
 void FSOUND_Sample_Free(FSOUND_SAMPLE *sample)
