@@ -37,8 +37,12 @@ static const int DESKTOP_HOST_NAME_MAX = 256;
 static const char CAPS_LOCK_INDICATOR[] = "Caps Lock";
 
 static Display *desktop = nullptr;
-static Atom capsLockAtom = None;   // None until asked, and on a server without Xkb
 static bool xkbAsked = false;
+static int capsLockIndex = -1;     // the indicator's place; -1 without Xkb or without it
+static bool capsLockOn = false;    // as the last indicator event left it
+static Window followed = 0;        // the game's window, whose frames are followed too
+static int xkbEvent = -1;          // the Xkb extension's event type, once asked
+static bool windowNews = false;    // an event of the window not yet told
 
 // A window may vanish between being listed and being asked its name; that
 // is no reason to end the game.
@@ -277,28 +281,83 @@ void DesktopMoveWindow(unsigned long window, int x, int y)
     XSetErrorHandler(old);
 }
 
+// A window manager moves its frame, not the window in it: every window from
+// the game's up to the root's child tells of its moves. Errors must be
+// ignored around it (a frame may vanish under us).
+static void FollowFrames(Window window)
+{
+    Window w = window;
+    for (int depth = 0; w && depth < DESKTOP_SEARCH_DEPTH; depth++) {
+        XSelectInput(desktop, w, StructureNotifyMask);
+        Window root, parent, *children = nullptr;
+        unsigned count = 0;
+        if (!XQueryTree(desktop, w, &root, &parent, &children, &count))
+            break;
+        if (children)
+            XFree(children);
+        if (parent == root)
+            break;
+        w = parent;
+    }
+}
+
 void DesktopFollowWindow(unsigned long window)
 {
     if (!window || !Connect())
         return;
+    followed = window;
     XErrorHandler old = XSetErrorHandler(IgnoreError);
-    XSelectInput(desktop, window, StructureNotifyMask);
+    FollowFrames(window);
     XSync(desktop, False);
     XSetErrorHandler(old);
+}
+
+// Takes every event the connection holds, without waiting: news of the
+// window and its frames (kept for DesktopWindowChanged), and of the
+// keyboard's lights.
+static void TakeEvents()
+{
+    bool reparented = false;
+    while (XPending(desktop) > 0) {
+        XEvent e;
+        XNextEvent(desktop, &e);
+        if (e.type == ReparentNotify)
+            reparented = true;
+        if (xkbEvent >= 0 && e.type == xkbEvent) {
+            const XkbEvent &k = reinterpret_cast<const XkbEvent &>(e);
+            if (k.any.xkb_type == XkbIndicatorStateNotify && capsLockIndex >= 0)
+                capsLockOn = (k.indicators.state >> capsLockIndex) & 1;
+            continue;
+        }
+        windowNews = true;
+    }
+    // In a new frame: its moves are the window's.
+    if (reparented && followed) {
+        XErrorHandler old = XSetErrorHandler(IgnoreError);
+        FollowFrames(followed);
+        XSync(desktop, False);
+        XSetErrorHandler(old);
+    }
 }
 
 bool DesktopWindowChanged(unsigned long window)
 {
     if (!window || !desktop)
         return false;
-    // Only the game's window is followed: any event is news of it.
-    bool changed = false;
-    while (XPending(desktop) > 0) {
-        XEvent e;
-        XNextEvent(desktop, &e);
-        changed = true;
-    }
-    return changed;
+    TakeEvents();
+    bool news = windowNews;
+    windowNews = false;
+    return news;
+}
+
+int DesktopDescriptor()
+{
+    return desktop ? ConnectionNumber(desktop) : -1;
+}
+
+bool DesktopEventsWaiting()
+{
+    return desktop && XEventsQueued(desktop, QueuedAlready) > 0;
 }
 
 bool DesktopWindowArea(unsigned long window, ScreenRect *area, bool *viewable)
@@ -454,21 +513,38 @@ bool DesktopKeyDown(unsigned long keysym)
     return code && (keys[code / 8] & (1 << (code % 8)));
 }
 
+// From here on the server tells of every change of the keyboard's lights;
+// the state they start from is asked once.
+static void WatchCapsLock()
+{
+    xkbAsked = true;
+    int opcode, error, major = XkbMajorVersion, minor = XkbMinorVersion;
+    if (!XkbQueryExtension(desktop, &opcode, &xkbEvent, &error, &major, &minor)) {
+        xkbEvent = -1;
+        return;
+    }
+    XkbSelectEventDetails(desktop, XkbUseCoreKbd, XkbIndicatorStateNotify, XkbAllIndicatorsMask,
+                          XkbAllIndicatorsMask);
+    Atom name = XInternAtom(desktop, CAPS_LOCK_INDICATOR, False);
+    Bool on = False;
+    int index = -1;
+    if (XkbGetNamedIndicator(desktop, name, &index, &on, nullptr, nullptr) && index >= 0)
+        capsLockIndex = index;
+    capsLockOn = on;
+}
+
 bool DesktopCapsLockOn()
 {
     if (!Connect())
         return false;
-    if (!xkbAsked) {
-        xkbAsked = true;
-        int opcode, event, error, major = XkbMajorVersion, minor = XkbMinorVersion;
-        if (XkbQueryExtension(desktop, &opcode, &event, &error, &major, &minor))
-            capsLockAtom = XInternAtom(desktop, CAPS_LOCK_INDICATOR, False);
-    }
-    if (capsLockAtom == None)
+    if (!xkbAsked)
+        WatchCapsLock();
+    if (capsLockIndex < 0)
         return false;
-    int index;
-    Bool on = False;
-    return XkbGetNamedIndicator(desktop, capsLockAtom, &index, &on, nullptr, nullptr) && on;
+    // Events that came meanwhile; one still on its way wakes the loop that
+    // asks (DesktopDescriptor), which then asks again.
+    TakeEvents();
+    return capsLockOn;
 }
 
 void DesktopClose()
@@ -476,6 +552,10 @@ void DesktopClose()
     if (desktop)
         XCloseDisplay(desktop);
     desktop = nullptr;
-    capsLockAtom = None;
     xkbAsked = false;
+    xkbEvent = -1;
+    capsLockIndex = -1;
+    capsLockOn = false;
+    followed = 0;
+    windowNews = false;
 }
