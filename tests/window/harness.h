@@ -249,6 +249,10 @@ struct WrongKey {
     unsigned long keysym;   // a Latin-1 character, or a key such as XK_Left
 };
 
+// A pause after each key that has TypeLetter go key by key, each one waited
+// for on the screen: a letter then takes seconds, not a fraction of one.
+const int KEY_BY_KEY_GAP_MS = 3;
+
 struct TypingPlan {
     std::vector<WrongKey> wrong;
     int keyGapMs = 0;   // extra pause after each key, to pace a human-like typist
