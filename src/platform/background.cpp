@@ -1,6 +1,7 @@
 #include "platform/background.h"
 
 #include <allegro.h>
+#include <allegro/internal/aintern.h>
 #include <allegro/platform/aintunix.h>
 
 #include <atomic>
@@ -16,8 +17,17 @@
 
 #include "platform/libraryx.h"
 
-// The library's own period for mixing the sound.
+// The library's own period for mixing the sound, where its driver does not
+// tell the size of what it writes a round.
 static const long BACKGROUND_ROUND_NS = 10 * 1000 * 1000;
+// The sound driver writes at most one buffer a round, when the device has
+// room for it: rounds 5 % more often than the device plays a buffer keep it
+// fed, catch up after a late round and outrun the drift between the sound
+// card's clock and ours, without waking for nothing; a sink that takes all
+// it is given (a file) gets little more than real time.
+static const int BACKGROUND_ROUNDS_PER_BUFFER_NUM = 21;
+static const int BACKGROUND_ROUNDS_PER_BUFFER_DEN = 20;
+static const long BACKGROUND_MIN_ROUND_NS = 5 * 1000 * 1000;
 static const long NS_PER_SECOND = 1000 * 1000 * 1000;
 static const int BACKGROUND_SLOTS = 16;
 // The sound driver writes what it mixed one round before: after the last
@@ -127,6 +137,20 @@ static bool Sleep(int64_t mixDueNs)
     return inputAsked.exchange(false) || readable;
 }
 
+// How often the sound is mixed: a little more often than the driver's
+// buffer plays.
+static int64_t MixPeriodNs()
+{
+    if (!digi_driver || !digi_driver->buffer_size || _sound_freq <= 0)
+        return BACKGROUND_ROUND_NS;
+    int frames = digi_driver->buffer_size();
+    if (frames <= 0)
+        return BACKGROUND_ROUND_NS;
+    int64_t ns = int64_t(frames) * NS_PER_SECOND / _sound_freq * BACKGROUND_ROUNDS_PER_BUFFER_DEN /
+                 BACKGROUND_ROUNDS_PER_BUFFER_NUM;
+    return ns < BACKGROUND_MIN_ROUND_NS ? BACKGROUND_MIN_ROUND_NS : ns;
+}
+
 static void *RunRounds(void *)
 {
     // Signals belong to the game's own thread, as with the library's thread.
@@ -157,7 +181,7 @@ static void *RunRounds(void *)
             Run(false);
         pthread_mutex_unlock(&interruptLock);
         if (mix) {
-            mixDue += BACKGROUND_ROUND_NS;
+            mixDue += MixPeriodNs();
             // After a long stall (a debugger, a suspended machine) start
             // afresh rather than run a burst of rounds to catch up.
             if (mixDue < now)

@@ -51,8 +51,9 @@ static const int RING_FRAMES = 32768;       // about 0.75 s of music decoded ahe
 static const int RING_GUARD = 512;          // frames left alone just behind the play position
 static const int DECODE_CHUNK = 1024;       // frames asked of the decoder per call
 // Far inside the ring's span, even for a sink that runs ahead of real time,
-// yet seldom enough to cost next to nothing while a scene is read.
-static const int DECODER_PERIOD_MS = 25;
+// yet seldom enough to cost next to nothing while a scene is read: every
+// wake costs more than the few milliseconds of music it decodes.
+static const int DECODER_PERIOD_MS = 100;
 static const int MAX_DECODE_FAILURES = 8;   // consecutive empty reads before a file counts as dead
 static const unsigned short SILENCE = 0x8000;  // Allegro's 16-bit samples are unsigned
 
