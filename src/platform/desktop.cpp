@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <thread>
@@ -458,7 +459,81 @@ void DesktopGuardMapStop()
     guard.join();
 }
 
-void DesktopDescribeWindow(unsigned long window, const char *name, const uint32_t *icon, size_t iconWords)
+// A channel of 0..255 in a true-colour visual's mask.
+static unsigned long InMask(uint32_t channel, unsigned long mask)
+{
+    if (!mask)
+        return 0;
+    int shift = 0;
+    while (!((mask >> shift) & 1))
+        shift++;
+    unsigned long top = mask >> shift;
+    return ((channel * top + 127) / 255) << shift;
+}
+
+// One icon of _NET_WM_ICON's list as WM_HINTS' pixmap and mask. The pixmaps
+// live as long as this connection, as the window does.
+static void SetHintsIcon(Window window, const uint32_t *icon, size_t words, int size)
+{
+    const uint32_t *px = nullptr;
+    for (size_t i = 0; i + 2 <= words && !px;) {
+        size_t w = icon[i], h = icon[i + 1];
+        if (i + 2 + w * h > words)
+            return;
+        if (int(w) == size && int(h) == size)
+            px = icon + i + 2;
+        i += 2 + w * h;
+    }
+    int screen = DefaultScreen(desktop);
+    Visual *visual = DefaultVisual(desktop, screen);
+    if (!px || visual->c_class != TrueColor)
+        return;
+    int depth = DefaultDepth(desktop, screen);
+    XImage *colour = XCreateImage(desktop, visual, depth, ZPixmap, 0, nullptr, size, size, 32, 0);
+    XImage *mask = XCreateImage(desktop, visual, 1, XYBitmap, 0, nullptr, size, size, 8, 0);
+    if (!colour || !mask) {
+        if (colour)
+            XDestroyImage(colour);
+        if (mask)
+            XDestroyImage(mask);
+        return;
+    }
+    colour->data = static_cast<char *>(calloc(size_t(colour->bytes_per_line) * size, 1));
+    mask->data = static_cast<char *>(calloc(size_t(mask->bytes_per_line) * size, 1));
+    for (int y = 0; y < size; y++)
+        for (int x = 0; x < size; x++) {
+            uint32_t argb = px[y * size + x];
+            XPutPixel(colour, x, y, InMask((argb >> 16) & 0xFF, visual->red_mask) |
+                                        InMask((argb >> 8) & 0xFF, visual->green_mask) |
+                                        InMask(argb & 0xFF, visual->blue_mask));
+            XPutPixel(mask, x, y, (argb >> 24) >= 0x80);
+        }
+    Pixmap colourPixmap = XCreatePixmap(desktop, window, size, size, depth);
+    Pixmap maskPixmap = XCreatePixmap(desktop, window, size, size, 1);
+    GC gc = XCreateGC(desktop, colourPixmap, 0, nullptr);
+    XPutImage(desktop, colourPixmap, gc, colour, 0, 0, 0, 0, size, size);
+    XFreeGC(desktop, gc);
+    gc = XCreateGC(desktop, maskPixmap, 0, nullptr);
+    XSetForeground(desktop, gc, 1);
+    XSetBackground(desktop, gc, 0);
+    XPutImage(desktop, maskPixmap, gc, mask, 0, 0, 0, 0, size, size);
+    XFreeGC(desktop, gc);
+    XDestroyImage(colour);
+    XDestroyImage(mask);
+    // The library's own hints (input, state) stay.
+    XWMHints *hints = XGetWMHints(desktop, window);
+    XWMHints fresh = {};
+    XWMHints *set = hints ? hints : &fresh;
+    set->flags |= IconPixmapHint | IconMaskHint;
+    set->icon_pixmap = colourPixmap;
+    set->icon_mask = maskPixmap;
+    XSetWMHints(desktop, window, set);
+    if (hints)
+        XFree(hints);
+}
+
+void DesktopDescribeWindow(unsigned long window, const char *name, const uint32_t *icon, size_t iconWords,
+                           int hintsSize)
 {
     if (!window || !Connect())
         return;
@@ -472,6 +547,7 @@ void DesktopDescribeWindow(unsigned long window, const char *name, const uint32_
     std::vector<long> words(icon, icon + iconWords);
     XChangeProperty(desktop, window, Intern("_NET_WM_ICON"), XA_CARDINAL, 32, PropModeReplace,
                     reinterpret_cast<unsigned char *>(words.data()), int(words.size()));
+    SetHintsIcon(window, icon, iconWords, hintsSize);
     long pid = getpid();
     XChangeProperty(desktop, window, Intern("_NET_WM_PID"), XA_CARDINAL, 32, PropModeReplace,
                     reinterpret_cast<unsigned char *>(&pid), 1);

@@ -55,8 +55,11 @@ void DesktopGuardMapStop();
 
 // What taskbars, switchers and compositors read: the name in UTF-8, the
 // process, and the icon as _NET_WM_ICON lists it (width, height, then
-// width x height pixels 0xAARRGGBB, for each size in turn).
-void DesktopDescribeWindow(unsigned long window, const char *name, const uint32_t *icon, size_t iconWords);
+// width x height pixels 0xAARRGGBB, for each size in turn); and for window
+// managers that read only WM_HINTS, its `hintsSize` one as a pixmap with a
+// mask (on a true-colour screen).
+void DesktopDescribeWindow(unsigned long window, const char *name, const uint32_t *icon, size_t iconWords,
+                           int hintsSize);
 
 // Where the pointer really is, relative to the window's top-left corner.
 bool DesktopPointer(unsigned long window, int *x, int *y);
