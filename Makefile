@@ -25,8 +25,14 @@ build: deps
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPAPERLUNE_BUILD_TREE_DATA=ON
 	cmake --build $(BUILD_DIR) -j$(JOBS)
 
-bench: build
+# XDamage tells the key-to-screen benchmark when a key's place is drawn.
+bench:
+	sh tools/install-deps.sh libxdamage-dev
+	$(MAKE) build
 	$(BUILD_DIR)/bench/paperlune_bench
+	$(BUILD_DIR)/bench/paperlune_keylatency
+	$(BUILD_DIR)/bench/paperlune_stillpages
+	$(BUILD_DIR)/bench/paperlune_startup 9
 
 # CPU of the real game on each screen, on desktops of three sizes.
 bench-cpu: build

@@ -117,14 +117,6 @@ void Fail(const char *what)
     failures++;
 }
 
-std::vector<int32_t> Save(int32_t resumeId)
-{
-    std::vector<int32_t> w(13, -1);
-    w[0] = resumeId;
-    w[1] = 0;
-    w[2] = 0;
-    return w;
-}
 
 void MenuAndNarration()
 {
@@ -146,7 +138,7 @@ void MenuAndNarration()
 void Typewriter()
 {
     GameRun run;
-    if (!ContinueFrom(run, "still-typing", Save(141)))
+    if (!ContinueFrom(run, "still-typing", SaveAt(141)))
         return Fail("typewriter page");
     const Scene *letter = SceneNamed("Scene04e1");
     int first = 0;

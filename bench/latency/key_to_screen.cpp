@@ -50,14 +50,6 @@ const int BARE_CELL_W = 8, BARE_CELL_H = 14;
 const int SERVER_START_MS = 10000;
 const char XVFB[] = "/usr/bin/Xvfb";
 
-std::vector<int32_t> Save(int32_t resumeId)
-{
-    std::vector<int32_t> w(13, -1);
-    w[0] = resumeId;
-    w[1] = 0;
-    w[2] = 0;
-    return w;
-}
 
 // The bare window ------------------------------------------------------------
 
@@ -247,7 +239,7 @@ bool Measure(int w, int h, int keys)
             XFree(children);
         return found;
     };
-    if (bareDisplay && gameDisplay && letter && ContinueFrom(run, "keylatency", Save(141)) &&
+    if (bareDisplay && gameDisplay && letter && ContinueFrom(run, "keylatency", SaveAt(141)) &&
         WaitFor([&] { return CursorAt(first, 0); }, PAGE_MS) && WaitStable() &&
         WaitFor([&] { return bareWindow() != 0; }, PAGE_MS) && Watch(game, gameDisplay, GameWindowId()) &&
         Watch(plain, bareDisplay, bareWindow())) {

@@ -192,6 +192,9 @@ const int QUIT_BACKGROUND = 1;
 bool MenuShown();
 // Launches the game, skips the intro with a key and waits for the menu.
 bool LaunchToMenu(GameRun &run);
+// The words of a progress file that continues at `resumeId`, with no time,
+// no mistakes and no path's record yet.
+std::vector<int32_t> SaveAt(int32_t resumeId);
 // A fresh run named `name` whose progress file holds `words`, launched to
 // the menu and continued from there; false when the menu did not come.
 bool ContinueFrom(GameRun &run, const char *name, const std::vector<int32_t> &words);

@@ -20,21 +20,13 @@ const int KEY_SEEN_MS = 2000;
 const int TYPE_X = 35, TYPE_Y = 45, PITCH = 15;
 const uint32_t MISTAKE = 0xC4262A;
 
-std::vector<int32_t> Fresh(int32_t resumeId)
-{
-    std::vector<int32_t> w(13, -1);
-    w[0] = resumeId;
-    w[1] = 0;
-    w[2] = 0;
-    return w;
-}
 
 }  // namespace
 
 TEST(StillPage, AfterTenQuietSecondsOnTheTypewriterAKeyAppearsAndIsJudged)
 {
     GameRun run;
-    ASSERT_TRUE(ContinueFrom(run, "still", Fresh(141)));
+    ASSERT_TRUE(ContinueFrom(run, "still", SaveAt(141)));
     const Scene *letter = SceneNamed("Scene04e1");
     int line = 0;
     while (line < SCENE_TEXT_LINES && letter->text[line][0] == 0)
