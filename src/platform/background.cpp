@@ -20,11 +20,13 @@
 // The library's own period for mixing the sound, where its driver does not
 // tell the size of what it writes a round.
 static const long BACKGROUND_ROUND_NS = 10 * 1000 * 1000;
-// The sound driver writes at most one buffer a round, when the device has
-// room for it: rounds 5 % more often than the device plays a buffer keep it
-// fed, catch up after a late round and outrun the drift between the sound
-// card's clock and ours, without waking for nothing; a sink that takes all
+// The sound driver writes at most one buffer a call, when the device has
+// room for it; it is called twice a round, and rounds come 5 % more often
+// than the device plays two buffers: that keeps the device fed (it holds
+// five), catches up after a late round and outruns the drift between the
+// sound card's clock and ours, with half the wakes; a sink that takes all
 // it is given (a file) gets little more than real time.
+static const int BACKGROUND_BUFFERS_PER_ROUND = 2;
 static const int BACKGROUND_ROUNDS_PER_BUFFER_NUM = 21;
 static const int BACKGROUND_ROUNDS_PER_BUFFER_DEN = 20;
 static const long BACKGROUND_MIN_ROUND_NS = 5 * 1000 * 1000;
@@ -137,17 +139,30 @@ static bool Sleep(int64_t mixDueNs)
     return inputAsked.exchange(false) || readable;
 }
 
-// How often the sound is mixed: a little more often than the driver's
-// buffer plays.
-static int64_t MixPeriodNs()
+// The frames the sound driver writes a call, 0 when it does not tell.
+static int DriverBufferFrames()
 {
     if (!digi_driver || !digi_driver->buffer_size || _sound_freq <= 0)
-        return BACKGROUND_ROUND_NS;
+        return 0;
     int frames = digi_driver->buffer_size();
-    if (frames <= 0)
+    return frames > 0 ? frames : 0;
+}
+
+// How many times a round calls the sound functions.
+static int MixCallsPerRound()
+{
+    return DriverBufferFrames() ? BACKGROUND_BUFFERS_PER_ROUND : 1;
+}
+
+// How often the sound is mixed: a little more often than the driver's
+// buffers play.
+static int64_t MixPeriodNs()
+{
+    int frames = DriverBufferFrames();
+    if (!frames)
         return BACKGROUND_ROUND_NS;
-    int64_t ns = int64_t(frames) * NS_PER_SECOND / _sound_freq * BACKGROUND_ROUNDS_PER_BUFFER_DEN /
-                 BACKGROUND_ROUNDS_PER_BUFFER_NUM;
+    int64_t ns = int64_t(frames) * BACKGROUND_BUFFERS_PER_ROUND * NS_PER_SECOND / _sound_freq *
+                 BACKGROUND_ROUNDS_PER_BUFFER_DEN / BACKGROUND_ROUNDS_PER_BUFFER_NUM;
     return ns < BACKGROUND_MIN_ROUND_NS ? BACKGROUND_MIN_ROUND_NS : ns;
 }
 
@@ -177,7 +192,7 @@ static void *RunRounds(void *)
             pthread_cond_wait(&interruptsBack, &interruptLock);
         if (input)
             Run(true);
-        if (mix)
+        for (int i = 0, calls = MixCallsPerRound(); mix && i < calls; i++)
             Run(false);
         pthread_mutex_unlock(&interruptLock);
         if (mix) {

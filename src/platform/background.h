@@ -4,8 +4,9 @@
 // and most of what the game costs while the player only reads. This puts in
 // a thread of our own, under the same locking, that reads the X connection
 // the moment it has something to read and otherwise sleeps; the sound is
-// mixed a little more often than the sound driver's buffer plays (every
-// 22 ms for its 1024 frames), but only while something is heard. Call it before
+// mixed two of the sound driver's buffers at a time, a little more often
+// than they play (every 44 ms for two of 1024 frames), but only while
+// something is heard. Call it before
 // install_allegro.
 #ifndef PAPERLUNE_PLATFORM_BACKGROUND_H
 #define PAPERLUNE_PLATFORM_BACKGROUND_H
