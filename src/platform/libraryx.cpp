@@ -36,6 +36,10 @@ static void Handle()
         if (!d || XEventsQueued(d, QueuedAlready) == 0)
             break;
     }
+    // What the events made the library send (a window exposed is drawn
+    // again) goes now; its own round left it for the next round.
+    if (d)
+        XFlush(d);
 }
 
 int LibraryXDescriptor()

@@ -1,8 +1,11 @@
 // A page left alone runs no periodic round: the game reads the X server
-// only when it has something to say. A key after a long still spell must
-// still come through that wake, appear and be judged.
+// only when it has something to say, and nothing else sends what the library
+// draws. A key after a long still spell must still come through that wake,
+// appear and be judged; a window uncovered on a still page must be drawn
+// again at once.
 #include <gtest/gtest.h>
 
+#include <X11/Xlib.h>
 #include <X11/keysym.h>
 
 #include <cstring>
@@ -53,5 +56,32 @@ TEST(StillPage, AfterTenQuietSecondsOnTheTypewriterAKeyAppearsAndIsJudged)
     EXPECT_GT(ShareOfColour(s, TYPE_X + x, TYPE_Y + PITCH * line, next - x, PITCH, MISTAKE, 60), 0.05)
         << "the wrong key was not judged a mistake";
     ASSERT_TRUE(QuitAndSave());
+    EXPECT_TRUE(QuitFromMenu(run));
+}
+
+TEST(StillPage, AWindowUncoveredOnAStillMenuIsDrawnAgain)
+{
+    GameRun run = Prepare("uncovered");
+    ASSERT_TRUE(LaunchToMenu(run));
+    ParkPointer();
+    ASSERT_TRUE(WaitStable());
+    // A plain window over the whole menu, then gone: the server leaves its
+    // white where it stood until the game draws its own picture again.
+    Display *d = XOpenDisplay(nullptr);
+    ASSERT_NE(d, nullptr);
+    XSetWindowAttributes a;
+    a.override_redirect = True;
+    a.background_pixel = WhitePixel(d, DefaultScreen(d));
+    Window cover = XCreateWindow(d, DefaultRootWindow(d), 0, 0, SHOT_W, SHOT_H, 0, CopyFromParent, InputOutput,
+                                 CopyFromParent, CWOverrideRedirect | CWBackPixel, &a);
+    XMapRaised(d, cover);
+    XSync(d, False);
+    EXPECT_TRUE(WaitFor([] { return !MenuShown(); }, PAGE_MS)) << "the cover did not show";
+    Sleep(1000);   // the menu stands still under it
+    XUnmapWindow(d, cover);
+    XSync(d, False);
+    EXPECT_TRUE(WaitFor(MenuShown, KEY_SEEN_MS)) << "the uncovered menu was not drawn again";
+    XDestroyWindow(d, cover);
+    XCloseDisplay(d);
     EXPECT_TRUE(QuitFromMenu(run));
 }
