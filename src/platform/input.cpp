@@ -333,6 +333,8 @@ static void HoldForFrame()
         if (ms <= 0)
             return;
         SleepForWake(ms);
+        // News of the window read now, or its descriptor wakes every sleep.
+        Service();
     }
 }
 
