@@ -205,6 +205,71 @@ void Report(const char *name, const Target &t)
            Percentile(t.ms, 99), t.unseen, t.ms.size());
 }
 
+// Types the letter from its first line, timing each key whose place lies
+// left of the timer sprites, each followed by a key to the bare window.
+// The keys measured on each side.
+int TypeTimed(const Scene *letter, int first, const DisplayGeometry &g, Target &game, Target &plain, int keys)
+{
+    std::mt19937 random(26);
+    std::uniform_int_distribution<int> gap(GAP_MIN_MS, GAP_MAX_MS);
+    int measured = 0;
+    for (int line = first; line < SCENE_TEXT_LINES && measured < keys; line++) {
+        const char *text = letter->text[line];
+        int length = int(strlen(text));
+        int x = 0;
+        for (int pos = 0; pos + 1 < length && measured < keys; pos++) {
+            int advance = TypeAdvance(text[pos]);
+            XRectangle cell = {short(g.x + (TYPE_X + x) * g.scale), short(g.y + (TYPE_Y + TYPE_PITCH * line) * g.scale),
+                               (unsigned short)(advance * g.scale), (unsigned short)(TYPE_PITCH * g.scale)};
+            bool timed = TYPE_X + x + advance < SPRITE_LEFT;
+            size_t before = game.ms.size();
+            TimeKey(game, (unsigned char)text[pos], cell);
+            if (!timed && game.ms.size() > before)
+                game.ms.pop_back();
+            x += advance;
+            if (timed) {
+                Sleep(gap(random));
+                TimeKey(plain, XK_a, {0, 0, 0, 0});
+                measured++;
+            }
+            Sleep(gap(random));
+        }
+        // Any key ends the line on its last character.
+        int next = line + 1;
+        while (next < SCENE_TEXT_LINES && letter->text[next][0] == 0)
+            next++;
+        if (length > 0) {
+            TypeChar(' ');
+            if (next < SCENE_TEXT_LINES && !WaitFor([&] { return CursorAt(next, 0); }, PAGE_MS, 5))
+                break;
+        }
+    }
+    return measured;
+}
+
+// The bare window's own window on its server, or 0 before it is there.
+Window BareWindowOn(Display *d)
+{
+    Window root, parent, *children = nullptr;
+    unsigned count = 0;
+    XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count);
+    Window found = count ? children[count - 1] : 0;
+    if (children)
+        XFree(children);
+    return found;
+}
+
+void Table(int w, int h, int scale, const Target &game, const Target &plain)
+{
+    printf("Key to screen on a %dx%d display (picture x%d), keys interleaved one by one:\n", w, h, scale);
+    printf("  %-22s %8s %8s %8s %8s\n", "ms", "median", "95th", "99th", "unseen");
+    Report("Paperlune", game);
+    Report("bare Xlib window", plain);
+    printf("  %-22s %+8.2f %+8.2f %+8.2f\n", "difference", Percentile(game.ms, 50) - Percentile(plain.ms, 50),
+           Percentile(game.ms, 95) - Percentile(plain.ms, 95), Percentile(game.ms, 99) - Percentile(plain.ms, 99));
+    fflush(stdout);
+}
+
 // One display size: the game and the bare window side by side, key by key.
 bool Measure(int w, int h, int keys)
 {
@@ -230,61 +295,12 @@ bool Measure(int w, int h, int keys)
     int first = 0;
     while (letter && first < SCENE_TEXT_LINES && letter->text[first][0] == 0)
         first++;
-    auto bareWindow = [&] {
-        Window root, parent, *children = nullptr;
-        unsigned count = 0;
-        XQueryTree(bareDisplay, DefaultRootWindow(bareDisplay), &root, &parent, &children, &count);
-        Window found = count ? children[count - 1] : 0;
-        if (children)
-            XFree(children);
-        return found;
-    };
     if (bareDisplay && gameDisplay && letter && ContinueFrom(run, "keylatency", SaveAt(141)) &&
         WaitFor([&] { return CursorAt(first, 0); }, PAGE_MS) && WaitStable() &&
-        WaitFor([&] { return bareWindow() != 0; }, PAGE_MS) && Watch(game, gameDisplay, GameWindowId()) &&
-        Watch(plain, bareDisplay, bareWindow())) {
-        std::mt19937 random(26);
-        std::uniform_int_distribution<int> gap(GAP_MIN_MS, GAP_MAX_MS);
-        int measured = 0;
-        for (int line = first; line < SCENE_TEXT_LINES && measured < keys; line++) {
-            const char *text = letter->text[line];
-            int length = int(strlen(text));
-            int x = 0;
-            for (int pos = 0; pos + 1 < length && measured < keys; pos++) {
-                int advance = TypeAdvance(text[pos]);
-                XRectangle cell = {short(g.x + (TYPE_X + x) * g.scale), short(g.y + (TYPE_Y + TYPE_PITCH * line) * g.scale),
-                                   (unsigned short)(advance * g.scale), (unsigned short)(TYPE_PITCH * g.scale)};
-                bool timed = TYPE_X + x + advance < SPRITE_LEFT;
-                size_t before = game.ms.size();
-                TimeKey(game, (unsigned char)text[pos], cell);
-                if (!timed && game.ms.size() > before)
-                    game.ms.pop_back();
-                x += advance;
-                if (timed) {
-                    Sleep(gap(random));
-                    TimeKey(plain, XK_a, {0, 0, 0, 0});
-                    measured++;
-                }
-                Sleep(gap(random));
-            }
-            // Any key ends the line on its last character.
-            int next = line + 1;
-            while (next < SCENE_TEXT_LINES && letter->text[next][0] == 0)
-                next++;
-            if (length > 0) {
-                TypeChar(' ');
-                if (next < SCENE_TEXT_LINES && !WaitFor([&] { return CursorAt(next, 0); }, PAGE_MS, 5))
-                    break;
-            }
-        }
-        ok = measured >= keys;
-        printf("Key to screen on a %dx%d display (picture x%d), keys interleaved one by one:\n", w, h, g.scale);
-        printf("  %-22s %8s %8s %8s %8s\n", "ms", "median", "95th", "99th", "unseen");
-        Report("Paperlune", game);
-        Report("bare Xlib window", plain);
-        printf("  %-22s %+8.2f %+8.2f %+8.2f\n", "difference", Percentile(game.ms, 50) - Percentile(plain.ms, 50),
-               Percentile(game.ms, 95) - Percentile(plain.ms, 95), Percentile(game.ms, 99) - Percentile(plain.ms, 99));
-        fflush(stdout);
+        WaitFor([&] { return BareWindowOn(bareDisplay) != 0; }, PAGE_MS) &&
+        Watch(game, gameDisplay, GameWindowId()) && Watch(plain, bareDisplay, BareWindowOn(bareDisplay))) {
+        ok = TypeTimed(letter, first, g, game, plain, keys) >= keys;
+        Table(w, h, g.scale, game, plain);
     } else {
         fprintf(stderr, "paperlune_keylatency: could not reach the typewriter page at %dx%d\n", w, h);
     }
