@@ -413,14 +413,16 @@ static bool guardStop = false;
 
 static void Guard(Window window, int w, int h)
 {
-    // Its own connection: Xlib's are not shared between threads here.
-    Display *d = XOpenDisplay(nullptr);
-    if (!d)
-        return;
+    // Its own connection: Xlib's are not shared between threads here. It is
+    // opened only once a mode takes longer than a look: most are set by then,
+    // and start-up does not wait for a connection of no use.
+    Display *d = nullptr;
     std::unique_lock<std::mutex> hold(guardLock);
     auto since = std::chrono::steady_clock::now();
     bool was = false;
     while (!guardWake.wait_for(hold, std::chrono::milliseconds(DESKTOP_POLL_MS), [] { return guardStop; })) {
+        if (!d && !(d = XOpenDisplay(nullptr)))
+            return;
         bool withdrawn = Withdrawn(d, window);
         auto now = std::chrono::steady_clock::now();
         if (!withdrawn || !was)
@@ -435,7 +437,8 @@ static void Guard(Window window, int w, int h)
             since = now;
         }
     }
-    XCloseDisplay(d);
+    if (d)
+        XCloseDisplay(d);
 }
 
 void DesktopGuardMapStart(unsigned long window, int w, int h)
