@@ -9,14 +9,13 @@
 
 #include <atomic>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
-#include <dirent.h>
 #include <functional>
 #include <set>
 #include <string>
 #include <thread>
 
+#include "threads.h"
 #include "platform/background.h"
 
 namespace {
@@ -41,33 +40,6 @@ void RemoveItself(int)
     _bg_man_pthreads.unregister_func(RemoveItself);
 }
 
-std::set<std::string> Threads()
-{
-    std::set<std::string> ids;
-    DIR *d = opendir("/proc/self/task");
-    while (dirent *e = d ? readdir(d) : nullptr)
-        if (e->d_name[0] != '.')
-            ids.insert(e->d_name);
-    if (d)
-        closedir(d);
-    return ids;
-}
-
-// Times the thread has gone to sleep of its own accord so far.
-long Sleeps(const std::string &tid)
-{
-    std::string path = "/proc/self/task/" + tid + "/status";
-    FILE *f = fopen(path.c_str(), "r");
-    long n = -1;
-    char line[256];
-    while (f && fgets(line, sizeof line, f))
-        if (sscanf(line, "voluntary_ctxt_switches: %ld", &n) == 1)
-            break;
-    if (f)
-        fclose(f);
-    return n;
-}
-
 void Wait(int ms)
 {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
@@ -89,10 +61,10 @@ bool WaitUntil(const std::function<bool()> &condition, int ms)
 TEST(Background, InputOnlyWhenWokenSoundOnlyWhileHeardAndNothingBetween)
 {
     QuietBackgroundThread();
-    std::set<std::string> before = Threads();
+    std::set<std::string> before = ThreadIds();
     ASSERT_EQ(_bg_man_pthreads.init(), 0);
     std::string thread;
-    for (const std::string &t : Threads())
+    for (const std::string &t : ThreadIds())
         if (!before.count(t))
             thread = t;
     ASSERT_FALSE(thread.empty()) << "no thread of its own";
@@ -103,12 +75,12 @@ TEST(Background, InputOnlyWhenWokenSoundOnlyWhileHeardAndNothingBetween)
     Wait(100);
 
     // Nothing to read, nothing heard: no round, and the thread sleeps.
-    long sleeps = Sleeps(thread);
+    long sleeps = VoluntarySleeps(thread);
     int inputBefore = inputCalls, mixBefore = mixCalls;
     Wait(500);
     EXPECT_EQ(inputCalls, inputBefore) << "an input round without a wake";
     EXPECT_EQ(mixCalls, mixBefore) << "a mixing round with nothing heard";
-    EXPECT_LE(Sleeps(thread) - sleeps, 1) << "the thread woke with nothing to do";
+    EXPECT_LE(VoluntarySleeps(thread) - sleeps, 1) << "the thread woke with nothing to do";
 
     // A wake reads input at once, and mixes nothing.
     BackgroundWake();
@@ -172,5 +144,5 @@ TEST(Background, InputOnlyWhenWokenSoundOnlyWhileHeardAndNothingBetween)
     EXPECT_EQ(inputCalls, removed);
     EXPECT_EQ(_bg_man_pthreads.unregister_func(CountMix), 0);
     _bg_man_pthreads.exit();
-    EXPECT_FALSE(Threads().count(thread)) << "the thread outlived exit";
+    EXPECT_FALSE(ThreadIds().count(thread)) << "the thread outlived exit";
 }

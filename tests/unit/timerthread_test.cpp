@@ -8,14 +8,13 @@
 
 #include <atomic>
 #include <chrono>
-#include <cstdio>
-#include <dirent.h>
 #include <mutex>
 #include <set>
 #include <string>
 #include <thread>
 
 #include "library.h"
+#include "threads.h"
 #include "platform/timerthread.h"
 
 namespace {
@@ -29,32 +28,6 @@ void Tick()
 {
     if (ticks++ == 0)
         firstTickAt = Clock::now().time_since_epoch().count();
-}
-
-std::set<std::string> Threads()
-{
-    std::set<std::string> ids;
-    DIR *d = opendir("/proc/self/task");
-    while (dirent *e = d ? readdir(d) : nullptr)
-        if (e->d_name[0] != '.')
-            ids.insert(e->d_name);
-    if (d)
-        closedir(d);
-    return ids;
-}
-
-long Sleeps(const std::string &tid)
-{
-    std::string path = "/proc/self/task/" + tid + "/status";
-    FILE *f = fopen(path.c_str(), "r");
-    long n = -1;
-    char line[256];
-    while (f && fgets(line, sizeof line, f))
-        if (sscanf(line, "voluntary_ctxt_switches: %ld", &n) == 1)
-            break;
-    if (f)
-        fclose(f);
-    return n;
 }
 
 std::mutex timerLock;
@@ -86,42 +59,42 @@ TEST(TimerThread, SleepsWithoutTimersRunsEachAtItsRateAndCountsFromTheNotice)
         system_driver->unlock_mutex = UnlockTimers;
     }
     QuietTimerThread();
-    std::set<std::string> before = Threads();
+    std::set<std::string> before = ThreadIds();
     // As install_timer would, with the X system's driver.
     timer_driver = &timerdrv_unix_pthreads;
     ASSERT_EQ(timer_driver->init(), 0);
     _timer_installed = TRUE;
     std::string thread;
-    for (const std::string &t : Threads())
+    for (const std::string &t : ThreadIds())
         if (!before.count(t))
             thread = t;
     ASSERT_FALSE(thread.empty()) << "no thread of its own";
     Wait(100);
 
     // No timer: the thread sleeps.
-    long sleeps = Sleeps(thread);
+    long sleeps = VoluntarySleeps(thread);
     Wait(500);
-    EXPECT_LE(Sleeps(thread) - sleeps, 1) << "the thread woke with no timer installed";
+    EXPECT_LE(VoluntarySleeps(thread) - sleeps, 1) << "the thread woke with no timer installed";
 
     // 20 a second, and about one wake a tick.
     ASSERT_EQ(install_int_ex(Tick, BPS_TO_TIMER(20)), 0);
     TimerNoticeChanges();
-    sleeps = Sleeps(thread);
+    sleeps = VoluntarySleeps(thread);
     Wait(1000);
     int counted = ticks;
     EXPECT_GE(counted, 17);
     EXPECT_LE(counted, 22);
-    EXPECT_LE(Sleeps(thread) - sleeps, 2 * counted + 2) << "the thread woke between ticks";
+    EXPECT_LE(VoluntarySleeps(thread) - sleeps, 2 * counted + 2) << "the thread woke between ticks";
 
     // Removed, it stops, and the thread sleeps again.
     remove_int(Tick);
     TimerNoticeChanges();
     Wait(100);
     int stopped = ticks;
-    sleeps = Sleeps(thread);
+    sleeps = VoluntarySleeps(thread);
     Wait(400);
     EXPECT_EQ(ticks, stopped) << "a removed timer ticked";
-    EXPECT_LE(Sleeps(thread) - sleeps, 1);
+    EXPECT_LE(VoluntarySleeps(thread) - sleeps, 1);
 
     // A one-second timer installed after the rest ticks a second after it
     // was noticed: the rest does not count towards it.
@@ -140,5 +113,5 @@ TEST(TimerThread, SleepsWithoutTimersRunsEachAtItsRateAndCountsFromTheNotice)
     _timer_installed = FALSE;
     timer_driver->exit();
     timer_driver = nullptr;
-    EXPECT_FALSE(Threads().count(thread)) << "the thread outlived exit";
+    EXPECT_FALSE(ThreadIds().count(thread)) << "the thread outlived exit";
 }
