@@ -50,6 +50,14 @@ static BITMAP *scaledFrame = nullptr;  // lastFrame scaled, when the scale is ab
 
 static const DisplayRect WHOLE_PICTURE = {0, 0, GAME_W, GAME_H};
 
+// What the library has drawn goes to the X server now; events that came
+// back meanwhile get their round.
+static void SendNow()
+{
+    if (LibraryXFlush())
+        BackgroundWake();
+}
+
 // A part of what the player sees now (lastFrame) onto the real screen.
 static void PutOnScreen(const DisplayRect &r)
 {
@@ -61,7 +69,7 @@ static void PutOnScreen(const DisplayRect &r)
         blit(scaledFrame, screen, r.x * n, r.y * n, geometry.x + r.x * n, geometry.y + r.y * n, r.w * n, r.h * n);
     }
     // Now, not at the library's next round: the player sees it at once.
-    LibraryXFlush();
+    SendNow();
 }
 
 // The game's own window, found by a title no other window has.
@@ -70,10 +78,10 @@ static unsigned long FindGameWindow()
     std::string marker = std::string(windowTitle) + " " + std::to_string(getpid());
     set_window_title(marker.c_str());
     // The library sends it only when its connection is flushed.
-    LibraryXFlush();
+    SendNow();
     unsigned long window = DesktopFindWindow(marker.c_str(), DISPLAY_FIND_WINDOW_MS);
     set_window_title(windowTitle);
-    LibraryXFlush();
+    SendNow();
     return window;
 }
 

@@ -18,28 +18,35 @@ extern void (*_xwin_input_handler)(void);
 // beyond this the next wake goes on.
 static const int LIBRARYX_MAX_PASSES = 64;
 
-// Set on the thread that asks for a flush, for the handler it runs.
+// Set on the thread that asks for a flush, for the handler it runs, which
+// says whether events were left in the queue.
 static thread_local bool flushOnly = false;
+static thread_local bool leftQueued = false;
+
+// A flush that finds the server not ready to take more reads what it sent
+// meanwhile into the queue: events no wake tells of, unless someone looks.
+static bool FlushAndLook(Display *d)
+{
+    XFlush(d);
+    return XEventsQueued(d, QueuedAlready) > 0;
+}
 
 static void Handle()
 {
     Display *d = _xwin.display;
     if (flushOnly) {
-        if (d)
-            XFlush(d);
+        leftQueued = d && FlushAndLook(d);
         return;
     }
     // The library's round takes at most 50 events; the rest would wait for
-    // the next wake, and no wake comes for events already read.
+    // the next wake, and no wake comes for events already read. What the
+    // events made the library send (a window exposed is drawn again) goes
+    // now: its own round left it for the next round.
     for (int pass = 0; pass < LIBRARYX_MAX_PASSES; pass++) {
         _xwin_private_handle_input();
-        if (!d || XEventsQueued(d, QueuedAlready) == 0)
+        if (!d || !FlushAndLook(d))
             break;
     }
-    // What the events made the library send (a window exposed is drawn
-    // again) goes now; its own round left it for the next round.
-    if (d)
-        XFlush(d);
 }
 
 int LibraryXDescriptor()
@@ -53,11 +60,13 @@ void LibraryXTakeOver()
     _xwin_input_handler = Handle;
 }
 
-void LibraryXFlush()
+bool LibraryXFlush()
 {
     if (!_xwin.display || _xwin_input_handler != Handle)
-        return;
+        return false;
     flushOnly = true;
+    leftQueued = false;
     _xwin_handle_input();
     flushOnly = false;
+    return leftQueued;
 }

@@ -11,7 +11,8 @@ int LibraryXDescriptor();
 // (its own stops after 50), and LibraryXFlush works. Once the library runs.
 void LibraryXTakeOver();
 // Sends what the library has drawn to the X server at once, without waiting
-// for an answer.
-void LibraryXFlush();
+// for an answer. True when doing so read events into the library's queue
+// (a server slow to take the bytes): they want a round (BackgroundWake).
+bool LibraryXFlush();
 
 #endif
