@@ -42,6 +42,9 @@ bench-build:
 
 bench: bench-build
 	$(BUILD_DIR)/bench/paperlune_bench
+	$(BUILD_DIR)/bench/paperlune_keylatency
+	$(BUILD_DIR)/bench/paperlune_stillpages
+	$(BUILD_DIR)/bench/paperlune_startup 9
 
 # CPU of the real game on each screen, on desktops of three sizes.
 bench-cpu: bench-build

@@ -82,14 +82,6 @@ int Ms()
     return int(seconds * 1000);
 }
 
-std::vector<int32_t> Save(int32_t resumeId)
-{
-    std::vector<int32_t> w(13, -1);
-    w[0] = resumeId;
-    w[1] = 0;
-    w[2] = 0;
-    return w;
-}
 
 void IntroMenuAndHall()
 {
@@ -137,7 +129,7 @@ void NarrationAndChoice()
 void LetterBox()
 {
     GameRun run;
-    if (!ContinueFrom(run, "cpu-letterbox", Save(3262)))
+    if (!ContinueFrom(run, "cpu-letterbox", SaveAt(3262)))
         return Fail("letter box");
     if (!ReadNarration("Scene26e2"))
         return Fail("letter box");
@@ -152,7 +144,7 @@ void LetterBox()
 void Typing()
 {
     GameRun run;
-    if (!ContinueFrom(run, "cpu-typing", Save(141)))
+    if (!ContinueFrom(run, "cpu-typing", SaveAt(141)))
         return Fail("typing page");
     if (!WaitFor([] { return CursorAt(0, 0); }, PAGE_MS) || !WaitStable())
         return Fail("typing page");
@@ -185,7 +177,7 @@ void Typing()
 void Credits()
 {
     GameRun run;
-    if (!ContinueFrom(run, "cpu-credits", Save(142)))
+    if (!ContinueFrom(run, "cpu-credits", SaveAt(142)))
         return Fail("credits roll");
     if (!ReadNarration("Scene04e2"))
         return Fail("credits roll");

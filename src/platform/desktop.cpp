@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <thread>
@@ -37,8 +38,12 @@ static const int DESKTOP_HOST_NAME_MAX = 256;
 static const char CAPS_LOCK_INDICATOR[] = "Caps Lock";
 
 static Display *desktop = nullptr;
-static Atom capsLockAtom = None;   // None until asked, and on a server without Xkb
 static bool xkbAsked = false;
+static int capsLockIndex = -1;     // the indicator's place; -1 without Xkb or without it
+static bool capsLockOn = false;    // as the last indicator event left it
+static Window followed = 0;        // the game's window, whose frames are followed too
+static int xkbEvent = -1;          // the Xkb extension's event type, once asked
+static bool windowNews = false;    // an event of the window not yet told
 
 // A window may vanish between being listed and being asked its name; that
 // is no reason to end the game.
@@ -277,28 +282,83 @@ void DesktopMoveWindow(unsigned long window, int x, int y)
     XSetErrorHandler(old);
 }
 
+// A window manager moves its frame, not the window in it: every window from
+// the game's up to the root's child tells of its moves. Errors must be
+// ignored around it (a frame may vanish under us).
+static void FollowFrames(Window window)
+{
+    Window w = window;
+    for (int depth = 0; w && depth < DESKTOP_SEARCH_DEPTH; depth++) {
+        XSelectInput(desktop, w, StructureNotifyMask);
+        Window root, parent, *children = nullptr;
+        unsigned count = 0;
+        if (!XQueryTree(desktop, w, &root, &parent, &children, &count))
+            break;
+        if (children)
+            XFree(children);
+        if (parent == root)
+            break;
+        w = parent;
+    }
+}
+
 void DesktopFollowWindow(unsigned long window)
 {
     if (!window || !Connect())
         return;
+    followed = window;
     XErrorHandler old = XSetErrorHandler(IgnoreError);
-    XSelectInput(desktop, window, StructureNotifyMask);
+    FollowFrames(window);
     XSync(desktop, False);
     XSetErrorHandler(old);
+}
+
+// Takes every event the connection holds, without waiting: news of the
+// window and its frames (kept for DesktopWindowChanged), and of the
+// keyboard's lights.
+static void TakeEvents()
+{
+    bool reparented = false;
+    while (XPending(desktop) > 0) {
+        XEvent e;
+        XNextEvent(desktop, &e);
+        if (e.type == ReparentNotify)
+            reparented = true;
+        if (xkbEvent >= 0 && e.type == xkbEvent) {
+            const XkbEvent &k = reinterpret_cast<const XkbEvent &>(e);
+            if (k.any.xkb_type == XkbIndicatorStateNotify && capsLockIndex >= 0)
+                capsLockOn = (k.indicators.state >> capsLockIndex) & 1;
+            continue;
+        }
+        windowNews = true;
+    }
+    // In a new frame: its moves are the window's.
+    if (reparented && followed) {
+        XErrorHandler old = XSetErrorHandler(IgnoreError);
+        FollowFrames(followed);
+        XSync(desktop, False);
+        XSetErrorHandler(old);
+    }
 }
 
 bool DesktopWindowChanged(unsigned long window)
 {
     if (!window || !desktop)
         return false;
-    // Only the game's window is followed: any event is news of it.
-    bool changed = false;
-    while (XPending(desktop) > 0) {
-        XEvent e;
-        XNextEvent(desktop, &e);
-        changed = true;
-    }
-    return changed;
+    TakeEvents();
+    bool news = windowNews;
+    windowNews = false;
+    return news;
+}
+
+int DesktopDescriptor()
+{
+    return desktop ? ConnectionNumber(desktop) : -1;
+}
+
+bool DesktopEventsWaiting()
+{
+    return desktop && XEventsQueued(desktop, QueuedAlready) > 0;
 }
 
 bool DesktopWindowArea(unsigned long window, ScreenRect *area, bool *viewable)
@@ -353,14 +413,16 @@ static bool guardStop = false;
 
 static void Guard(Window window, int w, int h)
 {
-    // Its own connection: Xlib's are not shared between threads here.
-    Display *d = XOpenDisplay(nullptr);
-    if (!d)
-        return;
+    // Its own connection: Xlib's are not shared between threads here. It is
+    // opened only once a mode takes longer than a look: most are set by then,
+    // and start-up does not wait for a connection of no use.
+    Display *d = nullptr;
     std::unique_lock<std::mutex> hold(guardLock);
     auto since = std::chrono::steady_clock::now();
     bool was = false;
     while (!guardWake.wait_for(hold, std::chrono::milliseconds(DESKTOP_POLL_MS), [] { return guardStop; })) {
+        if (!d && !(d = XOpenDisplay(nullptr)))
+            return;
         bool withdrawn = Withdrawn(d, window);
         auto now = std::chrono::steady_clock::now();
         if (!withdrawn || !was)
@@ -375,7 +437,8 @@ static void Guard(Window window, int w, int h)
             since = now;
         }
     }
-    XCloseDisplay(d);
+    if (d)
+        XCloseDisplay(d);
 }
 
 void DesktopGuardMapStart(unsigned long window, int w, int h)
@@ -399,7 +462,81 @@ void DesktopGuardMapStop()
     guard.join();
 }
 
-void DesktopDescribeWindow(unsigned long window, const char *name, const uint32_t *icon, size_t iconWords)
+// A channel of 0..255 in a true-colour visual's mask.
+static unsigned long InMask(uint32_t channel, unsigned long mask)
+{
+    if (!mask)
+        return 0;
+    int shift = 0;
+    while (!((mask >> shift) & 1))
+        shift++;
+    unsigned long top = mask >> shift;
+    return ((channel * top + 127) / 255) << shift;
+}
+
+// One icon of _NET_WM_ICON's list as WM_HINTS' pixmap and mask. The pixmaps
+// live as long as this connection, as the window does.
+static void SetHintsIcon(Window window, const uint32_t *icon, size_t words, int size)
+{
+    const uint32_t *px = nullptr;
+    for (size_t i = 0; i + 2 <= words && !px;) {
+        size_t w = icon[i], h = icon[i + 1];
+        if (i + 2 + w * h > words)
+            return;
+        if (int(w) == size && int(h) == size)
+            px = icon + i + 2;
+        i += 2 + w * h;
+    }
+    int screen = DefaultScreen(desktop);
+    Visual *visual = DefaultVisual(desktop, screen);
+    if (!px || visual->c_class != TrueColor)
+        return;
+    int depth = DefaultDepth(desktop, screen);
+    XImage *colour = XCreateImage(desktop, visual, depth, ZPixmap, 0, nullptr, size, size, 32, 0);
+    XImage *mask = XCreateImage(desktop, visual, 1, XYBitmap, 0, nullptr, size, size, 8, 0);
+    if (!colour || !mask) {
+        if (colour)
+            XDestroyImage(colour);
+        if (mask)
+            XDestroyImage(mask);
+        return;
+    }
+    colour->data = static_cast<char *>(calloc(size_t(colour->bytes_per_line) * size, 1));
+    mask->data = static_cast<char *>(calloc(size_t(mask->bytes_per_line) * size, 1));
+    for (int y = 0; y < size; y++)
+        for (int x = 0; x < size; x++) {
+            uint32_t argb = px[y * size + x];
+            XPutPixel(colour, x, y, InMask((argb >> 16) & 0xFF, visual->red_mask) |
+                                        InMask((argb >> 8) & 0xFF, visual->green_mask) |
+                                        InMask(argb & 0xFF, visual->blue_mask));
+            XPutPixel(mask, x, y, (argb >> 24) >= 0x80);
+        }
+    Pixmap colourPixmap = XCreatePixmap(desktop, window, size, size, depth);
+    Pixmap maskPixmap = XCreatePixmap(desktop, window, size, size, 1);
+    GC gc = XCreateGC(desktop, colourPixmap, 0, nullptr);
+    XPutImage(desktop, colourPixmap, gc, colour, 0, 0, 0, 0, size, size);
+    XFreeGC(desktop, gc);
+    gc = XCreateGC(desktop, maskPixmap, 0, nullptr);
+    XSetForeground(desktop, gc, 1);
+    XSetBackground(desktop, gc, 0);
+    XPutImage(desktop, maskPixmap, gc, mask, 0, 0, 0, 0, size, size);
+    XFreeGC(desktop, gc);
+    XDestroyImage(colour);
+    XDestroyImage(mask);
+    // The library's own hints (input, state) stay.
+    XWMHints *hints = XGetWMHints(desktop, window);
+    XWMHints fresh = {};
+    XWMHints *set = hints ? hints : &fresh;
+    set->flags |= IconPixmapHint | IconMaskHint;
+    set->icon_pixmap = colourPixmap;
+    set->icon_mask = maskPixmap;
+    XSetWMHints(desktop, window, set);
+    if (hints)
+        XFree(hints);
+}
+
+void DesktopDescribeWindow(unsigned long window, const char *name, const uint32_t *icon, size_t iconWords,
+                           int hintsSize)
 {
     if (!window || !Connect())
         return;
@@ -413,6 +550,7 @@ void DesktopDescribeWindow(unsigned long window, const char *name, const uint32_
     std::vector<long> words(icon, icon + iconWords);
     XChangeProperty(desktop, window, Intern("_NET_WM_ICON"), XA_CARDINAL, 32, PropModeReplace,
                     reinterpret_cast<unsigned char *>(words.data()), int(words.size()));
+    SetHintsIcon(window, icon, iconWords, hintsSize);
     long pid = getpid();
     XChangeProperty(desktop, window, Intern("_NET_WM_PID"), XA_CARDINAL, 32, PropModeReplace,
                     reinterpret_cast<unsigned char *>(&pid), 1);
@@ -454,21 +592,38 @@ bool DesktopKeyDown(unsigned long keysym)
     return code && (keys[code / 8] & (1 << (code % 8)));
 }
 
+// From here on the server tells of every change of the keyboard's lights;
+// the state they start from is asked once.
+static void WatchCapsLock()
+{
+    xkbAsked = true;
+    int opcode, error, major = XkbMajorVersion, minor = XkbMinorVersion;
+    if (!XkbQueryExtension(desktop, &opcode, &xkbEvent, &error, &major, &minor)) {
+        xkbEvent = -1;
+        return;
+    }
+    XkbSelectEventDetails(desktop, XkbUseCoreKbd, XkbIndicatorStateNotify, XkbAllIndicatorsMask,
+                          XkbAllIndicatorsMask);
+    Atom name = XInternAtom(desktop, CAPS_LOCK_INDICATOR, False);
+    Bool on = False;
+    int index = -1;
+    if (XkbGetNamedIndicator(desktop, name, &index, &on, nullptr, nullptr) && index >= 0)
+        capsLockIndex = index;
+    capsLockOn = on;
+}
+
 bool DesktopCapsLockOn()
 {
     if (!Connect())
         return false;
-    if (!xkbAsked) {
-        xkbAsked = true;
-        int opcode, event, error, major = XkbMajorVersion, minor = XkbMinorVersion;
-        if (XkbQueryExtension(desktop, &opcode, &event, &error, &major, &minor))
-            capsLockAtom = XInternAtom(desktop, CAPS_LOCK_INDICATOR, False);
-    }
-    if (capsLockAtom == None)
+    if (!xkbAsked)
+        WatchCapsLock();
+    if (capsLockIndex < 0)
         return false;
-    int index;
-    Bool on = False;
-    return XkbGetNamedIndicator(desktop, capsLockAtom, &index, &on, nullptr, nullptr) && on;
+    // Events that came meanwhile; one still on its way wakes the loop that
+    // asks (DesktopDescriptor), which then asks again.
+    TakeEvents();
+    return capsLockOn;
 }
 
 void DesktopClose()
@@ -476,6 +631,10 @@ void DesktopClose()
     if (desktop)
         XCloseDisplay(desktop);
     desktop = nullptr;
-    capsLockAtom = None;
     xkbAsked = false;
+    xkbEvent = -1;
+    capsLockIndex = -1;
+    capsLockOn = false;
+    followed = 0;
+    windowNews = false;
 }

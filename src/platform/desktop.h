@@ -31,11 +31,17 @@ void DesktopFullScreen(unsigned long window, bool on, const ScreenRect &monitor)
 // Moves the window's top-left corner to (x, y) of the X screen.
 void DesktopMoveWindow(unsigned long window, int x, int y);
 
-// From now on DesktopWindowChanged tells when the window was moved, resized,
-// mapped or unmapped.
+// From now on DesktopWindowChanged tells when the window or a frame it
+// stands in was moved, resized, mapped or unmapped.
 void DesktopFollowWindow(unsigned long window);
 // Something of the above happened to the window since the last call.
 bool DesktopWindowChanged(unsigned long window);
+// The descriptor of the connection the ones here use, -1 while none is
+// open: it has something to read when the window changed or a light of the
+// keyboard went on or off. A loop that sleeps waits on it too, unless
+// events were already read from it (DesktopEventsWaiting).
+int DesktopDescriptor();
+bool DesktopEventsWaiting();
 // Where the window stands on the X screen, its size, and whether it is
 // viewable; false when it cannot be asked.
 bool DesktopWindowArea(unsigned long window, ScreenRect *area, bool *viewable);
@@ -49,8 +55,11 @@ void DesktopGuardMapStop();
 
 // What taskbars, switchers and compositors read: the name in UTF-8, the
 // process, and the icon as _NET_WM_ICON lists it (width, height, then
-// width x height pixels 0xAARRGGBB, for each size in turn).
-void DesktopDescribeWindow(unsigned long window, const char *name, const uint32_t *icon, size_t iconWords);
+// width x height pixels 0xAARRGGBB, for each size in turn); and for window
+// managers that read only WM_HINTS, its `hintsSize` one as a pixmap with a
+// mask (on a true-colour screen).
+void DesktopDescribeWindow(unsigned long window, const char *name, const uint32_t *icon, size_t iconWords,
+                           int hintsSize);
 
 // Where the pointer really is, relative to the window's top-left corner.
 bool DesktopPointer(unsigned long window, int *x, int *y);
@@ -58,9 +67,10 @@ bool DesktopPointer(unsigned long window, int *x, int *y);
 // Whether the key is down on the keyboard now, whichever window has it.
 bool DesktopKeyDown(unsigned long keysym);
 
-// Whether the keyboard's Caps Lock is on now: the X server's own indicator,
-// whichever window had the keyboard when it was switched. One round trip,
-// answered after every key event the server sent before it.
+// Whether the keyboard's Caps Lock is on: the X server's own indicator,
+// whichever window had the keyboard when it was switched. Asked of the
+// server once; after that the server tells of each change, and this reads
+// what it told, without a round trip.
 bool DesktopCapsLockOn();
 
 // Closes the connection the ones above opened.

@@ -6,15 +6,18 @@
 #include <chrono>
 #include <cstdio>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <unistd.h>
 
 #include "platform/awake.h"
+#include "platform/background.h"
 #include "platform/desktop.h"
 #include "platform/fatal.h"
 #include "platform/icon.h"
 #include "platform/input.h"
+#include "platform/libraryx.h"
 #include "platform/monitors.h"
 #include "platform/session.h"
 
@@ -26,9 +29,10 @@ static const int SHOW_FINAL_W = 800;
 static const int SHOW_FINAL_H = 600;
 static const char DISPLAY_LOST_ERROR[] = "Cannot set a graphics mode.";
 static const int DISPLAY_FIND_WINDOW_MS = 500;
-// How often the window's place is looked at even when no event told of a
-// change: a window manager that moves a frame need not tell the window.
-static const int DISPLAY_LOOK_MS = 250;
+// The pace of a fade's steps. The library simulates the retrace under X with
+// its timer, whose thread came every 0x8000 of its ticks (27.5 ms), and
+// each step waited for it: the fades keep that pace.
+static const std::chrono::microseconds SHOW_STEP_TIME(0x8000LL * 1000000 / TIMERS_PER_SECOND);
 
 static bool displayOpen = false;
 static unsigned long gameWindow = 0;
@@ -41,12 +45,19 @@ static int chosenMonitor = -1;                          // its index in monitors
 // window manager gave that spread the window wider.
 static int fullW = GAME_W, fullH = GAME_H;
 static ScreenRect windowArea = {0, 0, GAME_W, GAME_H};   // where the window really is
-static std::chrono::steady_clock::time_point lastLook;
 static DisplayGeometry geometry = {1, 0, 0};
 static BITMAP *lastFrame = nullptr;    // what the player sees, at game size
 static BITMAP *scaledFrame = nullptr;  // lastFrame scaled, when the scale is above 1
 
 static const DisplayRect WHOLE_PICTURE = {0, 0, GAME_W, GAME_H};
+
+// What the library has drawn goes to the X server now; events that came
+// back meanwhile get their round.
+static void SendNow()
+{
+    if (LibraryXFlush())
+        BackgroundWake();
+}
 
 // A part of what the player sees now (lastFrame) onto the real screen.
 static void PutOnScreen(const DisplayRect &r)
@@ -58,6 +69,8 @@ static void PutOnScreen(const DisplayRect &r)
         ScaleArea(lastFrame, scaledFrame, n, r);
         blit(scaledFrame, screen, r.x * n, r.y * n, geometry.x + r.x * n, geometry.y + r.y * n, r.w * n, r.h * n);
     }
+    // Now, not at the library's next round: the player sees it at once.
+    SendNow();
 }
 
 // The game's own window, found by a title no other window has.
@@ -65,8 +78,11 @@ static unsigned long FindGameWindow()
 {
     std::string marker = std::string(windowTitle) + " " + std::to_string(getpid());
     set_window_title(marker.c_str());
+    // The library sends it only when its connection is flushed.
+    SendNow();
     unsigned long window = DesktopFindWindow(marker.c_str(), DISPLAY_FIND_WINDOW_MS);
     set_window_title(windowTitle);
+    SendNow();
     return window;
 }
 
@@ -79,7 +95,6 @@ static void Relayout(bool redraw)
     if (!DesktopWindowArea(gameWindow, &area, &viewable))
         area = {windowArea.x, windowArea.y, SCREEN_W, SCREEN_H};
     windowArea = area;
-    lastLook = std::chrono::steady_clock::now();
     DisplayGeometry g = PictureInWindow(area, SCREEN_W, SCREEN_H, monitors, chosenMonitor, fullScreen);
     if (!redraw && g.scale == geometry.scale && g.x == geometry.x && g.y == geometry.y)
         return;
@@ -143,6 +158,10 @@ static bool SetMode(bool full)
         DesktopFullScreen(gameWindow, true, monitor);
     windowArea = place;
     Relayout(true);
+    // Setting the mode waited for the server's answers, and took the events
+    // that came meanwhile into the library's queue, where no wake tells of
+    // them.
+    BackgroundWake();
     return true;
 }
 
@@ -150,8 +169,8 @@ static bool SetMode(bool full)
 // one: the picture follows.
 static void FollowWindow()
 {
-    bool told = DesktopWindowChanged(gameWindow);
-    if (!told && std::chrono::steady_clock::now() - lastLook < std::chrono::milliseconds(DISPLAY_LOOK_MS))
+    // The window and the frames around it tell of every move.
+    if (!DesktopWindowChanged(gameWindow))
         return;
     Relayout(false);
     // A window manager that knows only the whole screen spreads a full
@@ -261,10 +280,12 @@ void DisplayFade(BITMAP *target)
         return;
     }
     blit(lastFrame, work, 0, 0, 0, 0, GAME_W, GAME_H);
+    auto due = std::chrono::steady_clock::now();
     for (int step = 0; step < SHOW_STEPS; step++) {
         ShowBlendStep(work, target, ShowWeight(step));
-        vsync();
+        std::this_thread::sleep_until(due);
         DisplayPresent(work);
+        due += SHOW_STEP_TIME;
     }
     // Then the target itself, exactly, over what it covers.
     blit(target, work, 0, 0, 0, 0, SHOW_FINAL_W, SHOW_FINAL_H);
@@ -281,6 +302,7 @@ void DisplayMessage(const char *text)
     }
     if (!displayOpen || !fullScreen) {
         allegro_message("%s", text);
+        BackgroundWake();
         return;
     }
     // A full screen keeps the keyboard and the pointer to itself; the box

@@ -18,13 +18,13 @@ bool DisplayOpen(const char *title);
 // Harmless when the display is not open.
 void DisplayShut();
 
-// Shows a finished frame. Only what differs from the frame presented last
-// goes to the screen, so a moved pointer or a typed letter costs its own
-// few pixels. A frame smaller than the picture changes only the part it
+// Shows a finished frame, sent to the X server at once. Only what differs
+// from the frame presented last goes to the screen, so a moved pointer or a
+// typed letter costs its own few pixels. A frame smaller than the picture changes only the part it
 // covers; the rest keeps what was presented last.
 void DisplayPresent(BITMAP *frame);
-// Fades from what was presented last to `target`, in SHOW_STEPS steps paced
-// by the display's retrace, then shows the target exactly.
+// Fades from what was presented last to `target`, in SHOW_STEPS steps at the
+// pace of the library's simulated retrace, then shows the target exactly.
 void DisplayFade(BITMAP *target);
 // A message box the player can see and answer, even over a full screen; the
 // picture comes back afterwards. While the session ends from outside (a stop

@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <climits>
 #include <cmath>
 #include <condition_variable>
 #include <cstdio>
@@ -29,6 +30,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/background.h"
 #include "platform/fatal.h"
 #include "platform/path.h"
 
@@ -66,8 +68,9 @@ static const int RING_FRAMES = 32768;       // about 0.75 s of music decoded ahe
 static const int RING_GUARD = 512;          // frames left alone just behind the play position
 static const int DECODE_CHUNK = 1024;       // frames asked of the decoder per call
 // Far inside the ring's span, even for a sink that runs ahead of real time,
-// yet seldom enough to cost next to nothing while a scene is read.
-static const int DECODER_PERIOD_MS = 25;
+// yet seldom enough to cost next to nothing while a scene is read: every
+// wake costs more than the few milliseconds of music it decodes.
+static const int DECODER_PERIOD_MS = 100;
 static const int MAX_DECODE_FAILURES = 8;   // consecutive empty reads before a file counts as dead
 static const unsigned short SILENCE = 0x8000;  // Allegro's 16-bit samples are unsigned
 
@@ -199,8 +202,10 @@ static void Refill(FSOUND_STREAM *s)
 
 static void StopPlayback(FSOUND_STREAM *s)
 {
-    if (s->voice >= 0)
+    if (s->voice >= 0) {
         deallocate_voice(s->voice);
+        BackgroundMusic(false);   // the mixer may rest once the rest is heard
+    }
     s->voice = -1;
     if (s->ring)
         destroy_sample(s->ring);
@@ -245,6 +250,7 @@ static bool StartPlayback(FSOUND_STREAM *s)
     voice_set_volume(s->voice, MUSIC_VOLUME);
     voice_set_pan(s->voice, PAN_CENTRE);
     voice_start(s->voice);
+    BackgroundMusic(true);
     return true;
 }
 
@@ -390,7 +396,11 @@ int FSOUND_PlaySound(int channel, FSOUND_SAMPLE *sample)
     if (!soundReady || !liveSamples.count(sample))
         return -1;
     int voice = play_sample(sample->sample, SAMPLE_VOLUME, PAN_CENTRE, PITCH_AS_RECORDED, sample->loop);
-    return voice < 0 ? -1 : voice;
+    if (voice < 0)
+        return -1;
+    // The mixer runs while the sample sounds; a looping one has no end.
+    BackgroundSoundFor(sample->loop ? INT_MAX : int(1000LL * sample->sample->len / sample->sample->freq));
+    return voice;
 }
 
 void FSOUND_Sample_Free(FSOUND_SAMPLE *sample)

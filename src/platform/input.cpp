@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "platform/desktop.h"
+#include "platform/timerthread.h"
 
 static const int KEY_RELEASED_BIT = 0x80;
 static const int KEY_CHARACTER_MAX = 0xFF;
@@ -22,6 +23,9 @@ static const int KEY_NO_CHARACTER = '^';   // what Allegro's readkey gives for a
 
 // Milliseconds of a frame at 60 frames a second, rounded up.
 static const int DISPLAY_FRAME_MS = 17;
+// While F11 is down the loops look this often whether it was let go in
+// another window, where its release does not reach the game.
+static const int DISPLAY_F11_LOOK_MS = 250;
 
 // Holds far more keys than anyone types between two frames; the library's own
 // buffer holds 64, which a fast typist or a paste overruns.
@@ -297,43 +301,60 @@ static void Drain(int fd)
     }
 }
 
-// Sleeps until a wake or the close from outside, or ms pass.
+// Sleeps until a wake, news of the window or the keyboard's lights, or the
+// close from outside, or ms pass.
 static void SleepForWake(int ms)
 {
+    // Events already read from the desktop's connection wake nothing.
+    if (DesktopEventsWaiting())
+        ms = 0;
     int fd = wakeFd;
     int outside = outsideFd;
-    if (fd < 0 && outside < 0) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-        return;
-    }
     // poll passes over a negative descriptor.
-    pollfd p[2] = {{fd, POLLIN, 0}, {outside, POLLIN, 0}};
+    pollfd p[3] = {{fd, POLLIN, 0}, {outside, POLLIN, 0}, {DesktopDescriptor(), POLLIN, 0}};
     int r;
     do {
-        r = poll(p, 2, ms);
+        r = poll(p, 3, ms);
     } while (r < 0 && errno == EINTR && !closeWanted);
     if (r > 0 && (p[0].revents & POLLIN))
         Drain(fd);
 }
 
+// Pointer motion or a clock tick sooner than a frame after the last frame
+// waits for that frame, so that a stream of pointer events costs at most 60
+// frames a second; a key, a click, F11 or the close never waits.
+static void HoldForFrame()
+{
+    for (;;) {
+        if (KeyWaiting() || clickLatched || switchWanted || closeWanted)
+            return;
+        auto left = lastPresent + std::chrono::milliseconds(DISPLAY_FRAME_MS) - std::chrono::steady_clock::now();
+        int ms = int(std::chrono::ceil<std::chrono::milliseconds>(left).count());
+        if (ms <= 0)
+            return;
+        SleepForWake(ms);
+        // News of the window read now, or its descriptor wakes every sleep.
+        Service();
+    }
+}
+
 void DisplayWait(int maxMs)
 {
+    TimerNoticeChanges();
     Service();
     if (closeWanted)
         return;
+    if (f11Down && maxMs > DISPLAY_F11_LOOK_MS)
+        maxMs = DISPLAY_F11_LOOK_MS;
     // With work to do the loop only looks for input, and comes back.
     SleepForWake(IdlePiece() ? 0 : maxMs);
     Service();
-    // Input that came sooner than a frame after the last one waits for the
-    // frame, so that it is gathered into one picture.
-    auto due = lastPresent + std::chrono::milliseconds(DISPLAY_FRAME_MS);
-    auto now = std::chrono::steady_clock::now();
-    if (now < due)
-        std::this_thread::sleep_for(due - now);
+    HoldForFrame();
 }
 
 void DisplayRest(int ms)
 {
+    TimerNoticeChanges();
     auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     for (;;) {
         Service();

@@ -49,7 +49,7 @@ void ReleaseKey(int scancode);
 bool KeyHit(int scancode);
 
 // Caps Lock is on, as the keyboard itself shows it; cheap enough to ask at
-// every wake of a loop.
+// every wake of a loop, which a change of it brings.
 bool CapsLockOn();
 
 // The pointer in game coordinates.
@@ -75,10 +75,12 @@ void CloseFromOutside();
 // Opens that descriptor; once, before any handler may call the above.
 void InputPrepareOutsideClose();
 
-// Sleeps until a key, a pointer event, a wake or the close request arrives,
-// or maxMs pass. Never returns sooner than one frame after the last frame
-// presented, so that a stream of pointer events costs at most 60 frames a
-// second; a request to switch the screen is carried out on the way.
+// Sleeps until a key, a pointer event, a wake, a change of the window or of
+// Caps Lock, or the close request arrives, or maxMs pass. Nothing else
+// wakes it. Pointer motion sooner than one frame after the last frame
+// presented waits for that frame, so that a stream of pointer events costs
+// at most 60 frames a second; a key or a click never waits. A request to
+// switch the screen is carried out on the way.
 void DisplayWait(int maxMs);
 // A pause of ms milliseconds that still answers F11; it ends early when the
 // close request comes. Keys and clicks are left for the screen to read.
@@ -91,7 +93,9 @@ bool PressWaiting();
 // close request comes.
 void WaitForPress();
 
-// Longest sleep of a loop that waits for input only, as a safety net.
-const int DISPLAY_IDLE_MS = 250;
+// Longest sleep of a loop that waits for input only, as a safety net: every
+// event that matters wakes the loop by itself, and a still page costs
+// nothing.
+const int DISPLAY_IDLE_MS = 10000;
 
 #endif

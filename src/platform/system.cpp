@@ -9,17 +9,22 @@
 #include "platform/background.h"
 #include "platform/icon.h"
 #include "platform/keyboardlocale.h"
+#include "platform/libraryx.h"
 #include "platform/session.h"
 #include "platform/signals.h"
+#include "platform/timerthread.h"
 
 const char *SystemStart()
 {
     // Before the library starts the thread it would bring otherwise, and
     // makes the window it names.
     QuietBackgroundThread();
+    QuietTimerThread();
     PrepareGameWindow();
     if (install_allegro(SYSTEM_AUTODETECT, &errno, atexit) != 0)
         return allegro_error;
+    BackgroundInputRegistered();
+    LibraryXTakeOver();
     InstallCrashHandlers();
     InstallStopHandlers();
     return nullptr;

@@ -104,6 +104,17 @@ static BITMAP *LibraryBitmap(const uint8_t *body, size_t size)
     return picture;
 }
 
+// The pixels of a whole 32-bit object into a picture of its size.
+static void Fill(BITMAP *picture, const uint8_t *body)
+{
+    const uint8_t *p = body + BITMAP_HEADER;
+    for (int y = 0; y < picture->h; y++) {
+        uint32_t *row = reinterpret_cast<uint32_t *>(picture->line[y]);
+        for (int x = 0; x < picture->w; x++, p += BITMAP_OWN_PIXEL_BYTES)
+            row[x] = makecol32(p[0], p[1], p[2]);
+    }
+}
+
 BITMAP *BitmapFromObject(const uint8_t *body, size_t size)
 {
     if (size < BITMAP_HEADER)
@@ -117,12 +128,64 @@ BITMAP *BitmapFromObject(const uint8_t *body, size_t size)
     BITMAP *picture = create_bitmap_ex(BITMAP_OWN_DEPTH, w, h);
     if (!picture)
         return nullptr;
-    const uint8_t *p = body + BITMAP_HEADER;
-    for (int y = 0; y < h; y++) {
-        uint32_t *row = reinterpret_cast<uint32_t *>(picture->line[y]);
-        for (int x = 0; x < w; x++, p += BITMAP_OWN_PIXEL_BYTES)
-            row[x] = makecol32(p[0], p[1], p[2]);
+    Fill(picture, body);
+    return picture;
+}
+
+// A stand-in the loader handed out, and the bytes it waits for.
+struct WaitingBitmap {
+    BITMAP *picture;
+    const uint8_t *body;
+};
+
+static std::deque<std::pair<const uint8_t *, size_t>> offered;
+static std::vector<WaitingBitmap> waiting;
+
+void OfferBitmapBytes(const std::vector<std::pair<const uint8_t *, size_t>> &objects)
+{
+    offered.assign(objects.begin(), objects.end());
+}
+
+bool BitmapWaiting(const void *picture)
+{
+    for (const WaitingBitmap &w : waiting)
+        if (w.picture == picture)
+            return true;
+    return false;
+}
+
+void FinishBitmap(void *picture)
+{
+    for (size_t i = 0; i < waiting.size(); i++)
+        if (waiting[i].picture == picture) {
+            Fill(waiting[i].picture, waiting[i].body);
+            waiting.erase(waiting.begin() + long(i));
+            return;
+        }
+}
+
+// The next offered object's stand-in, when it is this one: same size, and
+// a whole 32-bit picture. The file's own bytes are passed over.
+static BITMAP *StandIn(PACKFILE *f, long size)
+{
+    if (offered.empty())
+        return nullptr;
+    auto [body, bodySize] = offered.front();
+    offered.pop_front();
+    if (bodySize != size_t(size) || size_t(size) < BITMAP_HEADER || int16_t(Big16(body)) != BITMAP_OWN_DEPTH ||
+        get_color_depth() != BITMAP_OWN_DEPTH)
+        return nullptr;
+    int w = Big16(body + 2), h = Big16(body + 4);
+    if (w < 1 || h < 1 || bodySize != BITMAP_HEADER + size_t(w) * size_t(h) * BITMAP_OWN_PIXEL_BYTES)
+        return nullptr;
+    BITMAP *picture = create_bitmap_ex(BITMAP_OWN_DEPTH, w, h);
+    if (!picture)
+        return nullptr;
+    if (pack_fseek(f, int(size)) != 0) {
+        destroy_bitmap(picture);
+        return nullptr;
     }
+    waiting.push_back({picture, body});
     return picture;
 }
 
@@ -130,10 +193,23 @@ static void *LoadBitmapObject(PACKFILE *f, long size)
 {
     if (size <= 0)
         return nullptr;
+    if (BITMAP *picture = StandIn(f, size))
+        return picture;
     std::vector<uint8_t> body(static_cast<size_t>(size));
     if (pack_fread(body.data(), size, f) != size)
         return nullptr;
     return BitmapFromObject(body.data(), body.size());
+}
+
+static void DestroyBitmapObject(void *picture)
+{
+    for (size_t i = 0; i < waiting.size(); i++)
+        if (waiting[i].picture == picture) {
+            waiting.erase(waiting.begin() + long(i));
+            break;
+        }
+    if (libraryDestroy)
+        libraryDestroy(picture);
 }
 
 void RegisterBitmapObjects()
@@ -147,5 +223,5 @@ void RegisterBitmapObjects()
         }
     // Without the library's own entry there is nothing to fall back on.
     if (libraryLoad)
-        register_datafile_object(DAT_BITMAP, LoadBitmapObject, libraryDestroy);
+        register_datafile_object(DAT_BITMAP, LoadBitmapObject, DestroyBitmapObject);
 }

@@ -8,6 +8,11 @@
 #include <utility>
 #include <vector>
 
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "platform/geometry.h"
 #include "presentation/datanames.h"
 #include "presentation/jpegobject.h"
@@ -320,7 +325,8 @@ static const char *CheckSlot(int index, const DataSlot &slot, const ObjectSeen &
 // wrong kind or size for its slot, and last a JPEG stream that does not
 // decode: a cut file is not decoded in vain.
 const char *CheckDataBytes(const uint8_t *bytes, size_t size, const DataSlot *slots, int slotCount,
-                           DataFound *found, JpegTrial trial, bool trustChecksums)
+                           DataFound *found, JpegTrial trial, bool trustChecksums,
+                           std::vector<std::pair<const uint8_t *, size_t>> *bitmaps)
 {
     Reader r = {bytes, size, 0};
     uint32_t magic, datMagic, count;
@@ -349,6 +355,8 @@ const char *CheckDataBytes(const uint8_t *bytes, size_t size, const DataSlot *sl
             seen[i] = object;
         if (object.found.jpeg)
             jpegs.push_back({i, object});
+        else if (object.picture && bitmaps)
+            bitmaps->push_back({object.body, object.size});
         if (object.checksummed)
             withChecksum++;
         else if (firstWithout < 0)
@@ -376,25 +384,48 @@ const char *CheckDataBytes(const uint8_t *bytes, size_t size, const DataSlot *sl
     return nullptr;
 }
 
+// The file the last check mapped.
+static void *checkedMap = nullptr;
+static size_t checkedSize = 0;
+static std::vector<std::pair<const uint8_t *, size_t>> checkedBitmaps;
+
+const std::vector<std::pair<const uint8_t *, size_t>> &CheckedBitmapBytes()
+{
+    return checkedBitmaps;
+}
+
+void ReleaseCheckedGameData()
+{
+    checkedBitmaps.clear();
+    if (checkedMap)
+        munmap(checkedMap, checkedSize);
+    checkedMap = nullptr;
+    checkedSize = 0;
+}
+
 const char *CheckGameDataFile(const char *path)
 {
-    FILE *f = fopen(path, "rb");
-    if (!f)
+    ReleaseCheckedGameData();
+    // Mapped, not read: no copy, and no memory to fault in page by page.
+    int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
         return Refuse(DATA_UNREADABLE, DATA_FILENAME);
-    std::vector<uint8_t> bytes;
-    uint8_t chunk[65536];
-    size_t n;
-    while ((n = fread(chunk, 1, sizeof chunk, f)) > 0 && bytes.size() <= DATA_MAX_FILE)
-        bytes.insert(bytes.end(), chunk, chunk + n);
-    bool failed = ferror(f) != 0;
-    fclose(f);
-    if (failed || bytes.size() > DATA_MAX_FILE)
+    struct stat st;
+    bool plain = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= 0 && size_t(st.st_size) <= DATA_MAX_FILE;
+    size_t size = plain ? size_t(st.st_size) : 0;
+    void *mapped = plain && size ? mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0) : nullptr;
+    close(fd);
+    if (!plain || mapped == MAP_FAILED)
         return Refuse(DATA_UNREADABLE, DATA_FILENAME);
+    checkedMap = mapped;
+    checkedSize = size;
     // The pictures the trial decodes are kept for the loader, which then
     // decodes none of them again.
-    const char *problem =
-        CheckDataBytes(bytes.data(), bytes.size(), GAME_DATA_SLOTS, DATA_PICTURES, nullptr, KeepDecodedJpeg, true);
-    if (problem)
+    const char *problem = CheckDataBytes(static_cast<const uint8_t *>(mapped), size, GAME_DATA_SLOTS, DATA_PICTURES,
+                                         nullptr, KeepDecodedJpeg, true, &checkedBitmaps);
+    if (problem) {
         ForgetDecodedJpegs();
+        ReleaseCheckedGameData();
+    }
     return problem;
 }

@@ -7,6 +7,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 #include "presentation/datanames.h"
 
@@ -40,14 +42,23 @@ typedef bool (*JpegTrial)(const uint8_t *bytes, size_t size, int width, int heig
 // `trial`, when given, is run on every JPEG object, in file order, once all
 // the rest has passed; with `trustChecksums`, not when every object carries
 // its checksum and matches it, since the file is then whole as it was made.
+// `bitmaps`, when given, receives every bitmap object's bytes, in file order.
 const char *CheckDataBytes(const uint8_t *bytes, size_t size, const DataSlot *slots, int slotCount,
-                           DataFound *found = nullptr, JpegTrial trial = nullptr, bool trustChecksums = false);
+                           DataFound *found = nullptr, JpegTrial trial = nullptr, bool trustChecksums = false,
+                           std::vector<std::pair<const uint8_t *, size_t>> *bitmaps = nullptr);
 
 // Reads `path` and walks it against the game's own slots. A file whose every
 // object carries its checksum is whole as the build made it, and its JPEG
 // objects are left for the loader; any other has them decoded on trial
 // (KeepDecodedJpeg, with its needs), and when it passes, the pictures wait
-// for the loader.
+// for the loader. A file that passes stays mapped, for the loader to take
+// its bitmaps from the very bytes checked (CheckedBitmapBytes).
 const char *CheckGameDataFile(const char *path);
+// The bitmap objects' bytes of the file the last passing check mapped, in
+// file order; empty after a failed one.
+const std::vector<std::pair<const uint8_t *, size_t>> &CheckedBitmapBytes();
+// Lets go of the file the last check mapped; once nothing made from it is
+// left (the datafile unloaded).
+void ReleaseCheckedGameData();
 
 #endif

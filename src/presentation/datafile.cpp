@@ -18,12 +18,19 @@ static char checkMessage[160];
 // or while the game has nothing else to do.
 static std::vector<char> waiting;
 
+// A picture the loader stood in: its JPEG decoded, or its pixels filled.
+static void Finish(size_t index)
+{
+    FinishJpeg(data[index].dat);
+    FinishBitmap(data[index].dat);
+    waiting[index] = 0;
+}
+
 static bool DecodeWhileIdle()
 {
     for (size_t i = 0; i < waiting.size(); i++)
         if (waiting[i]) {
-            FinishJpeg(data[i].dat);
-            waiting[i] = 0;
+            Finish(i);
             return true;
         }
     waiting.clear();
@@ -32,10 +39,8 @@ static bool DecodeWhileIdle()
 
 BITMAP *DataBitmap(int index)
 {
-    if (size_t(index) < waiting.size() && waiting[index]) {
-        FinishJpeg(data[index].dat);
-        waiting[index] = 0;
-    }
+    if (size_t(index) < waiting.size() && waiting[index])
+        Finish(size_t(index));
     return static_cast<BITMAP *>(data[index].dat);
 }
 
@@ -76,17 +81,20 @@ const char *LoadGameDataFile()
     // The loader trusts what it reads: nothing damaged may reach it.
     if (const char *problem = CheckGameDataFile(DATA_FILENAME))
         return problem;
-    // Only the first picture is needed at once; the rest are decoded as
-    // they are first shown or while the intro rests.
+    // Only the first picture is needed at once; the rest are decoded or
+    // filled as they are first shown or while the intro rests.
     DeferJpegDecoding(true);
+    OfferBitmapBytes(CheckedBitmapBytes());
     data = load_datafile(DATA_FILENAME);
     DeferJpegDecoding(false);
-    // Pictures the check decoded that the loader did not take.
+    // Pictures the check decoded, and bytes it offered, that the loader did
+    // not take.
     ForgetDecodedJpegs();
+    OfferBitmapBytes({});
     if (const char *problem = CheckGameData(data))
         return problem;
     for (int i = 0; data[i].type != DAT_END; i++)
-        waiting.push_back(JpegWaiting(data[i].dat));
+        waiting.push_back(JpegWaiting(data[i].dat) || BitmapWaiting(data[i].dat));
     InputSetIdleWork(DecodeWhileIdle);
     return nullptr;
 }
@@ -98,4 +106,6 @@ void UnloadGameDataFile()
     if (data)
         unload_datafile(data);
     data = nullptr;
+    // Nothing made from the checked file's bytes is left.
+    ReleaseCheckedGameData();
 }

@@ -355,11 +355,13 @@ void FinishJpeg(void *picture)
         WaitingJpeg w = std::move(waiting[i]);
         waiting.erase(waiting.begin() + i);
         size_t size = w.stream.size();
-        if (BITMAP *decoded = DecodeJpeg(w.stream, size)) {
-            if (decoded->w == w.picture->w && decoded->h == w.picture->h)
-                blit(decoded, w.picture, 0, 0, 0, 0, decoded->w, decoded->h);
+        BITMAP *decoded = DecodeJpeg(w.stream, size);
+        if (decoded && decoded->w == w.picture->w && decoded->h == w.picture->h)
+            blit(decoded, w.picture, 0, 0, 0, 0, decoded->w, decoded->h);
+        else
+            clear_to_color(w.picture, 0);
+        if (decoded)
             destroy_bitmap(decoded);
-        }
         return;
     }
 }
@@ -371,10 +373,11 @@ static BITMAP *StandIn(std::vector<uint8_t> &stream)
     int width = 0, height = 0;
     if (CheckJpegStream(stream.data(), stream.size(), width, height))
         return nullptr;
+    // Not cleared: no one sees it before it is decoded or found black, and
+    // clearing twenty pictures at once is most of what they cost at start-up.
     BITMAP *picture = create_bitmap(width, height);
     if (!picture)
         return nullptr;
-    clear_to_color(picture, 0);
     waiting.push_back({picture, std::move(stream)});
     return picture;
 }

@@ -83,7 +83,10 @@ TEST_F(LargeDesktop, F11SwitchesToAWindowAndBackAndTheMenuStillAnswers)
 
     PressKey(XK_F11);
     int wx = 0, wy = 0, ww = 0, wh = 0;
-    ASSERT_TRUE(WaitFor([&] { return GameWindowRect(&wx, &wy, &ww, &wh) && ww == 1280; }, PAGE_MS));
+    // Sized first, then centred: the place to look at is the centred one.
+    ASSERT_TRUE(WaitFor([&] {
+        return GameWindowRect(&wx, &wy, &ww, &wh) && ww == 1280 && wx == (1920 - ww) / 2 && wy == (1080 - wh) / 2;
+    }, PAGE_MS));
     EXPECT_EQ(wh, 960) << "a window of twice the picture fits 1080 lines with room for a panel";
     SetView({2, wx, wy});
     ASSERT_TRUE(WaitFor(MenuShown, PAGE_MS)) << "the picture survives the switch";

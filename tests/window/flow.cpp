@@ -63,6 +63,15 @@ bool LaunchToMenu(GameRun &run)
     return WaitFor(MenuShown, START_MS) && WaitStable();
 }
 
+std::vector<int32_t> SaveAt(int32_t resumeId)
+{
+    std::vector<int32_t> w(13, -1);
+    w[0] = resumeId;
+    w[1] = 0;
+    w[2] = 0;
+    return w;
+}
+
 bool ContinueFrom(GameRun &run, const char *name, const std::vector<int32_t> &words)
 {
     run = Prepare(name);

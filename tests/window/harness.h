@@ -192,6 +192,9 @@ const int QUIT_BACKGROUND = 1;
 bool MenuShown();
 // Launches the game, skips the intro with a key and waits for the menu.
 bool LaunchToMenu(GameRun &run);
+// The words of a progress file that continues at `resumeId`, with no time,
+// no mistakes and no path's record yet.
+std::vector<int32_t> SaveAt(int32_t resumeId);
 // A fresh run named `name` whose progress file holds `words`, launched to
 // the menu and continued from there; false when the menu did not come.
 bool ContinueFrom(GameRun &run, const char *name, const std::vector<int32_t> &words);
@@ -248,6 +251,10 @@ struct WrongKey {
     int line, pos;
     unsigned long keysym;   // a Latin-1 character, or a key such as XK_Left
 };
+
+// A pause after each key that has TypeLetter go key by key, each one waited
+// for on the screen: a letter then takes seconds, not a fraction of one.
+const int KEY_BY_KEY_GAP_MS = 3;
 
 struct TypingPlan {
     std::vector<WrongKey> wrong;

@@ -66,7 +66,11 @@ bool FinishScene05Letter(GameRun &run)
     if (!LaunchToMenu(run))
         return false;
     ChooseMenuItem(2);
-    return TypeLetter("Scene05");
+    // Key by key, so that the clock runs for seconds: a letter typed within
+    // its clock's first second adds no time.
+    TypingPlan plan;
+    plan.keyGapMs = KEY_BY_KEY_GAP_MS;
+    return TypeLetter("Scene05", plan);
 }
 
 // The letter is in the file, once, with the scene after it to continue at.

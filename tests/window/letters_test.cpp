@@ -100,7 +100,10 @@ TEST(Letters, CleanLetterShowsInBlackAndItsTimeIsRecorded)
     GameRun run;
     ASSERT_TRUE(ContinueFrom(run, "clean", Fresh(141, 0, 0)));
     auto start = std::chrono::steady_clock::now();
-    ASSERT_TRUE(TypeLetter("Scene04e1"));
+    // Key by key, so that the clock runs for seconds.
+    TypingPlan plan;
+    plan.keyGapMs = KEY_BY_KEY_GAP_MS;
+    ASSERT_TRUE(TypeLetter("Scene04e1", plan));
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     // The next scene starts; quitting there writes the letter's time.
     std::vector<int32_t> w = CleanLetterSaved(run, "typed-clean");
@@ -210,6 +213,7 @@ TEST(Letters, PauseStopsTheClockAndItsEndingKeyIsNotTyped)
     plan.pausePos = FirstSpace(letter, plan.pauseLine);
     plan.pauseMs = PAUSE_MS;
     plan.holdF12 = true;
+    plan.keyGapMs = KEY_BY_KEY_GAP_MS;   // the clock runs for seconds besides the pause
     ASSERT_GT(plan.pausePos, 0);
     auto start = std::chrono::steady_clock::now();
     ASSERT_TRUE(TypeLetter("Scene04e1", plan));
