@@ -82,6 +82,17 @@ int BodyLine(const Scene *scene)
     return 0;
 }
 
+// After the finished page of Scene04e1, a key: the next scene starts, and
+// "Yes" there writes the letter's run. The words of the progress file, or
+// none when the game did not follow.
+std::vector<int32_t> SavedAfterTheLetter(GameRun &run)
+{
+    const Scene *next = SceneNamed("Scene04e2");
+    if (!FinishLetter() || !WaitForScreen(NarrationPage(next, NarrationPages(next)[0]), PAGE_MS) || !QuitAndSave())
+        return {};
+    return SaveWords(run);
+}
+
 // The finished page of Scene04e1 typed without a mistake: every character in
 // black, no red; then the next scene, and "Yes" writes the run. The words
 // of the progress file, or none when the game did not follow.
@@ -96,10 +107,7 @@ std::vector<int32_t> CleanLetterSaved(GameRun &run, const std::string &shot)
     SavePng(s, ShotPath(shot));
     EXPECT_LT(Difference(s, TypedLetter(letter), 20, 40, 340, 390), 1.5) << "every character in black";
     EXPECT_LT(ShareOfColour(s, 20, 40, 340, 390, MISTAKE, 30), 0.0005) << "no red anywhere";
-    const Scene *next = SceneNamed("Scene04e2");
-    if (!FinishLetter() || !WaitForScreen(NarrationPage(next, NarrationPages(next)[0]), PAGE_MS) || !QuitAndSave())
-        return {};
-    return SaveWords(run);
+    return SavedAfterTheLetter(run);
 }
 
 }  // namespace
@@ -180,11 +188,7 @@ TEST(Letters, WrongKeysShowInRedCountAndCostTime)
     int top = TYPE_Y + PITCH * line;
     EXPECT_GT(Difference(s, clean, TYPE_X - 1, top, width + 2, PITCH),
               Difference(s, expected, TYPE_X - 1, top, width + 2, PITCH) + 3.0);
-    ASSERT_TRUE(FinishLetter());
-    const Scene *next = SceneNamed("Scene04e2");
-    ASSERT_TRUE(WaitForScreen(NarrationPage(next, NarrationPages(next)[0]), PAGE_MS));
-    ASSERT_TRUE(QuitAndSave());
-    std::vector<int32_t> w = SaveWords(run);
+    std::vector<int32_t> w = SavedAfterTheLetter(run);
     ASSERT_EQ(w.size(), 13u);
     EXPECT_EQ(w[2], 5) << "five mistakes";
     EXPECT_GE(w[1], 5 * 7) << "each costs seven seconds at difficulty 1";
@@ -236,11 +240,7 @@ TEST(Letters, PauseStopsTheClockAndItsEndingKeyIsNotTyped)
     int top = TYPE_Y + PITCH * plan.pauseLine;
     EXPECT_LT(Difference(s, TypedLetter(letter), TYPE_X - 1, top, 330, PITCH), 1.0)
         << "the line typed on after the pause stands on its preview";
-    ASSERT_TRUE(FinishLetter());
-    const Scene *next = SceneNamed("Scene04e2");
-    ASSERT_TRUE(WaitForScreen(NarrationPage(next, NarrationPages(next)[0]), PAGE_MS));
-    ASSERT_TRUE(QuitAndSave());
-    std::vector<int32_t> w = SaveWords(run);
+    std::vector<int32_t> w = SavedAfterTheLetter(run);
     ASSERT_EQ(w.size(), 13u);
     EXPECT_EQ(w[2], 0);
     EXPECT_LE(w[1], int(seconds - PAUSE_MS / 1000.0) + 2) << "the paused seconds were counted";
@@ -297,11 +297,7 @@ TEST(Letters, PausesBetweenWordsKeepEveryPartOfASecond)
         }
     ASSERT_TRUE(TypeLetter("Scene04e1", plan));
     EXPECT_GE(plan.pausesMade, 10);
-    ASSERT_TRUE(FinishLetter());
-    const Scene *next = SceneNamed("Scene04e2");
-    ASSERT_TRUE(WaitForScreen(NarrationPage(next, NarrationPages(next)[0]), PAGE_MS));
-    ASSERT_TRUE(QuitAndSave());
-    std::vector<int32_t> w = SaveWords(run);
+    std::vector<int32_t> w = SavedAfterTheLetter(run);
     ASSERT_EQ(w.size(), 13u);
     EXPECT_EQ(w[2], 4);
 
