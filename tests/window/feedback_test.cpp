@@ -19,7 +19,7 @@ using namespace harness;
 namespace {
 
 const int PAGE_MS = 8000;
-const int KEY_GAP_MS = 40;
+const int KEY_GAP_MS = 20;
 const char LETTER[] = "Scene04e1";
 
 // The card on the finished page, as the test expects it to be laid out.
