@@ -1,6 +1,10 @@
-# The two set-up commands: `make play` and `make test`.
+# The two set-up commands: `make play` and `make test` (`sh setup play` and
+# `sh setup test` where make itself is missing). Each installs only what it
+# needs: playing the game's build tools, libraries and data makers; the tests,
+# benchmarks and fuzzing add theirs (tools/packages/*.list).
 BUILD_DIR := build
 JOBS      := $(shell nproc 2>/dev/null || echo 2)
+CONFIGURE := cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPAPERLUNE_BUILD_TREE_DATA=ON
 # `make fuzz`: every fuzz target for FUZZ_SECONDS each, in a clang build of its own.
 FUZZ_DIR     := build-fuzz
 FUZZ_SECONDS := 60
@@ -10,51 +14,61 @@ DESTDIR   ?=
 # Where `make deb` leaves the package.
 DIST_DIR  := dist
 
-.PHONY: play test deps build bench bench-cpu bench-startup fuzz clean install deb deb-deps
+.PHONY: play test game build bench-build bench bench-cpu bench-startup fuzz clean install deb
 
-play: build
+play: game
 	cd data && ../$(BUILD_DIR)/paperlune
+
+# The game and its data, nothing else (a tree configured for the tests keeps
+# them, but they are not built here).
+game:
+	sh tools/install-deps.sh play
+	$(CONFIGURE)
+	cmake --build $(BUILD_DIR) -j$(JOBS) --target game_and_data
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j2
 
-deps:
-	sh tools/install-deps.sh
-
-build: deps
-	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPAPERLUNE_BUILD_TREE_DATA=ON
+# Everything the tests need, built.
+build:
+	sh tools/install-deps.sh play test
+	$(CONFIGURE) -DBUILD_TESTING=ON -DPAPERLUNE_BENCH=OFF
 	cmake --build $(BUILD_DIR) -j$(JOBS)
 
-bench: build
+bench-build:
+	sh tools/install-deps.sh play test bench
+	$(CONFIGURE) -DBUILD_TESTING=ON -DPAPERLUNE_BENCH=ON
+	cmake --build $(BUILD_DIR) -j$(JOBS)
+
+bench: bench-build
 	$(BUILD_DIR)/bench/paperlune_bench
 
 # CPU of the real game on each screen, on desktops of three sizes.
-bench-cpu: build
+bench-cpu: bench-build
 	for size in 640x480 1920x1080 3840x2160; do $(BUILD_DIR)/bench/paperlune_cpu $$size || exit 1; done
 
 # Start-up to the first picture, from outside; OLD=path/to/paperlune compares.
-bench-startup: build
+bench-startup: bench-build
 	$(BUILD_DIR)/bench/paperlune_startup 9 $(OLD)
 
 fuzz: build
-	sh tools/install-deps.sh clang libclang-rt-14-dev valgrind
+	sh tools/install-deps.sh play test fuzz
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -DPAPERLUNE_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(FUZZ_DIR) -j$(JOBS)
 	sh fuzz/run.sh $(FUZZ_DIR) $(FUZZ_SECONDS) $(BUILD_DIR)
 
 # An installed game must not reach back into this tree for its files.
-install: deps
+install:
+	sh tools/install-deps.sh play
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPAPERLUNE_BUILD_TREE_DATA=OFF \
 	      -DCMAKE_INSTALL_PREFIX=$(PREFIX)
 	cmake --build $(BUILD_DIR) -j$(JOBS)
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR)
 
-deb-deps: deps
-	sh tools/install-deps.sh --package
-
 # dpkg-buildpackage leaves its results beside the source tree; they are moved
 # into $(DIST_DIR), and lintian must find nothing that is not overridden.
-deb: deb-deps
+deb:
+	sh tools/install-deps.sh play deb
 	dpkg-buildpackage -us -uc -b
 	mkdir -p $(DIST_DIR)
 	set -e; v=$$(dpkg-parsechangelog -S Version); a=$$(dpkg --print-architecture); \

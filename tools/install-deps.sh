@@ -1,23 +1,18 @@
 #!/bin/sh
-# Installs the Debian packages that building, running and testing Paperlune need,
-# skipping those already present. Runs as root, or through sudo.
-# With --package first, also the tools that make and check the Debian
-# package; any further arguments are more packages to install (make fuzz
-# names clang and its libFuzzer runtime: some 45 MB to fetch and 260 MB
-# installed, which is why the ordinary set-up leaves them out).
-# Xorg's dummy driver, openbox and icewm serve the tests of two monitors.
+# Installs the Debian packages of the named lists in tools/packages/ (play,
+# test, bench, fuzz, deb), skipping those already present; an argument that
+# names no list is a package. Runs as root, or through sudo. Each list holds
+# one package a line; # starts a comment.
 set -e
-PACKAGES="build-essential cmake pkg-config libgtest-dev libbenchmark-dev
-liballegro4-dev libjpgalleg4-dev libfreetype-dev libvorbis-dev libpng-dev
-libxtst-dev libx11-dev libxrandr-dev libxinerama-dev xvfb x11-utils x11-xkb-utils xkb-data
-xserver-xorg-core xserver-xorg-video-dummy openbox icewm
-imagemagick librsvg2-bin fonts-courier-prime fonts-noto-extra
-desktop-file-utils appstream man-db"
-if [ "$1" = "--package" ]; then
-  PACKAGES="$PACKAGES debhelper dpkg-dev lintian"
-  shift
-fi
-PACKAGES="$PACKAGES $*"
+lists="$(dirname "$0")/packages"
+PACKAGES=""
+for list in "$@"; do
+  if [ -r "$lists/$list.list" ]; then
+    PACKAGES="$PACKAGES $(sed -e 's/#.*//' "$lists/$list.list")"
+  else
+    PACKAGES="$PACKAGES $list"
+  fi
+done
 
 missing=""
 for p in $PACKAGES; do

@@ -29,8 +29,10 @@ NIGHT = "#151b2b"
 NIGHT_SKY = "#243150"
 LAMP = "#ffd38a"
 MOON = "#f1e7cc"
-SERIF = "Noto Serif Condensed"
-SERIF_LIGHT = "Noto Serif Condensed Light"
+# Vollkorn, the face the game draws its own text in; it has no light weight,
+# so the lighter lines keep their size and colour in the regular one.
+SERIF = "Vollkorn"
+SERIF_LIGHT = "Vollkorn"
 
 # ---------------------------------------------------------------- document
 

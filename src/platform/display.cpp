@@ -10,6 +10,7 @@
 
 #include <unistd.h>
 
+#include "platform/awake.h"
 #include "platform/desktop.h"
 #include "platform/fatal.h"
 #include "platform/icon.h"
@@ -125,6 +126,7 @@ static bool SetMode(bool full)
         place.y = monitor.y + (monitor.h - place.h) / 2;
     }
     fullScreen = full;
+    KeepAwakeWhileFullScreen(full);
     set_close_button_callback(InputCloseButton);
     // Without it the library follows the pointer in relative steps from a
     // spot it warps the real pointer to, and after a switch of mode the
@@ -229,6 +231,7 @@ void DisplayShut()
     destroy_bitmap(scaledFrame);
     destroy_bitmap(lastFrame);
     scaledFrame = lastFrame = nullptr;
+    KeepAwakeShut();
     DesktopClose();
     gameWindow = 0;
 }

@@ -13,10 +13,14 @@
 // game may pass a stream the layer has already released.
 #include "platform/fsound.h"
 
+#include <alsa/asoundlib.h>
 #include <allegro.h>
 #include <vorbis/vorbisfile.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <cmath>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
@@ -36,10 +40,23 @@ static const char SOUND_CONFIG[] =
     "sound_bits = 16\n"
     "sound_stereo = 1\n";
 static const int DEFAULT_RATE = 44100;
+static const char ALSA_DEVICE[] = "default";   // the device Allegro's ALSA driver opens
 static const int MIN_VOICES = 2;            // the music and one sample at least
 static const int MAX_VOICES = 64;           // the most Allegro's mixer offers
 
-static const int SAMPLE_VOLUME = 255;
+// Levels. Allegro's mixer halves every voice by default, so that one panned
+// hard to a side cannot clip; the game pans nothing, and with the halving
+// off a voice at FULL_VOLUME comes out at full scale. The music plays so, at
+// the loudness it was mastered at; the samples keep the half level they
+// always had. The music's peaks are bent below a ceiling that leaves room
+// for the loudest sample loaded, so a key struck over them never clips.
+static const int VOLUME_SCALE_UNHALVED = 0;  // set_volume_per_voice: a centred voice at full scale
+static const int FULL_VOLUME = 255;
+static const int MUSIC_VOLUME = FULL_VOLUME;
+static const int SAMPLE_VOLUME = 128;
+static const float SAMPLE_GAIN = float(SAMPLE_VOLUME) / FULL_VOLUME;
+static const float MIX_HEADROOM = 0.01f;     // for the mixer's rounding
+static const float MUSIC_KNEE = 0.8f;        // share of the ceiling below which the music is untouched
 static const int PAN_CENTRE = 128;
 static const int PITCH_AS_RECORDED = 1000;  // Allegro's relative frequency for "unchanged"
 
@@ -73,6 +90,8 @@ struct FSOUND_STREAM {
 
 static std::mutex soundLock;
 static bool soundReady = false;
+static SoundStart startResult = SOUND_NO_DEVICE;
+static float musicCeiling = 1.0f - MIX_HEADROOM;   // lowered as louder samples are loaded
 static std::set<FSOUND_SAMPLE *> liveSamples;
 static std::set<FSOUND_STREAM *> liveStreams;
 static FSOUND_STREAM *music = nullptr;      // the stream on the music channel
@@ -91,12 +110,35 @@ static bool FileReadable(const std::string &path)
     return true;
 }
 
+// The loudest a sample goes, 0 to 1, read from Allegro's unsigned data.
+static float SamplePeak(const SAMPLE *sample)
+{
+    long values = long(sample->len) * (sample->stereo ? 2 : 1);
+    int peak = 0, centre = sample->bits == 8 ? 0x80 : SILENCE;
+    for (long i = 0; i < values; i++) {
+        int v = sample->bits == 8 ? ((const unsigned char *)sample->data)[i]
+                                  : ((const unsigned short *)sample->data)[i];
+        peak = std::max(peak, std::abs(v - centre));
+    }
+    return float(peak) / centre;
+}
+
+// Bends what lies above the knee smoothly towards the ceiling, never past
+// it; below the knee the music is left exactly as it is.
+float MusicLimit(float v, float ceiling)
+{
+    float knee = ceiling * MUSIC_KNEE;
+    float m = std::fabs(v);
+    if (m <= knee)
+        return v;
+    float room = ceiling - knee;
+    float bent = knee + room * std::tanh((m - knee) / room);
+    return v < 0 ? -bent : bent;
+}
+
 static unsigned short ToAllegro(float v)
 {
-    if (v > 1.0f)
-        v = 1.0f;
-    else if (v < -1.0f)
-        v = -1.0f;
+    v = MusicLimit(v, musicCeiling);
     return (unsigned short)(int(v * 32767.0f) + SILENCE);
 }
 
@@ -200,7 +242,7 @@ static bool StartPlayback(FSOUND_STREAM *s)
         return false;
     }
     voice_set_playmode(s->voice, PLAYMODE_LOOP);
-    voice_set_volume(s->voice, SAMPLE_VOLUME);
+    voice_set_volume(s->voice, MUSIC_VOLUME);
     voice_set_pan(s->voice, PAN_CENTRE);
     voice_start(s->voice);
     return true;
@@ -267,12 +309,29 @@ static void StopDecoderAtExit()
     StopDecoder();
 }
 
+// ALSA tells of a missing or busy device on standard error, a line for each
+// place it looked; the game tells the player once, in its own words.
+static void QuietAlsa(const char *, int, const char *, int, const char *, ...)
+{
+}
+
+// Why the device did not open: held by another program, or not there at all.
+static SoundStart WhyNoSound()
+{
+    snd_pcm_t *pcm = nullptr;
+    int error = snd_pcm_open(&pcm, ALSA_DEVICE, SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK);
+    if (error == 0)
+        snd_pcm_close(pcm);
+    return error == -EBUSY ? SOUND_DEVICE_BUSY : SOUND_NO_DEVICE;
+}
+
 signed char FSOUND_Init(int mixrate, int maxchannels, unsigned int flags)
 {
     (void)flags;
     std::lock_guard<std::mutex> hold(soundLock);
     if (soundReady)
         return 1;
+    startResult = SOUND_NO_DEVICE;
     if (!system_driver)
         return 0;    // Allegro itself is not running
     int voices = maxchannels < MIN_VOICES ? MIN_VOICES : maxchannels > MAX_VOICES ? MAX_VOICES : maxchannels;
@@ -280,8 +339,13 @@ signed char FSOUND_Init(int mixrate, int maxchannels, unsigned int flags)
     int length = snprintf(config, sizeof config, SOUND_CONFIG, mixrate > 0 ? mixrate : DEFAULT_RATE);
     override_config_data(config, length);
     reserve_voices(voices, -1);
-    if (install_sound(DIGI_AUTODETECT, MIDI_NONE, nullptr) != 0)
+    set_volume_per_voice(VOLUME_SCALE_UNHALVED);
+    snd_lib_error_set_handler(QuietAlsa);
+    if (install_sound(DIGI_AUTODETECT, MIDI_NONE, nullptr) != 0) {
+        startResult = WhyNoSound();
         return 0;
+    }
+    startResult = SOUND_STARTED;
     soundReady = true;
     decoderQuit = false;
     decoder = std::thread(DecoderLoop);
@@ -313,6 +377,7 @@ FSOUND_SAMPLE *FSOUND_Sample_Load(int index, const char *path, unsigned int mode
         destroy_sample(sample);
         return nullptr;
     }
+    musicCeiling = std::min(musicCeiling, 1.0f - MIX_HEADROOM - SAMPLE_GAIN * SamplePeak(sample));
     FSOUND_SAMPLE *s = new FSOUND_SAMPLE{sample, (mode & FSOUND_LOOP_NORMAL) != 0};
     liveSamples.insert(s);
     return s;
@@ -413,7 +478,14 @@ void FSOUND_Close()
         delete s;
     }
     liveSamples.clear();
+    musicCeiling = 1.0f - MIX_HEADROOM;
     if (soundReady)
         remove_sound();
     soundReady = false;
+}
+
+SoundStart SoundStartResult()
+{
+    std::lock_guard<std::mutex> hold(soundLock);
+    return startResult;
 }

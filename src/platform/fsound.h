@@ -1,6 +1,7 @@
 // The sound layer: the FSOUND calls the game makes, built on Allegro's digital
 // sound and libvorbisfile. Every call is harmless without a device, with a
-// missing file or with a null handle; no caller examines a result.
+// missing file or with a null handle; no caller examines a result. Only the
+// player is told, once, when there is no sound (SoundStartResult).
 #ifndef PAPERLUNE_PLATFORM_FSOUND_H
 #define PAPERLUNE_PLATFORM_FSOUND_H
 
@@ -20,5 +21,15 @@ int            FSOUND_Stream_Play(int channel, FSOUND_STREAM *stream);
 signed char    FSOUND_Stream_Stop(FSOUND_STREAM *stream);
 signed char    FSOUND_Stream_Close(FSOUND_STREAM *stream);
 void           FSOUND_Close();
+
+// What the last FSOUND_Init found: sound, no device to open, or the device
+// held by another program.
+enum SoundStart { SOUND_STARTED, SOUND_NO_DEVICE, SOUND_DEVICE_BUSY };
+SoundStart SoundStartResult();
+
+// The music's peaks bent under `ceiling` (never above it, whatever comes
+// in), leaving what lies under four fifths of it untouched; the layer keeps
+// room so for the loudest sample loaded.
+float MusicLimit(float v, float ceiling);
 
 #endif

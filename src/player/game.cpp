@@ -2,6 +2,7 @@
 
 #include <allegro.h>
 
+#include "platform/awake.h"
 #include "platform/display.h"
 #include "platform/geometry.h"
 #include "platform/input.h"
@@ -127,6 +128,7 @@ static void ReleaseSceneFont()
 static SceneEnd PlayLetter(Scene *scene)
 {
     LetterResult result = typeLetter(scene, sceneFont, page, frame, ORIGINAL_CLOCK);
+    KeepAwakeWhileTyping(false);   // however the page ended
     if (result.outcome == LETTER_LEFT)
         return SCENE_LEFT;
     if (result.outcome == LETTER_TIMED_OUT)

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "platform/awake.h"
 #include "platform/display.h"
 #include "platform/geometry.h"
 #include "platform/input.h"
@@ -381,6 +382,9 @@ LetterResult typeLetter(Scene *scene, ALFONT_FONT *font, BITMAP *page, BITMAP *f
         while (t.line <= TYPE_LAST_LINE && !RanOut(t) && KeyWaiting())
             if (TakeKey(t, ReadKey()) == TYPING_LEFT)
                 return result;
+        // No screen saver over a letter being typed; a pause or the last
+        // line typed lets it come again.
+        KeepAwakeWhileTyping(!t.paused && t.line <= TYPE_LAST_LINE);
         if (t.line > TYPE_LAST_LINE)
             break;
         PresentFrame(t);

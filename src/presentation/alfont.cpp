@@ -27,6 +27,9 @@ static const int ALFONT_RAMP_SIZE = 256;
 static const int ALFONT_FIRST_PRINTABLE = 32;
 static const int ALFONT_LAST_PRINTABLE = 126;
 static const int ALFONT_SPACE = 32;
+static const char *const ALFONT_DIGIT_NAMES[10] = {"zero", "one", "two", "three", "four",
+                                                   "five", "six", "seven", "eight", "nine"};
+static const char ALFONT_LINING_SUFFIX[] = ".lf";
 // Font files already found to draw their characters, so that the fonts the
 // game opens again and again are checked once per run.
 static const int ALFONT_CHECKED_FILES = 8;
@@ -101,6 +104,8 @@ static int SlotForNewHeight(ALFONT_FONT *f)
 // cache entry for.
 static int NextGlyph(ALFONT_FONT *f, int ch)
 {
+    if (ch >= '0' && ch <= '9' && f->digit_glyphs[ch - '0'] > 0)
+        return f->digit_glyphs[ch - '0'];
     long g = f->face->charmap ? static_cast<long>(FT_Get_Char_Index(f->face, ch)) : ch;
     if (g < 0 || g >= f->face->num_glyphs)
         return -1;
@@ -229,6 +234,26 @@ void alfont_exit()
     ft_library = nullptr;
 }
 
+// A face whose plain digits are old-style (a "1" like a small "I") may also
+// hold lining ones, which read as figures at a glance in a time or a speed.
+// Without shaping they are found by their glyph names: all ten or none.
+static void FindLiningFigures(ALFONT_FONT *f)
+{
+    for (int &g : f->digit_glyphs)
+        g = 0;
+    if (!FT_HAS_GLYPH_NAMES(f->face))
+        return;
+    int found[10];
+    for (int d = 0; d < 10; d++) {
+        std::string name = std::string(ALFONT_DIGIT_NAMES[d]) + ALFONT_LINING_SUFFIX;
+        found[d] = int(FT_Get_Name_Index(f->face, const_cast<char *>(name.c_str())));
+        if (found[d] <= 0 || found[d] >= f->face->num_glyphs)
+            return;
+    }
+    for (int d = 0; d < 10; d++)
+        f->digit_glyphs[d] = found[d];
+}
+
 ALFONT_FONT *alfont_load_font(const char *path)
 {
     ALFONT_FONT *f = static_cast<ALFONT_FONT *>(calloc(1, sizeof(ALFONT_FONT)));
@@ -242,6 +267,7 @@ ALFONT_FONT *alfont_load_font(const char *path)
     FT_Face face = f->face;
     bool scalable = (face->face_flags & FT_FACE_FLAG_SCALABLE) != 0;
     f->fixed_count = scalable ? -1 : face->num_fixed_sizes;
+    FindLiningFigures(f);
 
     // The first slot gets its entries now, so that even a font whose starting
     // height is refused has a cache to look into. calloc leaves every entry

@@ -47,6 +47,7 @@ struct ALFONT_FONT {
     ALFONT_SIZE kept[ALFONT_KEPT_SIZES];
     int current;                  // slot of kept[] that glyph_cache belongs to
     unsigned long long uses;      // counts height changes, to find the least recent
+    int digit_glyphs[10];         // the face's lining figures for 0..9; 0 where it has none
 };
 
 int          alfont_init();

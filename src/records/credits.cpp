@@ -54,7 +54,7 @@ const char *const Credits[Credits_length] = {
     "the Paperlune team",
     "",
     "Fonts",
-    "Courier Prime, Noto Serif Condensed",
+    "Courier Prime, Vollkorn",
     "",
     "Built on",
     "Allegro 4, JPGalleg, FreeType, Ogg Vorbis",

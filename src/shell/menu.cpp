@@ -1,5 +1,6 @@
 #include "shell/menu.h"
 
+#include "platform/fsound.h"
 #include "platform/geometry.h"
 #include "platform/input.h"
 #include "player/game.h"
@@ -31,6 +32,14 @@ static const char MENU_NG[] = "New game";
 static const char MENU_LG[] = "Continue Playing";
 static const char MENU_HS[] = "Hall of Records";
 static const char MENU_QG[] = "Quit";
+
+// Said once, on the menu's first showing, when the game is silent.
+static const char MENU_NO_SOUND[] = "No sound: no sound device was found";
+static const char MENU_SOUND_BUSY[] = "No sound: another program holds the sound device";
+static const int MENU_NOTICE_X = 80;
+static const int MENU_NOTICE_Y = 400;
+static const int MENU_NOTICE_SIZE = 20;
+static const int MENU_NOTICE_COLOR = 0x8C2B27;
 
 // Pointer bands, inclusive: x 81..249, and per item y from its drawn y + 1
 // over 19 lines.
@@ -83,9 +92,25 @@ int MenuNextSelection(int selection, const MenuInput &input, int *keySounds)
     return selection;
 }
 
+// What the menu draws besides the selection.
+struct MenuPage {
+    ALFONT_FONT *font;
+    const char *notice;   // a line below the items, or null
+};
+
+static const char *SoundNotice()
+{
+    switch (SoundStartResult()) {
+    case SOUND_NO_DEVICE: return MENU_NO_SOUND;
+    case SOUND_DEVICE_BUSY: return MENU_SOUND_BUSY;
+    default: return nullptr;
+    }
+}
+
 static void DrawMenu(BITMAP *buffer, int selection, void *state)
 {
-    ALFONT_FONT *font = static_cast<ALFONT_FONT *>(state);
+    const MenuPage *page = static_cast<const MenuPage *>(state);
+    ALFONT_FONT *font = page->font;
     blit(DataBitmap(MENU_BACKGROUND), buffer, 0, 0, 0, 0, GAME_W, GAME_H);
     // Twice at the same place: the second pass darkens the soft edges.
     Textout(buffer, font, MENU_CR, MENU_CR_X, MENU_CR_Y, MENU_TEXT_COLOR, MENU_SMALL, AA);
@@ -97,12 +122,15 @@ static void DrawMenu(BITMAP *buffer, int selection, void *state)
         const MenuItem &item = MENU_LIST[selection - 1];
         Textout(buffer, font, item.text, MENU_ITEM_X, item.y, MENU_HIGHLIGHT_COLOR, MENU_NORMAL, AA);
     }
+    if (page->notice)
+        Textout(buffer, font, page->notice, MENU_NOTICE_X, MENU_NOTICE_Y, MENU_NOTICE_COLOR, MENU_NOTICE_SIZE, AA);
 }
 
 void MainMenu(BITMAP *buffer, ALFONT_FONT *font)
 {
     int selection = 1;
-    MenuScreen menu = MenuScreenFor(buffer, DrawMenu, font, true, true);
+    MenuPage page = {font, SoundNotice()};
+    MenuScreen menu = MenuScreenFor(buffer, DrawMenu, &page, true, true);
     while (selection != ACTION_QUIT) {
         // The window's close button is "Quit".
         if (CloseRequested())
@@ -120,6 +148,9 @@ void MainMenu(BITMAP *buffer, ALFONT_FONT *font)
             PlayGameSound(SOUND_KEY);
         if (input.keyWaiting)
             ClearState();
+        // The notice stands on the first showing only: any item taken ends it.
+        if (selection >= MENU_ACTION)
+            page.notice = nullptr;
 
         switch (selection) {
         case ACTION_NEW_GAME:

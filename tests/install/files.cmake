@@ -21,7 +21,7 @@ set(expected
   "share/icons/hicolor/scalable/apps/${APP_ID}.svg"
   "share/doc/paperlune/LICENSE"
   "share/doc/paperlune/fonts/LICENSE-CourierPrime.txt"
-  "share/doc/paperlune/fonts/LICENSE-NotoSerif.txt")
+  "share/doc/paperlune/fonts/LICENSE-Vollkorn.txt")
 foreach(size ${ICON_SIZES})
   list(APPEND expected "share/icons/hicolor/${size}x${size}/apps/${APP_ID}.png")
 endforeach()

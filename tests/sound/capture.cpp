@@ -12,6 +12,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -226,13 +227,13 @@ static bool WritePage(FILE *f, const ogg_page &page)
            fwrite(page.body, 1, page.body_len, f) == size_t(page.body_len);
 }
 
-bool WriteOgg(const std::string &path, unsigned seed, size_t frames)
+bool WriteOgg(const std::string &path, unsigned seed, size_t frames, float amplitude)
 {
     FILE *f = fopen(path.c_str(), "wb");
     if (!f)
         return false;
-    std::vector<float> left = Noise(seed, frames, 0.4f);
-    std::vector<float> right = Noise(seed + 1000, frames, 0.4f);
+    std::vector<float> left = Noise(seed, frames, amplitude);
+    std::vector<float> right = Noise(seed + 1000, frames, amplitude);
     vorbis_info info;
     vorbis_info_init(&info);
     bool ok = vorbis_encode_init_vbr(&info, 2, RATE, OGG_QUALITY) == 0;
@@ -391,6 +392,14 @@ double Rms(const Sound &in, size_t from, size_t to)
     for (size_t i = from * 2; i < to * 2; i++)
         sum += double(in.data[i]) * in.data[i];
     return std::sqrt(sum / double((to - from) * 2));
+}
+
+float Peak(const Sound &in)
+{
+    float peak = 0;
+    for (float v : in.data)
+        peak = std::max(peak, std::fabs(v));
+    return peak;
 }
 
 size_t LastSound(const Sound &in, size_t from, size_t to)

@@ -44,8 +44,9 @@ Sound ReadRaw(const std::string &rawFile);
 std::vector<float> Noise(unsigned seed, size_t frames, float amplitude);
 // Mono 16-bit PCM WAV; the returned Sound is what it holds, as stereo.
 Sound WriteWav(const std::string &path, const std::vector<float> &mono);
-// Stereo Ogg Vorbis of two independent noise channels; returns false on failure.
-bool WriteOgg(const std::string &path, unsigned seed, size_t frames);
+// Stereo Ogg Vorbis of two independent noise channels of the given peak
+// amplitude; returns false on failure.
+bool WriteOgg(const std::string &path, unsigned seed, size_t frames, float amplitude = 0.4f);
 // Decoded with libvorbisfile, as the layer hears it.
 Sound ReadOgg(const std::string &path);
 
@@ -59,6 +60,8 @@ std::vector<size_t> Find(const Sound &in, const Sound &what, size_t window, doub
 double BestCorrelation(const Sound &in, const Sound &what, size_t window, size_t from, size_t to);
 // Root mean square over in[from, to).
 double Rms(const Sound &in, size_t from, size_t to);
+// The largest magnitude of any sample.
+float Peak(const Sound &in);
 // Last frame before `to` that is not silent, or `from` when there is none.
 size_t LastSound(const Sound &in, size_t from, size_t to);
 // Complete loop passes of `loop` in `in` starting at `at`, each matching

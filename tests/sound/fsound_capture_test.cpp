@@ -5,6 +5,7 @@
 #include <allegro.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -61,9 +62,9 @@ protected:
         FSOUND_Close();
         return ReadRaw(SinkFile());
     }
-    Sound Ogg(const char *name, unsigned seed, size_t frames)
+    Sound Ogg(const char *name, unsigned seed, size_t frames, float amplitude = 0.4f)
     {
-        EXPECT_TRUE(WriteOgg(File(name), seed, frames));
+        EXPECT_TRUE(WriteOgg(File(name), seed, frames, amplitude));
         return ReadOgg(File(name));
     }
 };
@@ -368,4 +369,51 @@ TEST_F(FsoundCapture, DamagedMusicPlaysWhatItCanAndTheNextStreamLoops)
     std::vector<size_t> at = Find(out, music, WINDOW, FOUND);
     ASSERT_FALSE(at.empty());
     EXPECT_GE(CleanPasses(out, music, at[0], WHOLE), 2u);
+}
+
+
+// Levels through the mixer: the music exactly as loud as its file, a sample
+// at full scale at half of it, as the game's samples always were, and the
+// two together never past full scale, however loud the music.
+TEST_F(FsoundCapture, MusicAtItsOwnLevelSamplesAtHalfAndBothTogetherNeverClip)
+{
+    const double TOLERANCE_DB = 0.2;
+    const double SAMPLE_DB = 20 * std::log10(128.0 / 255.0);
+    const float FULL_SCALE_16 = 32767.0f / 32768.0f;   // where the mixer clips
+    Sound music = Ogg("level.ogg", 90, RATE);
+    Sound loud = Ogg("loud.ogg", 91, RATE / 2, 0.98f);
+    Sound full = WriteWav(File("full.wav"), Noise(92, RATE / 5, 1.0f));
+    Start();
+    FSOUND_STREAM *s = FSOUND_Stream_Open(GamePath("level.ogg").c_str(), FSOUND_LOOP_OFF, 0, -1);
+    ASSERT_TRUE(s);
+    FSOUND_Stream_Play(0, s);
+    rest(1500);
+    FSOUND_Stream_Close(s);
+    FSOUND_SAMPLE *key = FSOUND_Sample_Load(-1, GamePath("full.wav").c_str(), FSOUND_LOOP_OFF, 0, 0);
+    ASSERT_TRUE(key);
+    FSOUND_PlaySound(FSOUND_FREE, key);
+    rest(500);
+    // A key struck over loud music again and again, each once it has ended.
+    FSOUND_STREAM *l = FSOUND_Stream_Open(GamePath("loud.ogg").c_str(), FSOUND_LOOP_NORMAL, 0, -1);
+    ASSERT_TRUE(l);
+    FSOUND_Stream_Play(0, l);
+    for (int i = 0; i < 8; i++) {
+        FSOUND_PlaySound(FSOUND_FREE, key);
+        rest(250);
+    }
+    rest(300);
+    FSOUND_Stream_Close(l);
+    FSOUND_Sample_Free(key);
+    Sound out = Finish();
+
+    std::vector<size_t> musicAt = Find(out, music, WINDOW, FOUND);
+    std::vector<size_t> keyAt = Find(out, full, WINDOW, FOUND);
+    ASSERT_FALSE(musicAt.empty());
+    ASSERT_FALSE(keyAt.empty());
+    double musicDb = 20 * std::log10(Rms(out, musicAt[0], musicAt[0] + music.frames()) / Rms(music, 0, music.frames()));
+    double keyDb = 20 * std::log10(Rms(out, keyAt[0], keyAt[0] + full.frames()) / Rms(full, 0, full.frames()));
+    EXPECT_NEAR(musicDb, 0.0, TOLERANCE_DB) << "the music at the level of its file";
+    EXPECT_NEAR(keyDb, SAMPLE_DB, TOLERANCE_DB) << "a full-scale sample at half";
+    EXPECT_GT(BestCorrelation(out, loud, WINDOW, keyAt[0] + full.frames(), out.frames()), FOUND) << "no loud music";
+    EXPECT_LT(Peak(out), FULL_SCALE_16) << "the mix reached full scale: clipped";
 }

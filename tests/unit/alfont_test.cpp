@@ -517,7 +517,7 @@ TEST(AlfontLoad, OpensGamePathsAtTheStartHeight)
     EXPECT_EQ(f->extra_spacing, 0);
     alfont_destroy_font(f);
     EXPECT_EQ(alfont_load_font((std::string(PAPERLUNE_DATA_DIR) + "/Fonts/missing.ttf").c_str()), nullptr);
-    EXPECT_EQ(alfont_load_font(FontPath("LICENSE-NotoSerif.txt").c_str()), nullptr);
+    EXPECT_EQ(alfont_load_font(FontPath("LICENSE-Vollkorn.txt").c_str()), nullptr);
     alfont_destroy_font(nullptr);
     EXPECT_EQ(AA, 1);
 }
@@ -690,3 +690,34 @@ TEST(AlfontDamaged, GarbageIsRefusedOrDrawsEveryCharacter)
         EXPECT_GT(loaded, 0) << file;
     }
 }
+
+// A time or a speed must read as figures: where the face has lining digits
+// (the menu font's plain ones are old-style, a "1" like a small "I"), every
+// digit stands as tall as a capital; the typewriter's are lining anyway.
+TEST(AlfontDigits, FiguresStandAsTallAsCapitals)
+{
+    StartFonts();
+    for (const char *file : FONT_FILES) {
+        ALFONT_FONT *font = alfont_load_font(FontPath(file).c_str());
+        ASSERT_NE(font, nullptr) << file;
+        ASSERT_EQ(alfont_set_font_size(font, 40), 0);
+        BITMAP *bmp = create_bitmap(400, 80);
+        auto inkTop = [&](const char *text) {
+            clear_to_color(bmp, PAPER);
+            Textout(bmp, font, text, 10, 10, INK, 40, false);
+            for (int y = 0; y < bmp->h; y++)
+                for (int x = 0; x < bmp->w; x++)
+                    if (getpixel(bmp, x, y) != PAPER)
+                        return y;
+            return -1;
+        };
+        int oldMode = alfont_text_mode(-1);   // ink only, no box behind it
+        int capital = inkTop("H");
+        for (const char *digit : {"0", "1", "2", "5", "9"})
+            EXPECT_LE(std::abs(inkTop(digit) - capital), 2) << file << " " << digit;
+        alfont_text_mode(oldMode);
+        destroy_bitmap(bmp);
+        alfont_destroy_font(font);
+    }
+}
+

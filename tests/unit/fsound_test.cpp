@@ -143,3 +143,30 @@ TEST_F(FsoundWithoutDevice, NullHandlesAreHarmless)
 }
 
 }  // namespace
+
+namespace {
+
+// The bend of the music's peaks: nothing changes below four fifths of the
+// ceiling, above it the curve rises without a step or a turn and never
+// passes the ceiling, whatever comes in (a decoder may overshoot 1).
+TEST(MusicLimit, LeavesTheBodyAloneAndBendsPeaksSmoothlyBelowTheCeiling)
+{
+    for (float ceiling : {0.99f, 0.67f, 0.49f}) {
+        const float knee = ceiling * 0.8f;
+        for (float v = 0.0f; v <= knee; v += knee / 64) {
+            EXPECT_FLOAT_EQ(MusicLimit(v, ceiling), v);
+            EXPECT_FLOAT_EQ(MusicLimit(-v, ceiling), -v);
+        }
+        float before = MusicLimit(knee, ceiling);
+        for (float v = knee + 0.001f; v <= 2.0f; v += 0.001f) {
+            float out = MusicLimit(v, ceiling);
+            EXPECT_GE(out, before) << "the bend turns back at " << v;
+            EXPECT_LT(out - before, 0.0011f) << "a step at " << v;
+            EXPECT_LE(out, ceiling) << v << " came out past the ceiling " << ceiling;
+            EXPECT_FLOAT_EQ(MusicLimit(-v, ceiling), -out);
+            before = out;
+        }
+    }
+}
+
+}  // namespace

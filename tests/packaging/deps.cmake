@@ -1,0 +1,162 @@
+# Playing and the package stay lean: the packages `make play` installs
+# (tools/packages/play.list), the game package's Depends and its build's
+# Build-Depends hold nothing that only the tests, benchmarks or fuzzing need
+# (a build dependency only with <!nocheck>), no font package over the size
+# bound, and the package of every font file the game copies is in both lists.
+#   cmake -DSOURCE_DIR=.. "-DFONT_FILES=a;b" -P deps.cmake
+cmake_minimum_required(VERSION 3.16)
+# The package with all it pulls in must stay under 30 MB beyond a desktop's
+# usual libraries; the game's own files take about 10 of them.
+set(FONT_PACKAGE_LIMIT_KIB 5120)
+# Known test tools by name, whichever list they are moved to.
+set(TEST_ONLY_PATTERNS
+  "^libgtest" "^libgmock" "^googletest$" "^libbenchmark" "^xvfb$" "^xserver-" "^openbox$" "^icewm$"
+  "^x11-utils$" "^x11-xkb-utils$" "^xkb-data$" "^libxtst-dev$" "^desktop-file-utils$" "^appstream$"
+  "^man-db$" "^clang" "^libclang" "^valgrind$" "^lintian$")
+
+set(problems "")
+macro(problem text)
+  string(APPEND problems "  ${text}\n")
+endmacro()
+
+# One package a line, # starting a comment.
+function(read_list name out)
+  file(STRINGS "${SOURCE_DIR}/tools/packages/${name}.list" lines)
+  set(names "")
+  foreach(line IN LISTS lines)
+    string(REGEX REPLACE "#.*" "" line "${line}")
+    string(STRIP "${line}" line)
+    if(line)
+      list(APPEND names "${line}")
+    endif()
+  endforeach()
+  set(${out} "${names}" PARENT_SCOPE)
+endfunction()
+
+# The entries of a field of debian/control's stanza that starts with `first`,
+# as written (name, version, profile), continuation lines joined.
+function(control_field first field out)
+  file(STRINGS "${SOURCE_DIR}/debian/control" lines)
+  set(stanza "")
+  set(inside FALSE)
+  set(value "")
+  foreach(line IN LISTS lines)
+    if(line MATCHES "^(Source|Package):")
+      set(stanza "${line}")
+    endif()
+    if(NOT stanza STREQUAL first)
+      set(inside FALSE)
+    elseif(line MATCHES "^${field}:(.*)")
+      set(inside TRUE)
+      string(APPEND value "${CMAKE_MATCH_1}")
+    elseif(inside AND line MATCHES "^[ \t]")
+      string(APPEND value " ${line}")
+    else()
+      set(inside FALSE)
+    endif()
+  endforeach()
+  string(REPLACE "," ";" entries "${value}")
+  set(${out} "${entries}" PARENT_SCOPE)
+endfunction()
+
+function(package_name entry out)
+  string(STRIP "${entry}" entry)
+  string(REGEX REPLACE "[ (<\\[|].*" "" name "${entry}")
+  set(${out} "${name}" PARENT_SCOPE)
+endfunction()
+
+function(test_only name out)
+  set(${out} FALSE PARENT_SCOPE)
+  foreach(pattern IN LISTS TEST_ONLY_PATTERNS)
+    if(name MATCHES "${pattern}")
+      set(${out} TRUE PARENT_SCOPE)
+    endif()
+  endforeach()
+  if(name IN_LIST TEST_LISTED)
+    set(${out} TRUE PARENT_SCOPE)
+  endif()
+endfunction()
+
+# Installed size in KiB, from dpkg, else from apt's lists; empty when unknown.
+function(installed_size name out)
+  execute_process(COMMAND dpkg-query -W -f=\${Installed-Size} ${name}
+                  RESULT_VARIABLE code OUTPUT_VARIABLE size ERROR_QUIET)
+  if(NOT code EQUAL 0 OR NOT size MATCHES "^[0-9]+$")
+    execute_process(COMMAND apt-cache show --no-all-versions ${name}
+                    OUTPUT_VARIABLE shown ERROR_QUIET)
+    set(size "")
+    if(shown MATCHES "\nInstalled-Size: ([0-9]+)")
+      set(size "${CMAKE_MATCH_1}")
+    endif()
+  endif()
+  set(${out} "${size}" PARENT_SCOPE)
+endfunction()
+
+set(TEST_LISTED "")
+foreach(list test bench fuzz)
+  read_list(${list} names)
+  list(APPEND TEST_LISTED ${names})
+endforeach()
+read_list(play PLAY)
+control_field("Package: paperlune" Depends depends_entries)
+control_field("Source: paperlune" Build-Depends build_entries)
+if(NOT depends_entries OR NOT build_entries)
+  problem("debian/control: no Depends or Build-Depends found")
+endif()
+
+set(DEPENDS "")
+foreach(entry IN LISTS depends_entries)
+  package_name("${entry}" name)
+  if(name AND NOT name MATCHES "^\\$")
+    list(APPEND DEPENDS "${name}")
+  endif()
+endforeach()
+
+# A macro: problem() must reach this scope's list.
+macro(refuse_test_only names where)
+  foreach(name IN LISTS ${names})
+    test_only(${name} only)
+    if(only)
+      problem("${where} ${name}, which only the tests, benchmarks or fuzzing need")
+    endif()
+  endforeach()
+endmacro()
+refuse_test_only(PLAY "tools/packages/play.list installs")
+refuse_test_only(DEPENDS "the package depends on")
+foreach(entry IN LISTS build_entries)
+  package_name("${entry}" name)
+  test_only(${name} only)
+  if(only AND NOT entry MATCHES "<!nocheck>")
+    problem("Build-Depends: ${name} serves only the tests and needs <!nocheck>")
+  endif()
+endforeach()
+
+set(fonts ${PLAY} ${DEPENDS})
+list(FILTER fonts INCLUDE REGEX "^fonts-")
+list(REMOVE_DUPLICATES fonts)
+foreach(name IN LISTS fonts)
+  installed_size(${name} size)
+  if(NOT size)
+    problem("the size of ${name} is unknown (neither installed nor in apt's lists)")
+  elseif(size GREATER FONT_PACKAGE_LIMIT_KIB)
+    problem("${name} takes ${size} KiB installed, over the ${FONT_PACKAGE_LIMIT_KIB} KiB a font package may")
+  endif()
+endforeach()
+
+foreach(file IN LISTS FONT_FILES)
+  execute_process(COMMAND dpkg-query -S "${file}" RESULT_VARIABLE code OUTPUT_VARIABLE owner ERROR_QUIET)
+  if(NOT code EQUAL 0 OR NOT owner MATCHES "^([^:, ]+)")
+    problem("no installed package holds the font ${file}")
+    continue()
+  endif()
+  set(owner "${CMAKE_MATCH_1}")
+  if(NOT owner IN_LIST PLAY OR NOT owner IN_LIST DEPENDS)
+    problem("${file} comes from ${owner}, which play.list and the package's Depends must both name")
+  endif()
+endforeach()
+
+if(problems)
+  message(FATAL_ERROR "The set-up and the package:\n${problems}")
+endif()
+list(LENGTH PLAY count)
+message(STATUS "${count} packages to play, none for tests only; fonts: ${fonts}")
