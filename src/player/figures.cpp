@@ -1,6 +1,5 @@
 #include "player/figures.h"
 
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 
@@ -10,51 +9,14 @@ static const double FIGURES_PER_CENT = 100.0;
 static const double FIGURES_TENTHS = 10.0;
 static const double FIGURES_LARGEST = 1e15;
 
-double MeterNow()
+void CountKey(LetterFigures &f, char expected, bool mistake, int penaltySeconds)
 {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
-
-void MeterStart(LetterMeter &meter, double now)
-{
-    meter = LetterMeter();
-    meter.startedAt = now;
-}
-
-void MeterPause(LetterMeter &meter, double now)
-{
-    if (meter.paused)
-        return;
-    meter.paused = true;
-    meter.pausedAt = now;
-}
-
-void MeterResume(LetterMeter &meter, double now)
-{
-    if (!meter.paused)
-        return;
-    meter.paused = false;
-    meter.pausedFor += now - meter.pausedAt;
-}
-
-void MeterKey(LetterMeter &meter, char expected, bool mistake, int penaltySeconds)
-{
-    LetterFigures &f = meter.figures;
     f.characters++;
     if (!mistake)
         return;
     f.mistakes++;
     f.penaltySeconds += penaltySeconds;
     f.missed[expected]++;
-}
-
-LetterFigures MeterStop(LetterMeter &meter, double now)
-{
-    MeterResume(meter, now);
-    LetterFigures f = meter.figures;
-    double seconds = now - meter.startedAt - meter.pausedFor;
-    f.typingSeconds = seconds > 0 ? seconds : 0;
-    return f;
 }
 
 double WordsPerMinute(long characters, double seconds)

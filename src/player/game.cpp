@@ -6,18 +6,17 @@
 #include "platform/display.h"
 #include "platform/geometry.h"
 #include "platform/input.h"
-#include "player/clock.h"
 #include "player/narration.h"
 #include "player/typing.h"
+#include "presentation/buffer.h"
 #include "presentation/datafile.h"
 #include "presentation/menustep.h"
 #include "presentation/show.h"
+#include "presentation/sounds.h"
 #include "presentation/text.h"
 #include "records/dialogs.h"
-#include "records/history.h"
-#include "records/save.h"
+#include "records/progress.h"
 #include "records/typingrun.h"
-#include "shell/globals.h"
 #include "story/graph.h"
 
 // Choice menu.
@@ -30,10 +29,7 @@ static const int CHOICE_TEXT_COLOR = 0x000000;
 static const int CHOICE_COUNT = 2;
 
 static const int MUSIC_CHANNEL = 0;
-static const int TIMEOUT_HOLD_MS = 2000;
 
-// Mistakes of the play-through under way, counted on by every letter.
-static int mistakes = 0;
 // The music stream the scene player opened last.
 static FSOUND_STREAM *MUSIC_STREAM = nullptr;
 
@@ -42,6 +38,14 @@ static BITMAP *page = nullptr;        // every display mode composes here
 static BITMAP *frame = nullptr;       // the typing page lays its frame over a copy of page
 static ALFONT_FONT *sceneFont = nullptr;
 static bool timedOut = false;
+
+// How a scene ended.
+enum SceneEnd {
+    SCENE_READ,          // read to its end: the story goes on
+    SCENE_LETTER_DONE,   // its letter typed to the end and recorded
+    SCENE_TIMED_OUT,     // its letter ran out of time: the play-through ends
+    SCENE_LEFT,          // the player left the game from it
+};
 
 // What the choice screen draws besides the selection.
 struct ChoiceScreen {
@@ -76,16 +80,16 @@ static Scene *ChoiceMenu(const Scene *scene, bool afterLetter)
             break;
         if (KeyWaiting()) {
             if (KeyHit(KEY_ESC)) {
-                FSOUND_PlaySound(FSOUND_FREE, type_sample);
+                PlayGameSound(SOUND_KEY);
                 if (quitWnd())
                     return nullptr;
                 MenuScreenRedraw(menu);   // the dialog drew over the choices
             }
             bool up = KeyHit(KEY_UP), down = KeyHit(KEY_DOWN);
             if (up)
-                FSOUND_PlaySound(FSOUND_FREE, type_sample);
+                PlayGameSound(SOUND_KEY);
             if (down)
-                FSOUND_PlaySound(FSOUND_FREE, type_sample);
+                PlayGameSound(SOUND_KEY);
             selection = MoveSelection(selection, CHOICE_COUNT, up, down);
             if (KeyHit(KEY_ENTER)) {
                 ReleaseKey(KEY_ENTER);
@@ -100,15 +104,6 @@ static Scene *ChoiceMenu(const Scene *scene, bool afterLetter)
     else
         ClearState();
     return selection == 1 ? scene->next1 : scene->next2;
-}
-
-// A finished letter: a line in the player's history, and its figures in
-// the run's.
-static void RecordLetter(const Scene *scene, const LetterFigures &figures)
-{
-    const char *name = StorySceneName(StoryIndexOf(scene));
-    AppendHistory(HistoryEntryFor(figures, name ? name : "", PathOfId(scene->id)));
-    AddLetterToRun(TypingData, figures);
 }
 
 static void StartMusic(const Scene *scene)
@@ -128,85 +123,61 @@ static void ReleaseSceneFont()
     sceneFont = nullptr;
 }
 
-void game(int entry)
+// A typing scene. The letter's result goes to the records the moment it is
+// complete, before its finished page rests.
+static SceneEnd PlayLetter(Scene *scene)
 {
-    Scene *scene = EntryScene(entry);
-    if (!scene)
-        return;   // a damaged resume value starts nothing and changes nothing
+    LetterResult result = typeLetter(scene, sceneFont, page, frame, ORIGINAL_CLOCK);
+    KeepAwakeWhileTyping(false);   // however the page ended
+    if (result.outcome == LETTER_LEFT)
+        return SCENE_LEFT;
+    if (result.outcome == LETTER_TIMED_OUT)
+        return SCENE_TIMED_OUT;
+    LetterFinished(scene, result.counted, result.figures);
+    FinishedLetterPage(scene, sceneFont, page, ORIGINAL_CLOCK, result);
+    return SCENE_LETTER_DONE;
+}
 
-    page = create_bitmap(GAME_W, GAME_H);
-    frame = create_bitmap(GAME_W, GAME_H);
-    timedOut = false;
-    // A continued run keeps the mistakes it made before; "New game" zeroes them first.
-    // Negative counts come only from a damaged file and start from 0.
-    SaveData.runTime = ResumedCount(SaveData.runTime);
-    SaveData.runMistakes = ResumedCount(SaveData.runMistakes);
-    mistakes = SaveData.runMistakes;
-    InstallClock();
-    ClearKeys();
-    bool letterDone = false;   // the scene before this one was a completed letter
-
-    while (!timedOut) {
-        SaveData.resumeId = scene->id;
-        // Closed between two scenes (after a finished letter, a pause): saved
-        // as "Yes" would save at this scene.
-        if (LeaveForClose())
-            break;
-        // A finished letter is written at once, so that a power cut or a
-        // kill loses nothing of it: the resume point names the scene after
-        // it, and runTime already holds its time, so "Continue Playing"
-        // neither types it again nor counts it twice.
-        if (letterDone)
-            SaveProgress();
-        letterDone = false;
-        StartMusic(scene);
-        sceneFont = LoadFontOrDie(scene->font);
-
-        bool afterLetter = false;
-        bool stay = true;
-        if (scene->typing) {
-            LetterFigures figures;
-            LetterOutcome outcome = typeLetter(scene, sceneFont, page, frame, &timedOut, &mistakes, &figures);
-            KeepAwakeWhileTyping(false);   // however the page ended
-            if (outcome == LETTER_LEFT)
-                break;
-            if (outcome == LETTER_TIMED_OUT)
-                continue;
-            RecordLetter(scene, figures);
-            afterLetter = true;
-            letterDone = true;
-        } else {
-            int k = 0, first = 0;
-            if (scene->letterView)
-                stay = LetterBox(scene, page, sceneFont, &k, &first);
-            if (stay) {
-                if (scene->imageOnly)
-                    Pause(scene);
-                else
-                    stay = Narration(scene, page, sceneFont, k, first);
-            }
-        }
-        if (!stay)
-            break;
-
-        if (scene->next1 && scene->next2) {
-            Scene *chosen = ChoiceMenu(scene, afterLetter);
-            if (!chosen)
-                break;
-            ClearState();
-            ReleaseSceneFont();
-            scene = chosen;
-        } else if (scene->next1) {
-            ClearState();
-            ReleaseSceneFont();
-            scene = scene->next1;
-        } else {
-            credits(scene->background);
-            ClearState();
-            break;
-        }
+// The letter box, the pause picture or the narration pages.
+static SceneEnd PlayReading(const Scene *scene)
+{
+    int k = 0, first = 0;
+    bool stay = true;
+    if (scene->letterView)
+        stay = LetterBox(scene, page, sceneFont, &k, &first);
+    if (stay) {
+        if (scene->imageOnly)
+            Pause(scene);
+        else
+            stay = Narration(scene, page, sceneFont, k, first);
     }
+    return stay ? SCENE_READ : SCENE_LEFT;
+}
 
+// The scene the story goes on with, or null when the play-through ends
+// here: the player left at the choice, or the scene closes a path.
+static Scene *NextScene(Scene *scene, bool afterLetter)
+{
+    if (scene->next1 && scene->next2) {
+        Scene *chosen = ChoiceMenu(scene, afterLetter);
+        if (!chosen)
+            return nullptr;
+        ClearState();
+        ReleaseSceneFont();
+        return chosen;
+    }
+    if (scene->next1) {
+        ClearState();
+        ReleaseSceneFont();
+        return scene->next1;
+    }
+    credits(scene->background);
+    ClearState();
+    return nullptr;
+}
+
+static void EndPlayThrough()
+{
     FSOUND_Stream_Stop(MUSIC_STREAM);
     FSOUND_Stream_Close(MUSIC_STREAM);
     MUSIC_STREAM = nullptr;
@@ -217,9 +188,47 @@ void game(int entry)
         WaitForPress();
         ClearState();
     }
-    destroy_bitmap(page);
-    destroy_bitmap(frame);
-    page = frame = nullptr;
     ReleaseSceneFont();
-    // The clock stays installed; every letter starts it from 0.
+    destroy_bitmap(frame);
+    destroy_bitmap(page);
+    page = frame = nullptr;
+}
+
+void game(int entry)
+{
+    Scene *scene = EntryScene(entry);
+    if (!scene)
+        return;   // a damaged resume value starts nothing and changes nothing
+
+    page = CreateBackBuffer();
+    frame = CreateBackBuffer();
+    timedOut = false;
+    // "New game" has zeroed the run's counts before; a continued run keeps them.
+    PlayThroughBegun();
+    ClearKeys();
+    bool letterDone = false;   // the scene before this one was a completed letter
+
+    while (scene) {
+        SceneBegun(scene);
+        // Closed between two scenes (after a finished letter, a pause): saved
+        // as "Yes" would save at this scene.
+        if (LeaveForClose())
+            break;
+        // A finished letter is written at once, so that a power cut or a
+        // kill loses nothing of it: the resume point names the scene after
+        // it, and runTime already holds its time, so "Continue Playing"
+        // neither types it again nor counts it twice.
+        if (letterDone)
+            SaveProgress();
+        StartMusic(scene);
+        sceneFont = LoadFontOrDie(scene->font);
+
+        SceneEnd end = scene->typing ? PlayLetter(scene) : PlayReading(scene);
+        timedOut = end == SCENE_TIMED_OUT;
+        if (end == SCENE_LEFT || end == SCENE_TIMED_OUT)
+            break;
+        letterDone = end == SCENE_LETTER_DONE;
+        scene = NextScene(scene, letterDone);
+    }
+    EndPlayThrough();
 }

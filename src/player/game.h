@@ -5,4 +5,7 @@
 
 void game(int entry);
 
+// How long the time-out picture stands before a key counts.
+const int TIMEOUT_HOLD_MS = 2000;
+
 #endif

@@ -1,20 +1,19 @@
 #include "player/typing.h"
 
 #include <cstring>
+#include <ctime>
 
 #include "platform/awake.h"
 #include "platform/display.h"
 #include "platform/geometry.h"
 #include "platform/input.h"
-#include "player/clock.h"
 #include "player/keyboardhints.h"
 #include "player/lettercard.h"
 #include "presentation/datafile.h"
 #include "presentation/show.h"
+#include "presentation/sounds.h"
 #include "presentation/text.h"
 #include "records/dialogs.h"
-#include "records/save.h"
-#include "shell/globals.h"
 
 static const int TYPE_AREA_X = 35;
 static const int TYPE_AREA_Y = 45;
@@ -32,8 +31,6 @@ static const int TIMER_SPRITE_X = 380;
 static const int TIMER_SPRITE_Y = 42;
 static const double TYPE_FADE_SHARE = 20.0;      // per cent of the limit over which fadeImage goes
 static const int TYPE_FULL_OPACITY = 255;
-static const int TYPE_PENALTY_BASE = 7;          // seconds of a mistake at difficulty 0..2
-static const int TYPE_PENALTY_STEP = 3;          // one more second every three difficulties
 
 static const int PAUSE_VEIL_ALPHA = 170;
 static const int PAUSE_VEIL_COLOR = 0x000000;
@@ -45,8 +42,9 @@ static const int PAUSE_TITLE_DY = -35;
 static const int PAUSE_HINT_SIZE = 20;
 static const int PAUSE_HINT_DY = 5;
 
-static const int TYPE_DONE_HOLD_MS = 2000;
 static const int ASCII_MASK = 0xFF;
+
+bool QWERTZ = false;
 
 char EN2CZ(char c)
 {
@@ -84,11 +82,6 @@ KeyJudgement JudgeKey(char expected, char typed)
         j.advance = expected;
     }
     return j;
-}
-
-int MistakePenalty(int difficulty)
-{
-    return difficulty / TYPE_PENALTY_STEP + TYPE_PENALTY_BASE;
 }
 
 void SpriteOpacities(int count, int limit, int *timeOpacity, int *fadeOpacity)
@@ -129,10 +122,16 @@ static void DrawChar(BITMAP *bmp, ALFONT_FONT *font, char c, int x, int y, int c
     Textout(bmp, font, s, x, y, color, TYPE_SIZE, AA);
 }
 
-static void DrawSprites(BITMAP *bmp, const Scene *scene, int limit)
+// A letter without a limit has nothing to count down.
+static int SpriteCount(const ClockRules &rules, int32_t count)
+{
+    return rules.limited ? count : 0;
+}
+
+static void DrawSprites(BITMAP *bmp, const Scene *scene, int count, int limit)
 {
     int timeOpacity, fadeOpacity;
-    SpriteOpacities(counter.load(), limit, &timeOpacity, &fadeOpacity);
+    SpriteOpacities(count, limit, &timeOpacity, &fadeOpacity);
     if (timeOpacity != TYPE_NO_SPRITE) {
         set_trans_blender(0, 0, 0, timeOpacity);
         draw_trans_sprite(bmp, DataBitmap(scene->timeImage), TIMER_SPRITE_X, TIMER_SPRITE_Y);
@@ -145,7 +144,6 @@ static void DrawSprites(BITMAP *bmp, const Scene *scene, int limit)
 
 void TypingPagePreview(const Scene *scene, ALFONT_FONT *font, BITMAP *page)
 {
-    alfont_text_mode(-1);
     blit(DataBitmap(scene->background), page, 0, 0, 0, 0, GAME_W, GAME_H);
     alfont_set_font_size(font, TYPE_SIZE);
     // One character at a time by its own advance, so that every typed
@@ -160,7 +158,8 @@ void TypingPagePreview(const Scene *scene, ALFONT_FONT *font, BITMAP *page)
     }
 }
 
-void TypingCursorAndSprites(BITMAP *frame, const Scene *scene, ALFONT_FONT *font, int line, int pos, int x, int limit)
+void TypingCursorAndSprites(BITMAP *frame, const Scene *scene, ALFONT_FONT *font, int line, int pos, int x,
+                            int count, int limit)
 {
     const int y = TYPE_AREA_Y + TYPE_SIZE * line;
     const int w = CharWidth(font, scene->text[line][pos]);
@@ -168,7 +167,7 @@ void TypingCursorAndSprites(BITMAP *frame, const Scene *scene, ALFONT_FONT *font
     set_trans_blender(0, 0, 0, TYPE_CURSOR_ALPHA);
     rectfill(frame, TYPE_AREA_X + x - TYPE_CURSOR_LEFT, y, TYPE_AREA_X + x + w / 2 + TYPE_CURSOR_RIGHT, y + TYPE_SIZE,
              TYPE_CURSOR_COLOR);
-    DrawSprites(frame, scene, limit);
+    DrawSprites(frame, scene, count, limit);
     set_trans_blender(0, 0, 0, TYPE_FULL_OPACITY);
     solid_mode();
 }
@@ -195,161 +194,227 @@ static void SkipBlankLines(const Scene *scene, int *line, int *pos, int *x)
     }
 }
 
-static void StartPause(bool *paused, LetterMeter *meter)
+// One letter's page while it is typed.
+struct TypingState {
+    Scene *scene;
+    ALFONT_FONT *font;
+    BITMAP *page, *frame;
+    const ClockRules *rules;
+    int limit;
+    int line, pos, x;     // the cursor: line, character, pixels from the left edge
+    bool paused;
+    bool timedOut;
+    bool firstFrame;
+    bool dirty;           // the frame on screen no longer shows the page's state
+    int drawnCount;       // the count the sprites on screen show
+    KeyboardHints hints;
+    LetterClock clock;
+    LetterFigures figures;
+};
+
+// What a key or a look at the keys came to.
+enum TypingStep {
+    TYPING_GOES_ON,
+    TYPING_LEFT,   // the player confirmed the quit dialog
+};
+
+static void StartPause(TypingState &t)
 {
-    if (!*paused) {
-        RemoveClock();   // the clock stands still while paused
-        MeterPause(*meter, MeterNow());
-    }
-    *paused = true;
+    ClockPause(t.clock);   // the clock stands still while paused
+    t.paused = true;
 }
 
-LetterOutcome typeLetter(Scene *scene, ALFONT_FONT *font, BITMAP *page, BITMAP *frame, bool *timedOut,
-                         int *mistakes, LetterFigures *figures)
+static int32_t Count(const TypingState &t)
 {
-    TypingPagePreview(scene, font, page);
-    const int limit = DifficultyTimeCalculator(scene->text, scene->difficulty);
-    int line = 0, pos = 0, x = 0;
-    bool paused = false;
-    bool firstFrame = true;
-    bool dirty = true;     // the frame on screen no longer shows the page's state
-    int drawnCount = -1;   // the clock value the sprites on screen show
-    KeyboardHints hints;
-    KeyboardHintsStart(&hints);
-    counter = 0;
-    LetterMeter meter;
-    MeterStart(meter, MeterNow());
+    return ClockCount(t.clock);
+}
+
+static bool RanOut(const TypingState &t)
+{
+    return ClockRanOut(*t.rules, Count(t), t.limit);
+}
+
+// The line's last character is never typed: any key ends the line, silently.
+static void EndLine(TypingState &t)
+{
+    t.pos = 0;
+    t.line++;
+    t.x = 0;
+    SkipBlankLines(t.scene, &t.line, &t.pos, &t.x);
+}
+
+static void JudgeTypedKey(TypingState &t, int pressed)
+{
+    const char *current = t.scene->text[t.line];
+    char typed = EN2CZ(char(pressed & ASCII_MASK));
+    PlayGameSound(SOUND_KEY);
+    KeyJudgement j = JudgeKey(current[t.pos], typed);
+    KeyboardHintsKey(&t.hints, typed, j.mistake);
+    if (j.drawn != ' ')
+        DrawChar(t.page, t.font, j.drawn, TYPE_AREA_X + t.x, TYPE_AREA_Y + TYPE_SIZE * t.line, j.color);
+    t.x += CharWidth(t.font, j.advance);
+    const int penalty = LetterPenalty(*t.rules, t.scene->difficulty);
+    if (j.mistake)
+        ClockAddPenalty(t.clock, penalty);
+    CountKey(t.figures, current[t.pos], j.mistake, penalty);
+    t.pos++;
+}
+
+// One key from the queue, in the order it was typed.
+static TypingStep TakeKey(TypingState &t, int pressed)
+{
+    int scancode = pressed >> KEY_SCANCODE_SHIFT;
+    t.dirty = true;
+    if (scancode == KEY_F12) {
+        // Never typed; a held F12 repeats and only keeps the pause.
+        StartPause(t);
+        return TYPING_GOES_ON;
+    }
+    if (scancode == KEY_ESC)
+        return quitWnd() ? TYPING_LEFT : TYPING_GOES_ON;
+    if (t.paused) {
+        // The first key after F12 is let go ends the pause and is not typed.
+        if (!KeyDown(KEY_F12)) {
+            ClockResume(t.clock);
+            t.paused = false;
+        }
+        return TYPING_GOES_ON;
+    }
+    if (t.pos == int(strlen(t.scene->text[t.line])) - 1)
+        EndLine(t);
+    else
+        JudgeTypedKey(t, pressed);
+    return TYPING_GOES_ON;
+}
+
+// What is looked at before the keys: Caps Lock, the close button, a held
+// Escape or F12, and the time.
+static TypingStep LookAround(TypingState &t)
+{
+    // Caps Lock wakes the loop through the keyboard callback, but is no
+    // key of the queue: its state is read from the keyboard at each wake.
+    if (KeyboardHintsPoll(&t.hints))
+        t.dirty = true;
+    // The window's close button is "Yes" in the quit dialog.
+    if (CloseRequested() && quitWnd())
+        return TYPING_LEFT;
+    // Escape held down: the keys typed before it are judged first (its
+    // press waits in the queue behind them), and the dialog opens when
+    // the queue comes to it; held on, it opens again after "No". The
+    // clock runs on under the dialog.
+    if (KeyDown(KEY_ESC) && !KeyWaiting()) {
+        if (quitWnd())
+            return TYPING_LEFT;
+        t.dirty = true;   // the dialog drew over the page
+    }
+    // An F12 held from before the page, or one that never reached the
+    // queue, still pauses.
+    if (KeyDown(KEY_F12) && !t.paused && !KeyWaiting()) {
+        StartPause(t);
+        t.dirty = true;
+    }
+    if (RanOut(t))
+        t.timedOut = true;   // this frame is still finished
+    return TYPING_GOES_ON;
+}
+
+static void PresentFrame(TypingState &t)
+{
+    if (!t.paused && Count(t) != t.drawnCount)
+        t.dirty = true;   // the timer sprites follow the whole seconds
+    if (!t.dirty)
+        return;
+    blit(t.page, t.frame, 0, 0, 0, 0, GAME_W, GAME_H);
+    t.drawnCount = Count(t);
+    if (t.paused) {
+        DrawPauseOverlay(t.frame, t.font);
+    } else {
+        TypingCursorAndSprites(t.frame, t.scene, t.font, t.line, t.pos, t.x, SpriteCount(*t.rules, t.drawnCount),
+                               t.limit);
+        DrawKeyboardHints(t.frame, t.font, t.hints);
+    }
+    if (t.firstFrame) {
+        show(t.frame);
+        t.firstFrame = false;
+    } else {
+        DisplayPresent(t.frame);
+    }
+    t.dirty = false;
+}
+
+// Sleeps until a key, or until the count next grows, so that the sprites
+// and the time-out follow the clock to the frame.
+static void WaitForChange(const TypingState &t)
+{
+    int ms = ClockMsToNextSecond(t.clock);
+    DisplayWait(ms >= 0 && ms < DISPLAY_IDLE_MS ? ms : DISPLAY_IDLE_MS);
+}
+
+static void StartLetter(TypingState &t)
+{
+    TypingPagePreview(t.scene, t.font, t.page);
+    t.limit = LetterLimit(*t.rules, t.scene->text, t.scene->difficulty);
+    t.line = t.pos = t.x = 0;
+    t.paused = t.timedOut = false;
+    t.firstFrame = t.dirty = true;
+    t.drawnCount = -1;
+    KeyboardHintsStart(&t.hints);
+    ClockStart(t.clock);
     ClearKeys();
-    SkipBlankLines(scene, &line, &pos, &x);
+    SkipBlankLines(t.scene, &t.line, &t.pos, &t.x);
+}
 
-    while (!*timedOut && line <= TYPE_LAST_LINE) {
-        // Caps Lock wakes the loop through the keyboard callback, but is no
-        // key of the queue: its state is read from the keyboard at each wake.
-        if (KeyboardHintsPoll(&hints))
-            dirty = true;
-        // The window's close button is "Yes" in the quit dialog.
-        if (CloseRequested() && quitWnd())
-            return LETTER_LEFT;
-        // Escape held down: the keys typed before it are judged first (its
-        // press waits in the queue behind them), and the dialog opens when
-        // the queue comes to it; held on, it opens again after "No".
-        if (KeyDown(KEY_ESC) && !KeyWaiting()) {
-            if (quitWnd())
-                return LETTER_LEFT;
-            dirty = true;   // the dialog drew over the page
-        }
-        // An F12 held from before the page, or one that never reached the
-        // queue, still pauses.
-        if (KeyDown(KEY_F12) && !paused && !KeyWaiting()) {
-            StartPause(&paused, &meter);
-            dirty = true;
-        }
-        if (counter.load() >= limit)
-            *timedOut = true;   // this frame is still finished
-
+LetterResult typeLetter(Scene *scene, ALFONT_FONT *font, BITMAP *page, BITMAP *frame, const ClockRules &rules)
+{
+    TypingState t;
+    t.scene = scene;
+    t.font = font;
+    t.page = page;
+    t.frame = frame;
+    t.rules = &rules;
+    StartLetter(t);
+    LetterResult result;
+    while (!t.timedOut && t.line <= TYPE_LAST_LINE) {
+        if (LookAround(t) == TYPING_LEFT)
+            return result;
         // Every key waiting is judged, in the order it was typed; none is
         // dropped because another came within the same frame.
-        while (line <= TYPE_LAST_LINE && counter.load() < limit && KeyWaiting()) {
-            int pressed = ReadKey();
-            int scancode = pressed >> KEY_SCANCODE_SHIFT;
-            dirty = true;
-            if (scancode == KEY_F12) {
-                // Never typed; a held F12 repeats and only keeps the pause.
-                StartPause(&paused, &meter);
-                continue;
-            }
-            if (scancode == KEY_ESC) {
-                if (quitWnd())
-                    return LETTER_LEFT;
-                continue;
-            }
-            if (paused) {
-                // The first key after F12 is let go ends the pause and is not typed.
-                if (!KeyDown(KEY_F12)) {
-                    InstallClock();
-                    MeterResume(meter, MeterNow());
-                    paused = false;
-                }
-                continue;
-            }
-            const char *current = scene->text[line];
-            int length = strlen(current);
-            if (pos == length - 1) {
-                // The line's last character is never typed: any key ends the
-                // line, silently.
-                pos = 0;
-                line++;
-                x = 0;
-                SkipBlankLines(scene, &line, &pos, &x);
-                continue;
-            }
-            char typed = EN2CZ(char(pressed & ASCII_MASK));
-            FSOUND_PlaySound(FSOUND_FREE, type_sample);
-            KeyJudgement j = JudgeKey(current[pos], typed);
-            KeyboardHintsKey(&hints, typed, j.mistake);
-            if (j.drawn != ' ')
-                DrawChar(page, font, j.drawn, TYPE_AREA_X + x, TYPE_AREA_Y + TYPE_SIZE * line, j.color);
-            x += CharWidth(font, j.advance);
-            const int penalty = MistakePenalty(scene->difficulty);
-            if (j.mistake) {
-                *mistakes = AddToCount(*mistakes, 1);
-                counter.fetch_add(penalty);
-            }
-            MeterKey(meter, current[pos], j.mistake, penalty);
-            pos++;
-        }
-
+        while (t.line <= TYPE_LAST_LINE && !RanOut(t) && KeyWaiting())
+            if (TakeKey(t, ReadKey()) == TYPING_LEFT)
+                return result;
         // No screen saver over a letter being typed; a pause or the last
         // line typed lets it come again.
-        KeepAwakeWhileTyping(!paused && line <= TYPE_LAST_LINE);
-        if (line > TYPE_LAST_LINE)
+        KeepAwakeWhileTyping(!t.paused && t.line <= TYPE_LAST_LINE);
+        if (t.line > TYPE_LAST_LINE)
             break;
-        if (!paused && counter.load() != drawnCount)
-            dirty = true;   // the timer sprites follow the whole seconds
-        if (dirty) {
-            blit(page, frame, 0, 0, 0, 0, GAME_W, GAME_H);
-            drawnCount = counter.load();
-            if (paused) {
-                DrawPauseOverlay(frame, font);
-            } else {
-                TypingCursorAndSprites(frame, scene, font, line, pos, x, limit);
-                DrawKeyboardHints(frame, font, hints);
-            }
-            if (firstFrame) {
-                show(frame);
-                firstFrame = false;
-            } else {
-                DisplayPresent(frame);
-            }
-            dirty = false;
-        }
-        if (!*timedOut)
-            DisplayWait(DISPLAY_IDLE_MS);
+        PresentFrame(t);
+        if (!t.timedOut)
+            WaitForChange(t);
     }
-
     // A letter whose time ran out in its last frame is not also completed:
     // its time would otherwise count twice once the group is played again.
-    if (*timedOut)
-        return LETTER_TIMED_OUT;
+    result.outcome = t.timedOut ? LETTER_TIMED_OUT : LETTER_COMPLETED;
+    // The clock stops at the key that ended the last line: the count and
+    // the typing time are read from the same moment.
+    ClockPause(t.clock);
+    result.counted = Count(t);
+    result.figures = t.figures;
+    result.figures.typingSeconds = ClockRunningSeconds(t.clock);
+    result.figures.finishedAt = time(nullptr);
+    return result;
+}
 
-    *figures = MeterStop(meter, MeterNow());
-    figures->finishedAt = time(nullptr);
-    // The letter's time and the place after it change together: a save at
-    // any moment from here on (a signal, the X server going away) resumes
-    // after the letter and counts it once. The next scene sets the same id.
-    SaveData.runMistakes = *mistakes;
-    SaveData.runTime = AddToCount(SaveData.runTime, counter.load());
-    if (scene->next1)
-        SaveData.resumeId = scene->next1->id;
-    DrawSprites(page, scene, limit);
+void FinishedLetterPage(const Scene *scene, ALFONT_FONT *font, BITMAP *page, const ClockRules &rules,
+                        const LetterResult &result)
+{
+    DrawSprites(page, scene, SpriteCount(rules, result.counted), LetterLimit(rules, scene->text, scene->difficulty));
     set_trans_blender(0, 0, 0, TYPE_FULL_OPACITY);
     solid_mode();
     // Into the page, so that it stands from the first frame of the rest.
-    DrawLetterCard(page, font, *figures);
+    DrawLetterCard(page, font, result.figures);
     DisplayPresent(page);
     DisplayRest(TYPE_DONE_HOLD_MS);
     ClearState();
     WaitForPress();
     ClearState();
-    return LETTER_COMPLETED;
 }

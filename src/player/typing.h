@@ -3,21 +3,39 @@
 #define PAPERLUNE_PLAYER_TYPING_H
 
 #include <allegro.h>
+#include <cstdint>
 
+#include "player/clock.h"
 #include "player/figures.h"
 #include "presentation/alfont.h"
 #include "story/scene.h"
 
 enum LetterOutcome {
-    LETTER_COMPLETED,   // every line typed; the result is in SaveData
-    LETTER_TIMED_OUT,   // the time-out flag is set; nothing recorded
+    LETTER_COMPLETED,   // every line typed
+    LETTER_TIMED_OUT,   // the clock reached the limit first
     LETTER_LEFT         // the player confirmed the quit dialog
 };
 
-// Types one letter. `mistakes` is the play-through's count, which the
-// letter's mistakes add to; a completed letter's figures go to `figures`.
-LetterOutcome typeLetter(Scene *scene, ALFONT_FONT *font, BITMAP *page, BITMAP *frame, bool *timedOut,
-                         int *mistakes, LetterFigures *figures);
+// What a letter came to. The page writes no record: the caller decides what
+// to keep (the story's records, or nothing at all).
+struct LetterResult {
+    LetterOutcome outcome = LETTER_LEFT;
+    int32_t counted = 0;     // the clock's whole seconds plus penalties at the end
+    LetterFigures figures;   // keys, mistakes, penalties, typing time; whole once completed
+};
+
+// Types one letter on the page under the clock's rules, from its fade-in
+// to the key that ends its last line.
+LetterResult typeLetter(Scene *scene, ALFONT_FONT *font, BITMAP *page, BITMAP *frame, const ClockRules &rules);
+// The finished page: the letter with its marks, the timer sprites at the
+// final count and the results card; it stands for TYPE_DONE_HOLD_MS, then
+// waits for a key or a click.
+void FinishedLetterPage(const Scene *scene, ALFONT_FONT *font, BITMAP *page, const ClockRules &rules,
+                        const LetterResult &result);
+const int TYPE_DONE_HOLD_MS = 2000;
+
+// Exchange Y and Z of typed keys; false, as nothing sets it.
+extern bool QWERTZ;
 
 // The character a key stands for on the keyboard the letters were made for.
 char EN2CZ(char c);
@@ -35,10 +53,11 @@ struct KeyJudgement {
 // The two halves of a frame, apart so that they can be measured alone:
 // the grey preview of the whole letter, and the cursor box with the sprites.
 void TypingPagePreview(const Scene *scene, ALFONT_FONT *font, BITMAP *page);
-void TypingCursorAndSprites(BITMAP *frame, const Scene *scene, ALFONT_FONT *font, int line, int pos, int x, int limit);
+// `count` is the clock's count, which the sprites follow.
+void TypingCursorAndSprites(BITMAP *frame, const Scene *scene, ALFONT_FONT *font, int line, int pos, int x,
+                            int count, int limit);
 
 KeyJudgement JudgeKey(char expected, char typed);
-int MistakePenalty(int difficulty);
 // Opacities of the two timer sprites, or TYPE_NO_SPRITE when one is not drawn.
 void SpriteOpacities(int count, int limit, int *timeOpacity, int *fadeOpacity);
 

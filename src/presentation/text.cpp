@@ -3,8 +3,18 @@
 #include "platform/fatal.h"
 
 static const char FONT_LOAD_ERROR[] = "Cannot load the font";
+static const int TEXT_TRANSPARENT = -1;   // the font layer's mode for no background box
 
+const char MENU_FONT[] = "Fonts\\engeregu.ttf";
 char AA = 1;
+
+int StartText()
+{
+    int problem = alfont_init();
+    if (problem == 0)
+        alfont_text_mode(TEXT_TRANSPARENT);
+    return problem;
+}
 
 int Textout(BITMAP *bmp, ALFONT_FONT *f, const char *text, int x, int y, int color, int size, bool aa)
 {

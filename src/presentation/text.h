@@ -8,6 +8,13 @@
 
 extern char AA;   // 1: every text is drawn anti-aliased; never changed
 
+// The font of the menus, the dialogs, the ending and the narration.
+extern const char MENU_FONT[];    // "Fonts\engeregu.ttf"
+
+// Starts the font layer, every text drawn without a background box from
+// then on (the one place that sets it); non-zero when the layer cannot start.
+int StartText();
+
 int Textout(BITMAP *bmp, ALFONT_FONT *f, const char *text, int x, int y, int color, int size, bool aa);
 int Textout_centre(BITMAP *bmp, ALFONT_FONT *f, const char *text, int x, int y, int color, int size, bool aa);
 

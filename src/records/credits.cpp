@@ -1,4 +1,5 @@
 #include "records/dialogs.h"
+#include "records/progress.h"
 #include "records/rules.h"
 #include "records/save.h"
 #include "records/typingrun.h"
@@ -8,10 +9,11 @@
 
 #include "platform/display.h"
 #include "platform/input.h"
+#include "presentation/buffer.h"
 #include "presentation/datafile.h"
 #include "presentation/text.h"
 
-static const char CREDITS_FONT[] = "Fonts\\engeregu.ttf";
+static const char *const CREDITS_FONT = MENU_FONT;
 static const int CREDITS_FSIZE = 25;          // text size and line pitch of the roll
 static const int CREDITS_TEXT_COLOR = 0xFFFFFF;
 static const int CREDITS_BOX_COLOR = 0x000000;
@@ -21,7 +23,6 @@ static const int CREDITS_OUTLINE_ALPHA = 255;
 static const int CREDITS_START_RISE = 45;     // entry 0 starts with its top at H - 45
 static const int CREDITS_BOTTOM_MARGIN = 35;  // a line shows while its top is above H - 35
 static const int CREDITS_FRAME_MS = 50;       // one pixel of rise per frame
-static const int CREDITS_TRANSPARENT_TEXT = -1;
 
 // The play-through's totals, on the two empty lines around the thanks.
 static const int CREDITS_SPEED_LINE = 15;
@@ -39,8 +40,10 @@ static const char *const CREDITS_ENDING_TITLES[CREDITS_ENDINGS] = {
     "Red Ending", "Blue Ending", "Irela Ending", "Tovanne Ending", "Green Ending",
 };
 
-// The two ending lines are empty until the first ending of a run.
-const char *Credits[Credits_length] = {
+// The lines around the thanks and the two ending lines are filled by the
+// ending screen (CreditsLine); the two ending lines are empty until the
+// first ending of a run.
+const char *const Credits[Credits_length] = {
     "Story",
     "the Paperlune team",
     "",
@@ -63,14 +66,31 @@ const char *Credits[Credits_length] = {
     "",
 };
 
+// The path of the last ending of this run, 0 before the first; and the
+// play-through's totals, once an ending has set them.
+static int endingPath = 0;
+static std::string creditsSpeed, creditsCount;
+static bool totalsSet = false;
+
 int RecordEnding(SaveRecord &record)
 {
     int path = UpdatePathRecord(record);
-    if (path) {
-        Credits[CREDITS_ENDING_NUMBER] = CREDITS_ENDING_NUMBERS[path - 1];
-        Credits[CREDITS_ENDING_TITLE] = CREDITS_ENDING_TITLES[path - 1];
-    }
+    if (path)
+        endingPath = path;
     return path;
+}
+
+const char *CreditsLine(int i)
+{
+    if (endingPath && i == CREDITS_ENDING_NUMBER)
+        return CREDITS_ENDING_NUMBERS[endingPath - 1];
+    if (endingPath && i == CREDITS_ENDING_TITLE)
+        return CREDITS_ENDING_TITLES[endingPath - 1];
+    if (totalsSet && i == CREDITS_SPEED_LINE)
+        return creditsSpeed.c_str();
+    if (totalsSet && i == CREDITS_COUNT_LINE)
+        return creditsCount.c_str();
+    return i >= 0 && i < Credits_length ? Credits[i] : "";
 }
 
 void CreditsTotals(bool known, double wpm, double accuracy, int32_t mistakes, int32_t runTime, std::string *speed,
@@ -89,16 +109,13 @@ void CreditsTotals(bool known, double wpm, double accuracy, int32_t mistakes, in
     *count = text;
 }
 
-// The totals lines' own text, which the table points at until the next ending.
-static std::string creditsSpeed, creditsCount;
-
+// The totals stand until the next ending.
 static void SetCreditsTotals()
 {
     double wpm = 0, accuracy = 0;
     bool known = RunTotals(TypingData, &wpm, &accuracy);
     CreditsTotals(known, wpm, accuracy, SaveData.runMistakes, SaveData.runTime, &creditsSpeed, &creditsCount);
-    Credits[CREDITS_SPEED_LINE] = creditsSpeed.c_str();
-    Credits[CREDITS_COUNT_LINE] = creditsCount.c_str();
+    totalsSet = true;
 }
 
 int CreditsStartOffset(int screenH)
@@ -137,23 +154,20 @@ static void DrawRoll(BITMAP *buffer, ALFONT_FONT *font, BITMAP *stage, int offse
     for (int i = 0; i < Credits_length; i++) {
         int y = offset + CREDITS_FSIZE * i;
         if (CreditsLineVisible(y, GAME_H))
-            Textout_centre(buffer, font, Credits[i], GAME_W / 2, y, CREDITS_TEXT_COLOR, CREDITS_FSIZE, AA);
+            Textout_centre(buffer, font, CreditsLine(i), GAME_W / 2, y, CREDITS_TEXT_COLOR, CREDITS_FSIZE, AA);
     }
 }
 
 void credits(int background)
 {
-    BITMAP *buffer = create_bitmap(GAME_W, GAME_H);
-    BITMAP *stage = create_bitmap(GAME_W, GAME_H);
+    BITMAP *buffer = CreateBackBuffer();
+    BITMAP *stage = CreateBackBuffer();
     ALFONT_FONT *font = LoadFontOrDie(CREDITS_FONT);
-    alfont_text_mode(CREDITS_TRANSPARENT_TEXT);
     int offset = CreditsStartOffset(GAME_H);
     // Keys typed during play must not cut the roll short.
     ClearKeys();
-    RecordTypingBest(TypingData, RecordEnding(SaveData));
+    PathEnded();
     SetCreditsTotals();
-    // Written before the roll, so a key that ends it at once loses nothing.
-    SaveProgress();
 
     DrawStage(stage, DataBitmap(background));
     // A click never ends the roll; only a key does, or the window's close

@@ -8,11 +8,12 @@
 
 #include "platform/geometry.h"
 #include "platform/input.h"
+#include "presentation/buffer.h"
 #include "presentation/datafile.h"
 #include "presentation/menustep.h"
 #include "presentation/text.h"
 
-static const char HS_FONT[] = "Fonts\\engeregu.ttf";
+static const char *const HS_FONT = MENU_FONT;
 static const int HS_BIG = 60;
 static const int HS_NORMAL = 30;
 static const char HS_TITLE[] = "Hall Of Records";
@@ -123,7 +124,7 @@ static void DrawHall(BITMAP *buffer, int page, void *state)
     }
     // Its many sizes of text would be drawn afresh for every move of the pointer.
     if (!hall->typingPage) {
-        hall->typingPage = create_bitmap(GAME_W, GAME_H);
+        hall->typingPage = CreateBackBuffer();
         DrawTypingPage(hall->typingPage, hall->font, ReadHistory(), TypingData);
     }
     blit(hall->typingPage, buffer, 0, 0, 0, 0, GAME_W, GAME_H);
@@ -131,7 +132,7 @@ static void DrawHall(BITMAP *buffer, int page, void *state)
 
 void highscoreWnd()
 {
-    BITMAP *buffer = create_bitmap(GAME_W, GAME_H);
+    BITMAP *buffer = CreateBackBuffer();
     HallScreen hall = {LoadFontOrDie(HS_FONT), nullptr};
     ALFONT_FONT *font = hall.font;
     int page = HS_RECORDS_PAGE;
@@ -171,7 +172,7 @@ void highscoreWnd()
 
     if (hall.typingPage)
         destroy_bitmap(hall.typingPage);
-    destroy_bitmap(buffer);
     alfont_destroy_font(font);
+    destroy_bitmap(buffer);
     ClearState();
 }

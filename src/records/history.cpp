@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "platform/files.h"
-#include "platform/userdirs.h"
 #include "records/save.h"
 #include "story/graph.h"
 #include "story/scene.h"
@@ -39,7 +38,6 @@ static const int HISTORY_FULL_ACCURACY_TENTHS = 1000;
 static const double HISTORY_HALF_TENTH = 0.05;   // what rounding to one decimal moves a value by
 static const double HISTORY_SLACK = 1e-6;
 static const int HISTORY_MAX_OFFSET_HOURS = 14;
-static const unsigned HISTORY_DIR_MODE = 0700;
 static const char HISTORY_FIRST_PRINTABLE = '!';
 static const char HISTORY_LAST_PRINTABLE = '~';
 
@@ -232,7 +230,9 @@ bool ParseHistoryLine(const char *line, size_t length, HistoryEntry &entry)
             break;
         at = end + 1;
     }
-    if (fields.size() != size_t(HISTORY_FIELD_COUNT) && fields.size() != size_t(HISTORY_FIELDS_WITHOUT_MISSED))
+    // A newer version adds fields at the end: the ones known here are read,
+    // the rest is its business.
+    if (fields.size() < size_t(HISTORY_FIELDS_WITHOUT_MISSED))
         return false;
     HistoryEntry e;
     e.when = fields[0];
@@ -255,7 +255,7 @@ bool ParseHistoryLine(const char *line, size_t length, HistoryEntry &entry)
     if (!ParseTenths(fields[8], e.accuracyTenths) || e.accuracyTenths > HISTORY_FULL_ACCURACY_TENTHS ||
         !AccuracyFits(e.characters, e.mistakes, e.accuracyTenths))
         return false;
-    if (fields.size() == size_t(HISTORY_FIELD_COUNT)) {
+    if (fields.size() >= size_t(HISTORY_FIELD_COUNT)) {
         if (!ParseMissed(fields[9], e.missed))
             return false;
         long sum = 0;
@@ -311,11 +311,21 @@ std::string LocalIsoTime(time_t when)
 
 // Reading ------------------------------------------------------------------
 
+// The header line, as this version writes it or as a newer one does with
+// more fields after these.
+static bool IsHeader(const char *line, size_t length)
+{
+    static const std::string header = HistoryHeader();
+    const size_t known = header.size() - 1;   // without its newline
+    if (length < known || memcmp(line, header.data(), known) != 0)
+        return false;
+    return length == known || line[known] == HISTORY_TAB;
+}
+
 HistorySummary SummariseHistory(const unsigned char *bytes, size_t size, bool whole)
 {
     HistorySummary summary;
     const char *text = reinterpret_cast<const char *>(bytes);
-    const std::string header = HistoryHeader();
     size_t at = 0;
     if (!whole) {
         // The bound cut into the first line: it starts after its newline.
@@ -336,7 +346,7 @@ HistorySummary SummariseHistory(const unsigned char *bytes, size_t size, bool wh
         at = end + 1;
         // Blank lines, and the header a second copy of the game may have
         // written as it made the file at the same moment, are no letters.
-        if (length == 0 || (length == header.size() - 1 && memcmp(line, header.data(), length) == 0))
+        if (length == 0 || IsHeader(line, length))
             continue;
         HistoryEntry e;
         if (!ParseHistoryLine(line, length, e)) {
@@ -371,7 +381,7 @@ std::vector<std::pair<char, long>> MostMissed(const std::map<char, long> &missed
 
 std::string HistoryPath()
 {
-    return DirectoryOf(SaveFilePath()) + "/" + HISTORY_FILENAME;
+    return PlayerFilePath(HISTORY_FILENAME);
 }
 
 bool AppendHistory(const HistoryEntry &entry, std::string *why)
@@ -380,7 +390,6 @@ bool AppendHistory(const HistoryEntry &entry, std::string *why)
     if (SaveFileProblem())
         return false;
     std::string path = HistoryPath();
-    MakeDirectories(DirectoryOf(path), HISTORY_DIR_MODE);
     // Under the progress file's lock, as every save. One write with
     // O_APPEND cannot tear a line another copy adds, so where the lock
     // cannot be had the line still goes in: losing it would be worse.

@@ -38,8 +38,10 @@ struct HistoryEntry {
 std::string HistoryHeader();
 std::string FormatHistoryLine(const HistoryEntry &entry);
 // One line without its newline; false (entry untouched) for anything the
-// game would not have written: wrong field counts, numbers out of range or
-// at odds with each other, an unknown scene, NUL bytes, a line too long.
+// game would not have written: too few fields, numbers out of range or at
+// odds with each other, an unknown scene, NUL bytes, a line too long. Fields
+// after the known ones (a newer version's) are passed over: the line is
+// read as the game's own.
 bool ParseHistoryLine(const char *line, size_t length, HistoryEntry &entry);
 
 // The entry of a finished letter.

@@ -7,11 +7,12 @@
 
 #include "platform/geometry.h"
 #include "platform/input.h"
+#include "presentation/buffer.h"
 #include "presentation/datafile.h"
 #include "presentation/menustep.h"
 #include "presentation/text.h"
 
-static const char QUIT_FONT[] = "Fonts\\engeregu.ttf";
+static const char *const QUIT_FONT = MENU_FONT;
 static const int QUIT_BIG = 60;
 static const int QUIT_NORMAL = 40;
 static const int QUIT_SMALL = 25;
@@ -102,7 +103,7 @@ bool quitWnd()
         SaveProgress();
         return true;
     }
-    BITMAP *buffer = create_bitmap(GAME_W, GAME_H);
+    BITMAP *buffer = CreateBackBuffer();
     ALFONT_FONT *font = LoadFontOrDie(QUIT_FONT);
     int selection = QUIT_SELECT_YES;
     int action = 0;
@@ -144,8 +145,8 @@ bool quitWnd()
         MenuStep(menu, selection);
     }
 
-    destroy_bitmap(buffer);
     alfont_destroy_font(font);
+    destroy_bitmap(buffer);
     // The Enter or the click that answered must not also turn the page of
     // the scene beneath.
     ClearState();

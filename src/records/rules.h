@@ -37,7 +37,12 @@ int QuitClickAction(int selection, int x, int y, int yesWidth, int noWidth);
 const int Credits_length = 20;
 const int CREDITS_ENDING_NUMBER = 18;   // "Ending k of 5"
 const int CREDITS_ENDING_TITLE = 19;    // the ending's name
-extern const char *Credits[Credits_length];
+// The fixed text of the roll, read-only; the lines the ending screen fills
+// are read through CreditsLine.
+extern const char *const Credits[Credits_length];
+// Entry i of the roll as it stands now: the ending lines of the last ending
+// and the play-through's totals where an ending has set them.
+const char *CreditsLine(int i);
 
 // Set-up of the ending screen before the roll: the path record of the run
 // and the two ending lines. Returns the path, 0 when the id has none (the

@@ -280,9 +280,24 @@ void SetSaveMessageShow(void (*show)(const char *text))
     showMessage = show;
 }
 
-static std::string FileIn(const std::string &dir)
+static std::string FileIn(const std::string &dir, const char *name = SAVE_FILENAME)
 {
-    return dir + "/" + SAVE_FILENAME;
+    return dir + "/" + name;
+}
+
+// Every directory the player's files go into: private to the player.
+static bool MakePlayerDirectory(const std::string &dir, std::string *why)
+{
+    return MakeDirectories(dir, SAVE_DIR_MODE, why);
+}
+
+std::string PlayerFilePath(const char *name)
+{
+    // Made whenever it is missing, not only once: the player may have
+    // removed it while the game ran, and a line of history would be lost.
+    std::string dir = DirectoryOf(SaveFilePath());
+    MakePlayerDirectory(dir, nullptr);
+    return FileIn(dir, name);
 }
 
 static std::string Format(const char *format, const std::string &a, const std::string &b,
@@ -296,7 +311,7 @@ static std::string Format(const char *format, const std::string &a, const std::s
 // One place's try: the record merged, under the lock, with what is there.
 static bool SaveIn(const std::string &dir, std::string *why)
 {
-    if (!MakeDirectories(dir, SAVE_DIR_MODE, why))
+    if (!MakePlayerDirectory(dir, why))
         return false;
     std::string path = FileIn(dir);
     // Never written without the lock: a holder's save would be lost under

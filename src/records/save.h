@@ -52,6 +52,11 @@ void SetOldSaveDirs(const std::vector<std::string> &dirs);
 const char *SaveFileProblem();
 // The progress file that was last read or written whole.
 std::string SaveFilePath();
+// The path of the player's file `name` beside the progress file, wherever
+// that is now, its directory made (private to the player) where it is
+// missing. Every file the game keeps for a player besides the progress
+// goes through here.
+std::string PlayerFilePath(const char *name);
 // Takes the progress file's lock, as every save does, for the work on the
 // files beside it (the history, the typing figures); false when it could
 // not be had in the time a save waits.

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "platform/files.h"
-#include "platform/userdirs.h"
 
 const char TYPING_FILENAME[] = "typing.dat";
 
@@ -18,7 +17,6 @@ static const char TYPING_MAGIC[] = "paperlune typing 1";
 static const char TYPING_RUN[] = "run";
 static const char TYPING_PATH[] = "path";
 static const size_t TYPING_READ_BYTES = 4096;    // the file the game writes is far smaller
-static const unsigned TYPING_DIR_MODE = 0700;
 static const long long TYPING_MAX_COUNT = 1LL << 40;   // more keys than anyone types
 static const int TYPING_MAX_TENTHS = 100000000;
 static const int TYPING_FULL_ACCURACY_TENTHS = 1000;
@@ -30,16 +28,19 @@ TypingRecord TypingData;
 
 static bool typingUnreadable = false;   // typing.dat is there but could not be read: leave it be
 
-std::string EncodeTyping(const TypingRecord &r)
+// Every word, an empty one at the end included, so that a line kept
+// is written back as it was.
+static std::vector<std::string> Words(const std::string &line)
 {
-    std::ostringstream out;
-    out << TYPING_MAGIC << '\n';
-    out << TYPING_RUN << '\t' << (r.run.known ? 1 : 0) << '\t' << r.tieTime << '\t' << r.tieMistakes << '\t'
-        << r.run.characters << '\t' << r.run.right << '\t' << r.run.typingMs << '\n';
-    for (int k = 0; k < PATH_COUNT; k++)
-        out << TYPING_PATH << '\t' << k + 1 << '\t' << r.best[k].wpmTenths << '\t' << r.best[k].accuracyTenths
-            << '\n';
-    return out.str();
+    std::vector<std::string> words;
+    size_t at = 0;
+    for (;;) {
+        size_t tab = line.find('\t', at);
+        words.push_back(line.substr(at, tab == std::string::npos ? std::string::npos : tab - at));
+        if (tab == std::string::npos)
+            return words;
+        at = tab + 1;
+    }
 }
 
 // Whole numbers only, in [low, high].
@@ -56,20 +57,10 @@ static bool Number(const std::string &word, long long low, long long high, long 
     return true;
 }
 
-static std::vector<std::string> Words(const std::string &line)
-{
-    std::vector<std::string> words;
-    std::istringstream in(line);
-    std::string word;
-    while (std::getline(in, word, '\t'))
-        words.push_back(word);
-    return words;
-}
-
 static void DecodeRun(const std::vector<std::string> &w, TypingRecord &r)
 {
     long long v[6];
-    if (w.size() != TYPING_RUN_WORDS || !Number(w[1], 0, 1, v[0]) || !Number(w[2], INT32_MIN, INT32_MAX, v[1]) ||
+    if (w.size() < TYPING_RUN_WORDS || !Number(w[1], 0, 1, v[0]) || !Number(w[2], INT32_MIN, INT32_MAX, v[1]) ||
         !Number(w[3], INT32_MIN, INT32_MAX, v[2]) || !Number(w[4], 0, TYPING_MAX_COUNT, v[3]) ||
         !Number(w[5], 0, v[3], v[4]) || !Number(w[6], 0, TYPING_MAX_COUNT, v[5]))
         return;
@@ -81,14 +72,78 @@ static void DecodeRun(const std::vector<std::string> &w, TypingRecord &r)
     r.run.typingMs = v[5];
 }
 
+// The path a "path" line is about, 0..PATH_COUNT - 1, or -1.
+static int PathOfLine(const std::vector<std::string> &w)
+{
+    long long k;
+    if (w.size() < 2 || w[0] != TYPING_PATH || !Number(w[1], 1, PATH_COUNT, k))
+        return -1;
+    return int(k - 1);
+}
+
 static void DecodePath(const std::vector<std::string> &w, TypingRecord &r)
 {
-    long long k, wpm, accuracy;
-    if (w.size() != TYPING_PATH_WORDS || !Number(w[1], 1, PATH_COUNT, k) || !Number(w[2], -1, TYPING_MAX_TENTHS, wpm) ||
+    long long wpm, accuracy;
+    int k = PathOfLine(w);
+    if (k < 0 || w.size() < TYPING_PATH_WORDS || !Number(w[2], -1, TYPING_MAX_TENTHS, wpm) ||
         !Number(w[3], -1, TYPING_FULL_ACCURACY_TENTHS, accuracy))
         return;
-    r.best[k - 1].wpmTenths = int(wpm);
-    r.best[k - 1].accuracyTenths = int(accuracy);
+    r.best[k].wpmTenths = int(wpm);
+    r.best[k].accuracyTenths = int(accuracy);
+}
+
+// Words of a stored line after the ones this version writes, kept as they were.
+static std::string ExtraWords(const std::vector<std::string> &words, size_t known)
+{
+    std::string extra;
+    for (size_t i = known; i < words.size(); i++)
+        extra += '\t' + words[i];
+    return extra;
+}
+
+static std::string RunLine(const TypingRecord &r, const std::string &extra)
+{
+    std::ostringstream out;
+    out << TYPING_RUN << '\t' << (r.run.known ? 1 : 0) << '\t' << r.tieTime << '\t' << r.tieMistakes << '\t'
+        << r.run.characters << '\t' << r.run.right << '\t' << r.run.typingMs << extra << '\n';
+    return out.str();
+}
+
+static std::string PathLine(const TypingRecord &r, int k, const std::string &extra)
+{
+    std::ostringstream out;
+    out << TYPING_PATH << '\t' << k + 1 << '\t' << r.best[k].wpmTenths << '\t' << r.best[k].accuracyTenths << extra
+        << '\n';
+    return out.str();
+}
+
+std::string EncodeTyping(const TypingRecord &r)
+{
+    std::string text = std::string(TYPING_MAGIC) + '\n';
+    bool runWritten = false, pathWritten[PATH_COUNT] = {};
+    for (const std::string &line : r.layout) {
+        std::vector<std::string> w = Words(line);
+        int k = PathOfLine(w);
+        if (!w.empty() && w[0] == TYPING_RUN) {
+            // The values go into the first line of their kind; a second
+            // would only repeat them.
+            if (!runWritten)
+                text += RunLine(r, ExtraWords(w, TYPING_RUN_WORDS));
+            runWritten = true;
+        } else if (k >= 0) {
+            if (!pathWritten[k])
+                text += PathLine(r, k, ExtraWords(w, TYPING_PATH_WORDS));
+            pathWritten[k] = true;
+        } else {
+            text += line + '\n';   // a kind this version does not know
+        }
+    }
+    if (!runWritten)
+        text += RunLine(r, "");
+    for (int k = 0; k < PATH_COUNT; k++)
+        if (!pathWritten[k])
+            text += PathLine(r, k, "");
+    return text;
 }
 
 TypingRecord DecodeTyping(const std::string &text)
@@ -99,6 +154,7 @@ TypingRecord DecodeTyping(const std::string &text)
     if (!std::getline(in, line) || line != TYPING_MAGIC)
         return r;
     while (std::getline(in, line)) {
+        r.layout.push_back(line);
         std::vector<std::string> w = Words(line);
         if (w.empty())
             continue;
@@ -153,7 +209,7 @@ void RecordTypingBest(TypingRecord &r, int path)
 
 static std::string TypingPath()
 {
-    return DirectoryOf(SaveFilePath()) + "/" + TYPING_FILENAME;
+    return PlayerFilePath(TYPING_FILENAME);
 }
 
 void LoadTypingData()
@@ -180,16 +236,19 @@ void SaveProgress()
     SaveGameData();
     if (SaveFileProblem() || typingUnreadable)
         return;
-    MakeDirectories(DirectoryOf(TypingPath()), TYPING_DIR_MODE);
     // Under the progress file's lock, merged with what another copy of the
     // game wrote, as the progress file is: the run's counts are this copy's,
     // each path's bests the better of both.
     FileLock lock;
     if (!LockProgress(&lock))
         return;
+    // Lines another version wrote meanwhile stay where they stand.
     std::vector<unsigned char> bytes;
-    if (ReadFileHead(TypingPath().c_str(), TYPING_READ_BYTES, bytes) == FILE_READ)
-        KeepBetterTypingBests(DecodeTyping(std::string(bytes.begin(), bytes.end())), TypingData);
+    if (ReadFileHead(TypingPath().c_str(), TYPING_READ_BYTES, bytes) == FILE_READ) {
+        TypingRecord stored = DecodeTyping(std::string(bytes.begin(), bytes.end()));
+        KeepBetterTypingBests(stored, TypingData);
+        TypingData.layout = stored.layout;
+    }
     TypingData.tieTime = SaveData.runTime;
     TypingData.tieMistakes = SaveData.runMistakes;
     std::string text = EncodeTyping(TypingData);

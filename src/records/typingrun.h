@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "player/figures.h"
 #include "records/save.h"
@@ -33,12 +34,18 @@ struct TypingRecord {
     // runTime and runMistakes of the progress file the counts were saved with.
     int32_t tieTime = -1, tieMistakes = -1;
     TypingBest best[PATH_COUNT];
+    // The lines after the first, as the file held them: a rewrite puts this
+    // record's values into the lines it knows, in their places and with any
+    // words a newer version added after its own, and keeps every other line
+    // (a newer version's kinds) where it stood. Empty: the game's own order.
+    std::vector<std::string> layout;
 };
 
 extern TypingRecord TypingData;
 
 // The file's text, and back; what the text does not hold as the game
-// writes it keeps its default.
+// writes it keeps its default. A line of a known kind may carry more words
+// than this version knows: the known ones are read.
 std::string EncodeTyping(const TypingRecord &record);
 TypingRecord DecodeTyping(const std::string &text);
 

@@ -8,9 +8,12 @@
 #include "platform/input.h"
 #include "platform/session.h"
 #include "platform/system.h"
+#include "player/typing.h"
 #include "presentation/alfont.h"
+#include "presentation/buffer.h"
 #include "presentation/datafile.h"
 #include "presentation/show.h"
+#include "presentation/sounds.h"
 #include "presentation/text.h"
 #include "records/save.h"
 #include "records/typingrun.h"
@@ -74,12 +77,13 @@ int main(int, char **)
     if (const char *problem = LoadGameDataFile())
         FatalError(problem);
 
-    if (alfont_init() != 0)
+    if (StartText() != 0)
         FatalError(APP_ALFONT_ERROR);
     typerfont = LoadFontOrDie(FONT_TYPEWRITER);
 
     type_sample = FSOUND_Sample_Load(FSOUND_FREE, APP_TYPE_SOUND, FSOUND_LOOP_OFF, 0, 0);
     bell_sample = FSOUND_Sample_Load(FSOUND_FREE, APP_BELL_SOUND, FSOUND_LOOP_OFF, 0, 0);
+    SetGameSounds(type_sample, bell_sample);
     LoadGameData();
     LoadTypingData();
     // The game plays on; it only never writes a file it could not read.
@@ -91,9 +95,8 @@ int main(int, char **)
     PlayIntro();
     ClearState();
 
-    BITMAP *menuBuffer = create_bitmap(GAME_W, GAME_H);
+    BITMAP *menuBuffer = CreateBackBuffer();
     ALFONT_FONT *menuFont = LoadFontOrDie(MENU_FONT);
-    alfont_text_mode(-1);
     // The close button during the intro quits before the menu is shown.
     if (!CloseRequested())
         MainMenu(menuBuffer, menuFont);
@@ -101,16 +104,17 @@ int main(int, char **)
     // Whatever closed the game has been answered (saved during play); with
     // the X server gone, the teardown below would wait on it forever.
     EndIfDisplayGone();
-    // Shutdown, in reverse order of acquisition.
-    DestroyScenes();
+    // Shutdown, in reverse order of start-up.
     alfont_destroy_font(menuFont);
     destroy_bitmap(menuBuffer);
-    UnloadGameDataFile();
-    FSOUND_Sample_Free(type_sample);
+    DestroyScenes();
+    SetGameSounds(nullptr, nullptr);
     FSOUND_Sample_Free(bell_sample);
-    FSOUND_Close();
+    FSOUND_Sample_Free(type_sample);
     alfont_destroy_font(typerfont);
     alfont_exit();
+    UnloadGameDataFile();
+    FSOUND_Close();
     DisplayShut();
     SystemShut();
     return SessionExitCode();

@@ -7,9 +7,10 @@
 #include "presentation/datafile.h"
 #include "presentation/menustep.h"
 #include "presentation/text.h"
+#include "presentation/sounds.h"
 #include "records/dialogs.h"
+#include "records/progress.h"
 #include "records/save.h"
-#include "records/typingrun.h"
 #include "shell/globals.h"
 #include "story/graph.h"
 
@@ -144,7 +145,7 @@ void MainMenu(BITMAP *buffer, ALFONT_FONT *font)
         int keySounds;
         selection = MenuNextSelection(selection, input, &keySounds);
         for (int i = 0; i < keySounds; i++)
-            FSOUND_PlaySound(FSOUND_FREE, type_sample);
+            PlayGameSound(SOUND_KEY);
         if (input.keyWaiting)
             ClearState();
         // The notice stands on the first showing only: any item taken ends it.
@@ -153,17 +154,15 @@ void MainMenu(BITMAP *buffer, ALFONT_FONT *font)
 
         switch (selection) {
         case ACTION_NEW_GAME:
-            FSOUND_PlaySound(FSOUND_FREE, bell_sample);
+            PlayGameSound(SOUND_BELL);
             ClearState();
-            SaveData.runMistakes = 0;
-            SaveData.runTime = 0;
-            StartTypingRun();
+            NewGameBegun();
             game(ENTRY_NEW_GAME);
             selection = ACTION_NEW_GAME / MENU_ACTION;
             menu.fadeIn = true;
             break;
         case ACTION_CONTINUE:
-            FSOUND_PlaySound(FSOUND_FREE, bell_sample);
+            PlayGameSound(SOUND_BELL);
             ClearState();
             // A resume value in no group (a damaged file) offers nothing.
             if (SaveData.resumeId > 0 && EntryScene(SaveData.resumeId))
@@ -172,14 +171,14 @@ void MainMenu(BITMAP *buffer, ALFONT_FONT *font)
             menu.fadeIn = true;
             break;
         case ACTION_RECORDS:
-            FSOUND_PlaySound(FSOUND_FREE, bell_sample);
+            PlayGameSound(SOUND_BELL);
             ClearState();
             highscoreWnd();
             selection = ACTION_RECORDS / MENU_ACTION;
             menu.fadeIn = true;
             break;
         case ACTION_QUIT:
-            FSOUND_PlaySound(FSOUND_FREE, bell_sample);
+            PlayGameSound(SOUND_BELL);
             continue;
         default:
             break;

@@ -2,11 +2,13 @@
 
 #include "story/texts.h"
 
+#include "presentation/text.h"
+
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
 
-static const char FONT_THOUGHTS[] = "Fonts\\engeregu.ttf";
+static const char *const FONT_THOUGHTS = MENU_FONT;
 const char FONT_TYPEWRITER[] = "Fonts\\typewriter.ttf";
 static const char MUSIC_LETTERS[] = "music\\Vantu - letters.ogg";
 static const char MUSIC_HTYPE[]   = "music\\Vantu - htype.ogg";

@@ -1,9 +1,9 @@
-// Time limits, page line counts and the clock under concurrent penalties.
+// Time limits, page line counts, and the letter clock on a time base the
+// test moves by hand.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "player/clock.h"
@@ -34,6 +34,13 @@ Text OfTotal(int characters)
         characters -= n;
     }
     return Text(lines);
+}
+
+// A letter clock on a time base the test moves by hand.
+double fakeNow = 0;
+double FakeNow()
+{
+    return fakeNow;
 }
 
 }  // namespace
@@ -88,16 +95,101 @@ TEST(Clock, NarrationPagesStandCentredOnTheScreen)
     EXPECT_EQ(NarrationLineY(four.get(), 5, 5, pitch, screenH), middle);
 }
 
-TEST(Clock, ConcurrentTicksAndPenaltiesLoseNothing)
+TEST(LetterClock, PausesKeepThePartOfASecondAlreadyRun)
 {
-    counter = 0;
-    const int ticks = 200000, penalties = 50000, penalty = 8;
-    std::thread clockThread([&] {
-        for (int i = 0; i < ticks; i++)
-            timer();
-    });
-    for (int i = 0; i < penalties; i++)
-        counter.fetch_add(penalty);
-    clockThread.join();
-    EXPECT_EQ(counter.load(), ticks + penalties * penalty);
+    LetterClock clock;
+    // F12 and a key after every 0.9 s of typing, over 10 s: still 9 or 10
+    // whole seconds, as without pauses (a fresh second at every resume
+    // would count none).
+    fakeNow = 50;
+    ClockStart(clock, FakeNow);
+    for (double typed = 0; typed < 9.95; typed += 0.9) {
+        double run = typed + 0.9 > 10 ? 10 - typed : 0.9;
+        fakeNow += run;
+        ClockPause(clock);
+        fakeNow += 2;
+        ClockResume(clock);
+    }
+    EXPECT_NEAR(ClockRunningSeconds(clock), 10.0, 1e-6);
+    EXPECT_GE(ClockCount(clock), 9);
+    EXPECT_LE(ClockCount(clock), 10);
+}
+
+TEST(LetterClock, WholeSecondsAndPenaltiesAgainstTheFraction)
+{
+    fakeNow = 7;
+    LetterClock clock;
+    ClockStart(clock, FakeNow);
+    EXPECT_EQ(ClockCount(clock), 0);
+    EXPECT_EQ(ClockMsToNextSecond(clock), 1000);
+    fakeNow = 7 + 2.75;
+    EXPECT_DOUBLE_EQ(ClockRunningSeconds(clock), 2.75);
+    EXPECT_EQ(ClockCount(clock), 2) << "only whole seconds count";
+    EXPECT_EQ(ClockMsToNextSecond(clock), 250);
+    // A mistake's penalty goes into the count, never into the typing time.
+    ClockAddPenalty(clock, 8);
+    ClockAddPenalty(clock, 0);
+    ClockAddPenalty(clock, -3);
+    EXPECT_EQ(ClockCount(clock), 10);
+    EXPECT_DOUBLE_EQ(ClockRunningSeconds(clock), 2.75);
+    fakeNow = 7 + 3;
+    EXPECT_EQ(ClockCount(clock), 11);
+    // While paused the count stands and does not grow by itself.
+    ClockPause(clock);
+    fakeNow = 7 + 100;
+    EXPECT_EQ(ClockCount(clock), 11);
+    EXPECT_EQ(ClockMsToNextSecond(clock), -1);
+    // A time base that seems to run backwards gives no time.
+    LetterClock back;
+    ClockStart(back, FakeNow);
+    fakeNow -= 5;
+    EXPECT_EQ(ClockRunningSeconds(back), 0);
+    EXPECT_EQ(ClockCount(back), 0);
+}
+
+TEST(LetterClock, APauseDuringAPauseChangesNothing)
+{
+    fakeNow = 0;
+    LetterClock clock;
+    ClockStart(clock, FakeNow);
+    fakeNow = 1;
+    ClockPause(clock);
+    fakeNow = 2;
+    ClockPause(clock);    // F12 again, or held: the pause began at 1
+    fakeNow = 5;
+    ClockResume(clock);
+    fakeNow = 6;
+    ClockResume(clock);   // no pause to end
+    fakeNow = 7;
+    EXPECT_DOUBLE_EQ(ClockRunningSeconds(clock), 3.0);
+    EXPECT_EQ(ClockCount(clock), 3);
+    // The steady time base itself moves forward.
+    double a = SteadySeconds(), b = SteadySeconds();
+    EXPECT_LE(a, b);
+}
+
+TEST(LetterClock, RulesAreDataAndTheOriginalTableIsOneOfThem)
+{
+    Text t777 = OfTotal(777);
+    for (int d = -1; d <= 10; d++) {
+        EXPECT_EQ(LetterLimit(ORIGINAL_CLOCK, t777.get(), d), DifficultyTimeCalculator(t777.get(), d)) << d;
+        EXPECT_EQ(LetterPenalty(ORIGINAL_CLOCK, d), d < 0 || d > 9 ? 0 : d / 3 + 7) << d;
+    }
+    // Another clock is another table: one pace for every difficulty, two
+    // seconds a mistake, and a limit at all or none.
+    ClockRules even = {true, {}, {}};
+    for (int d = 0; d < CLOCK_DIFFICULTIES; d++) {
+        even.charsPerMinute[d] = 111;
+        even.penaltySeconds[d] = 2;
+    }
+    EXPECT_EQ(LetterLimit(even, t777.get(), 0), 420);   // 777 / 111 x 60
+    EXPECT_EQ(LetterLimit(even, t777.get(), 9), 420);
+    EXPECT_EQ(LetterPenalty(even, 5), 2);
+    EXPECT_FALSE(ClockRanOut(even, 419, 420));
+    EXPECT_TRUE(ClockRanOut(even, 420, 420));
+    EXPECT_TRUE(ClockRanOut(ORIGINAL_CLOCK, 0, 0)) << "no time at all runs out at once";
+    ClockRules none = even;
+    none.limited = false;
+    EXPECT_FALSE(ClockRanOut(none, 100000, 420));
+    EXPECT_FALSE(ClockRanOut(none, 0, 0));
 }

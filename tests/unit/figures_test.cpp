@@ -6,35 +6,70 @@
 #include <cerrno>
 #include <string>
 
+#include "player/clock.h"
 #include "player/figures.h"
 #include "player/lettercard.h"
 #include "presentation/alfont.h"
 
 namespace {
 
+double now = 0;
+double Now()
+{
+    return now;
+}
+
+// A letter being typed: its clock on the test's time base, and its keys.
+struct Letter {
+    LetterClock clock;
+    LetterFigures figures;
+};
+
 // A letter started at t = 100 s: `keys` keys on "e e e ...", every
 // `wrongEvery`-th one wrong (none for 0), each mistake `penalty` seconds.
-LetterMeter Typed(int keys, int wrongEvery, int penalty)
+Letter Typed(int keys, int wrongEvery, int penalty)
 {
-    LetterMeter m;
-    MeterStart(m, 100.0);
+    Letter m;
+    now = 100.0;
+    ClockStart(m.clock, Now);
     for (int i = 1; i <= keys; i++)
-        MeterKey(m, i % 2 ? 'e' : ' ', wrongEvery > 0 && i % wrongEvery == 0, penalty);
+        CountKey(m.figures, i % 2 ? 'e' : ' ', wrongEvery > 0 && i % wrongEvery == 0, penalty);
     return m;
+}
+
+// The last line done at `at`: the figures with the clock's typing time.
+LetterFigures Stop(Letter &m, double at)
+{
+    now = at;
+    LetterFigures f = m.figures;
+    f.typingSeconds = ClockRunningSeconds(m.clock);
+    return f;
+}
+
+void Pause(Letter &m, double at)
+{
+    now = at;
+    ClockPause(m.clock);
+}
+
+void Resume(Letter &m, double at)
+{
+    now = at;
+    ClockResume(m.clock);
 }
 
 }  // namespace
 
 TEST(Figures, TimeLeavesOutThePausesAndThePenalties)
 {
-    LetterMeter m = Typed(300, 100, 8);   // three mistakes
+    Letter m = Typed(300, 100, 8);   // three mistakes
     // Paused from 130 s to 190 s; a second F12 while paused changes nothing,
     // nor does a resume without a pause.
-    MeterPause(m, 130.0);
-    MeterPause(m, 150.0);
-    MeterResume(m, 190.0);
-    MeterResume(m, 195.0);
-    LetterFigures f = MeterStop(m, 220.0);
+    Pause(m, 130.0);
+    Pause(m, 150.0);
+    Resume(m, 190.0);
+    Resume(m, 195.0);
+    LetterFigures f = Stop(m, 220.0);
     EXPECT_DOUBLE_EQ(f.typingSeconds, 60.0);
     EXPECT_EQ(f.characters, 300);
     EXPECT_EQ(f.mistakes, 3);
@@ -47,22 +82,22 @@ TEST(Figures, TimeLeavesOutThePausesAndThePenalties)
     EXPECT_EQ(f.missed[' '], 3);
 
     // A pause still on when the letter ends is closed there.
-    LetterMeter open = Typed(10, 0, 7);
-    MeterPause(open, 110.0);
-    EXPECT_DOUBLE_EQ(MeterStop(open, 150.0).typingSeconds, 10.0);
+    Letter open = Typed(10, 0, 7);
+    Pause(open, 110.0);
+    EXPECT_DOUBLE_EQ(Stop(open, 150.0).typingSeconds, 10.0);
 }
 
 TEST(Figures, ShortLettersKeepTheirFractionAndNothingDividesByZero)
 {
     // A 20-second letter measured in whole seconds would be 5 % off.
-    LetterMeter m = Typed(100, 0, 7);
-    LetterFigures f = MeterStop(m, 120.5);
+    Letter m = Typed(100, 0, 7);
+    LetterFigures f = Stop(m, 120.5);
     EXPECT_DOUBLE_EQ(f.typingSeconds, 20.5);
     EXPECT_NEAR(WordsPerMinute(100, 20.5), 58.5366, 1e-3);
 
     // Every key wrong: no accuracy, and the speed still counts the keys.
-    LetterMeter wrong = Typed(40, 1, 10);
-    LetterFigures w = MeterStop(wrong, 110.0);
+    Letter wrong = Typed(40, 1, 10);
+    LetterFigures w = Stop(wrong, 110.0);
     EXPECT_EQ(w.mistakes, 40);
     EXPECT_EQ(w.penaltySeconds, 400);
     EXPECT_DOUBLE_EQ(Accuracy(w.characters - w.mistakes, w.characters), 0.0);
@@ -73,9 +108,10 @@ TEST(Figures, ShortLettersKeepTheirFractionAndNothingDividesByZero)
     EXPECT_EQ(WordsPerMinute(0, 30), 0);
     EXPECT_EQ(Accuracy(0, 0), 0);
     // A clock that seems to run backwards gives no time, not a negative one.
-    LetterMeter back;
-    MeterStart(back, 50.0);
-    EXPECT_EQ(MeterStop(back, 40.0).typingSeconds, 0);
+    Letter back = Typed(0, 0, 7);
+    now = 50.0;
+    ClockStart(back.clock, Now);
+    EXPECT_EQ(Stop(back, 40.0).typingSeconds, 0);
 }
 
 TEST(Figures, OneDecimalNeedsNoLocale)

@@ -227,7 +227,6 @@ TEST(HistoryLine, DamagedAndForeignLinesAreRefused)
         "garbage",
         "\xff\xfe\x00\x01 binary",
         withNul,
-        std::string(GOOD) + "\textra",                      // eleven fields
         FirstFields(8),
         FirstFields(1),
         WithField(0, "yesterday"),
@@ -261,6 +260,7 @@ TEST(HistoryLine, DamagedAndForeignLinesAreRefused)
         WithField(9, "e0 \xE2\x90\xA3" "2"),
         WithField(9, "\xC3\xA9" "1 e1"),
         WithField(9, "e1 "),
+        WithField(9, "e1 ") + "\toriginal",                   // a newer line still has the known fields right
         std::string(GOOD) + std::string(3000, 'x'),          // a very long line
     };
     int i = 0;
@@ -443,6 +443,64 @@ TEST(HistoryFile, NothingIsWrittenWhileTheProgressFileCannotBeRead)
     EXPECT_TRUE(ReadHistory().unreadable);
     EXPECT_FALSE(AppendHistory(Sample()));
     EXPECT_TRUE(fs::is_directory(history));
+}
+
+// A newer version adds fields to the history's lines and kinds of lines to
+// typing.dat: this one reads what it knows, counts the lines as its own,
+// and its saves leave the rest where it stood.
+TEST(NewerFiles, HistoryLinesAndTypingLinesAreReadSavedAndStillThere)
+{
+    Scratch scratch;
+    DataHome home(scratch.dir);
+    LoadGameData();
+    ASSERT_EQ(SaveFileProblem(), nullptr);
+    std::string history = HistoryPath(), typing = (scratch.dir / "paperlune" / "typing.dat").string();
+
+    std::string newerHeader = HistoryHeader().substr(0, HistoryHeader().size() - 1) + "\tclock\tmode\n";
+    std::string newer = std::string(GOOD) + "\toriginal\tpractice\n";
+    std::string newerClean = FirstFields(9) + "\t\tpace\n";   // no mistakes: an empty tenth field
+    Spill(history, newerHeader + newer + newerClean);
+    HistoryEntry e;
+    ASSERT_TRUE(ParseHistoryLine(newer.data(), newer.size() - 1, e));
+    EXPECT_TRUE(Same(e, Sample())) << "the known fields, exactly";
+    ASSERT_TRUE(AppendHistory(Sample()));
+    EXPECT_EQ(Slurp(history), newerHeader + newer + newerClean + FormatHistoryLine(Sample()));
+    HistorySummary read = ReadHistory();
+    EXPECT_EQ(read.letters, 3);
+    EXPECT_EQ(read.skipped, 0) << "the newer header and lines are the game's own";
+
+    std::string newerTyping = "paperlune typing 1\n"
+                              "clock\tpace\t38\n"
+                              "run\t1\t100\t5\t500\t495\t75000\tpace\n"
+                              "path\t1\t455\t970\n"
+                              "path\t2\t300\t990\t1\n"
+                              "\n"
+                              "best run\tScene04e1\t0.4 0.9 1.3\n"
+                              "path\t3\t-1\t-1\n"
+                              "path\t4\t-1\t-1\n"
+                              "path\t5\t-1\t-1\n";
+    Spill(typing, newerTyping);
+    SaveData.runTime = 100;
+    SaveData.runMistakes = 5;
+    LoadTypingData();
+    EXPECT_TRUE(TypingData.run.known) << "a run line with a word more is still read";
+    EXPECT_EQ(TypingData.run.characters, 500);
+    EXPECT_EQ(TypingData.best[0].wpmTenths, 455);
+    EXPECT_EQ(TypingData.best[1].accuracyTenths, 990);
+    // A faster path 2 and a saved run: the known values change in their
+    // lines, everything else stays as it was, where it was.
+    TypingData.best[1].wpmTenths = 512;
+    AddLetterToRun(TypingData, Letter(100, 1, 7, 15.0));
+    SaveProgress();
+    std::string saved = Slurp(typing);
+    std::string expected = newerTyping;
+    expected.replace(expected.find("500\t495\t75000"), 13, "600\t594\t90000");
+    expected.replace(expected.find("2\t300\t990"), 9, "2\t512\t990");
+    EXPECT_EQ(saved, expected);
+    EXPECT_EQ(EncodeTyping(DecodeTyping(saved)), saved) << "read and written again, nothing moves";
+    // The game's own file is written as before: no line of another kind.
+    EXPECT_EQ(EncodeTyping(TypingRecord()), "paperlune typing 1\nrun\t0\t-1\t-1\t0\t0\t0\npath\t1\t-1\t-1\n"
+                                            "path\t2\t-1\t-1\npath\t3\t-1\t-1\npath\t4\t-1\t-1\npath\t5\t-1\t-1\n");
 }
 
 TEST(TypingFigures, TheRunCountsOnlyWithTheProgressItWasSavedWith)

@@ -104,9 +104,10 @@ TEST(RecordsCredits, RollShowsWholeLinesInsideTheBox)
 TEST(RecordsCredits, EndingLinesFollowThePath)
 {
     const char *before[Credits_length];
-    memcpy(before, Credits, sizeof before);
     for (int i = 0; i < Credits_length; i++)
-        ASSERT_NE(Credits[i], nullptr) << "entry " << i << " is drawn and needs a text";
+        before[i] = CreditsLine(i);
+    for (int i = 0; i < Credits_length; i++)
+        ASSERT_NE(CreditsLine(i), nullptr) << "entry " << i << " is drawn and needs a text";
 
     SaveRecord r = DefaultSave();
     r.resumeId = 150;
@@ -114,22 +115,21 @@ TEST(RecordsCredits, EndingLinesFollowThePath)
     r.runMistakes = 3;
     EXPECT_EQ(RecordEnding(r), 1);
     EXPECT_EQ(r.pathRecords[0].bestTime, 640);
-    EXPECT_STREQ(Credits[CREDITS_ENDING_NUMBER], "Ending 1 of 5");
-    EXPECT_STREQ(Credits[CREDITS_ENDING_TITLE], "Red Ending");
+    EXPECT_STREQ(CreditsLine(CREDITS_ENDING_NUMBER), "Ending 1 of 5");
+    EXPECT_STREQ(CreditsLine(CREDITS_ENDING_TITLE), "Red Ending");
     r.resumeId = 1500;   // no path: the lines keep their text
     EXPECT_EQ(RecordEnding(r), 0);
-    EXPECT_STREQ(Credits[CREDITS_ENDING_NUMBER], "Ending 1 of 5");
-    EXPECT_STREQ(Credits[CREDITS_ENDING_TITLE], "Red Ending");
+    EXPECT_STREQ(CreditsLine(CREDITS_ENDING_NUMBER), "Ending 1 of 5");
+    EXPECT_STREQ(CreditsLine(CREDITS_ENDING_TITLE), "Red Ending");
 
     const int32_t ids[] = {142, 2132, 3262, 4302, 5310};
     const char *titles[] = {"Red Ending", "Blue Ending", "Irela Ending", "Tovanne Ending", "Green Ending"};
     for (int k = 0; k < PATH_COUNT; k++) {
         r.resumeId = ids[k];
         EXPECT_EQ(RecordEnding(r), k + 1);
-        EXPECT_EQ(std::string(Credits[CREDITS_ENDING_NUMBER]), "Ending " + std::to_string(k + 1) + " of 5");
-        EXPECT_STREQ(Credits[CREDITS_ENDING_TITLE], titles[k]);
+        EXPECT_EQ(std::string(CreditsLine(CREDITS_ENDING_NUMBER)), "Ending " + std::to_string(k + 1) + " of 5");
+        EXPECT_STREQ(CreditsLine(CREDITS_ENDING_TITLE), titles[k]);
     }
     for (int i = 0; i < CREDITS_ENDING_NUMBER; i++)
-        EXPECT_EQ(Credits[i], before[i]) << "entry " << i << " is fixed text";
-    memcpy(Credits, before, sizeof before);
+        EXPECT_EQ(CreditsLine(i), before[i]) << "entry " << i << " is fixed text";
 }

@@ -44,22 +44,35 @@ std::vector<TextItem> HallTexts(const std::vector<std::string> &times, const std
 bool OpenHall(const std::string &shotName, Image &shown)
 {
     ChooseMenuItem(3);
-    if (!WaitFor(HallShown, 5000))
+    // Its picture fades in; the text stands once the screen is still.
+    if (!WaitFor(HallShown, 5000) || !WaitStable())
         return false;
-    Sleep(300);   // the last frame's text is drawn
     shown = Screenshot();
     SavePng(shown, ShotPath(shotName));
+    return true;
+}
+
+bool KeyBeforeTheIntro()
+{
+    // The window stands well before the intro, while the game checks its
+    // pictures.
+    if (!WaitFor([] { return GameWindowId() != 0; }, START_MS))
+        return false;
+    PressKey(XK_space);
     return true;
 }
 
 bool LaunchToMenu(GameRun &run)
 {
     MoveMouse(PARK_X, PARK_Y);
-    if (!Launch(run))
+    // A key that comes too late to skip the intro ends it after its first
+    // slide; one the window did not take yet is given again on that slide.
+    if (!Launch(run) || !KeyBeforeTheIntro())
         return false;
-    if (!WaitFor([] { return ShownPicture(Screenshot(), {27}) == 27; }, START_MS))
+    if (!WaitFor([] { return MenuShown() || ShownPicture(Screenshot(), {27}) == 27; }, START_MS))
         return false;
-    PressKey(XK_space);
+    if (!MenuShown())
+        PressKey(XK_space);
     return WaitFor(MenuShown, START_MS) && WaitStable();
 }
 

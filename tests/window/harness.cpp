@@ -662,6 +662,24 @@ unsigned long GameWindowId()
     return 0;
 }
 
+bool GameWindowHasProperty(const char *name)
+{
+    ::Display *d = X();
+    Window w = GameWindowId();
+    if (!w)
+        return false;
+    Atom type;
+    int format;
+    unsigned long items = 0, after;
+    unsigned char *value = nullptr;
+    bool found = XGetWindowProperty(d, w, XInternAtom(d, name, False), 0, 1, False, AnyPropertyType, &type, &format,
+                                    &items, &after, &value) == Success &&
+                 type != None;
+    if (value)
+        XFree(value);
+    return found;
+}
+
 bool GameWindowRect(int *wx, int *wy, int *ww, int *wh)
 {
     ::Display *d = X();

@@ -128,6 +128,9 @@ bool SendCloseRequest();
 bool GameWindowRect(int *x, int *y, int *w, int *h);
 // The game's visible window, or 0.
 unsigned long GameWindowId();
+// The game's visible window carries the property (_NET_WM_BYPASS_COMPOSITOR,
+// say, which it sets only in full screen).
+bool GameWindowHasProperty(const char *name);
 bool SavePng(const Image &image, const std::string &path);
 // Where screenshots of a test run go for a person to look at.
 std::string ShotPath(const std::string &name);
@@ -142,6 +145,10 @@ std::string MessageBox(const GameRun &run);
 void DismissMessageBox(const GameRun &run);
 
 // Waiting ---------------------------------------------------------------------
+
+// Added to a hold of the game's own (a finished letter's page, the time-out
+// picture) before a key is pressed: the hold is surely over by then.
+const int HOLD_MARGIN_MS = 200;
 
 // Polls until the condition holds; false on time-out.
 bool WaitFor(const std::function<bool()> &condition, int timeoutMs, int pollMs = 20);
@@ -190,6 +197,9 @@ const int QUIT_BACKGROUND = 1;
 
 // The menu's background shows where no text stands.
 bool MenuShown();
+// A key pressed as soon as the game's window stands: one already waiting
+// when the intro begins skips all of it. False when no window came.
+bool KeyBeforeTheIntro();
 // Launches the game, skips the intro with a key and waits for the menu.
 bool LaunchToMenu(GameRun &run);
 // The words of a progress file that continues at `resumeId`, with no time,
@@ -265,6 +275,15 @@ struct TypingPlan {
     bool pauseSeen = false;   // out: the veil and "PAUSED" were on screen
     int pauseGaps = 0;        // out: looks during the pause that did not find the veil
     bool pauseKeyTyped = false;   // out: the key that ended the pause moved the cursor
+    // F12 and a key, as short as the veil allows, before every so many words
+    // of the lines typed key by key (those with wrong keys or the pause);
+    // 0: none.
+    int pauseEveryWords = 0;
+    int pausesMade = 0;           // out
+    // out: the least the letter's clock can have run, pauses left out: from
+    // the page seen to the last key sent, less the pauses as the harness saw
+    // them from outside (F12 sent to the veil seen gone).
+    double leastTypingSeconds = 0;
 };
 
 // Types the letter of a typing scene by real key presses, waiting for the
@@ -311,6 +330,10 @@ std::vector<float> GameSound(const char *name);
 // `threshold` around each onset), in sample offsets.
 std::vector<size_t> FindSample(const std::vector<float> &sound, const std::vector<float> &sample,
                                double threshold = 0.8);
+// Waits until what was captured after its first `from` samples holds
+// `sample` at least `count` times and has gone quiet again, so that the next
+// sound stands apart; false on time-out.
+bool WaitForSamples(const GameRun &run, size_t from, const std::vector<float> &sample, size_t count, int timeoutMs);
 // Root mean square of sound[from, to).
 double Rms(const std::vector<float> &sound, size_t from, size_t to);
 

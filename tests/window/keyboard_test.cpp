@@ -315,9 +315,9 @@ void TypeOnLayouts(const char *lang, const std::string &name, const std::vector<
             probe.pos = 2;
             probe.keys = {XK_dead_acute, XK_s};
         }
+        // The cursor has come to the last key's place: every key is drawn.
         std::string failed = TypeFirstLetter(last, probe);
         ASSERT_EQ(failed, "");
-        Sleep(100);
         Image s = Screenshot();
         SavePng(s, ShotPath("layout-" + std::string(p.layout) + p.variant + "-" + name));
         int probeRed = 0;
@@ -414,7 +414,6 @@ TEST_F(CapsLock, NoticeFollowsTheKeyboardAndALayoutHintComesAfterForeignKeys)
     PressKey(XK_Caps_Lock);
     ASSERT_FALSE(CapsLockLit());
     ASSERT_TRUE(WaitFor([] { return !CapsNoticeShown(); }, KEY_MS));
-    Sleep(100);
     Image off = Screenshot();
     SavePng(off, ShotPath("capslock-off"));
     EXPECT_LT(Difference(off, plain, CAPS_BOX.x, CAPS_BOX.y, CAPS_BOX.w, CAPS_BOX.h), 0.5);
@@ -446,7 +445,6 @@ TEST_F(CapsLock, NoticeFollowsTheKeyboardAndALayoutHintComesAfterForeignKeys)
         Press(map, keys[i % keys.size()]);
     Flush();
     ASSERT_TRUE(WaitFor([&] { return CursorAt(0, Advance(first, 10)); }, KEY_MS));
-    Sleep(100);
     Image ten = Screenshot();
     EXPECT_FALSE(LayoutNoticeShown()) << "ten of twenty are not more than half";
     // Each the letter's own character in red (the space's mark is a thin line).

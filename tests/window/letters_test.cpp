@@ -5,9 +5,13 @@
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <string>
+#include <thread>
 
+#include "player/game.h"
 #include "story/scene.h"
 
 using namespace harness;
@@ -18,6 +22,10 @@ const int PAGE_MS = 8000;
 const int TYPE_X = 35, TYPE_Y = 45, PITCH = 15;
 const uint32_t PREVIEW = 0x353535, MISTAKE = 0xC4262A;
 const int TIMEOUT_IMAGE = 26;
+const char FULL_SCREEN_PROPERTY[] = "_NET_WM_BYPASS_COMPOSITOR";
+// Inside the card of a finished page, and its paper.
+const int CARD_X = 392, CARD_Y = 384, CARD_W = 196, CARD_H = 80;
+const uint32_t CARD_PAPER = 0xF7F3E9;
 
 std::vector<int32_t> Fresh(int32_t resumeId, int32_t runTime, int32_t runMistakes)
 {
@@ -74,23 +82,32 @@ int BodyLine(const Scene *scene)
     return 0;
 }
 
+// After the finished page of Scene04e1, a key: the next scene starts, and
+// "Yes" there writes the letter's run. The words of the progress file, or
+// none when the game did not follow.
+std::vector<int32_t> SavedAfterTheLetter(GameRun &run)
+{
+    const Scene *next = SceneNamed("Scene04e2");
+    if (!FinishLetter() || !WaitForScreen(NarrationPage(next, NarrationPages(next)[0]), PAGE_MS) || !QuitAndSave())
+        return {};
+    return SaveWords(run);
+}
+
 // The finished page of Scene04e1 typed without a mistake: every character in
 // black, no red; then the next scene, and "Yes" writes the run. The words
 // of the progress file, or none when the game did not follow.
 std::vector<int32_t> CleanLetterSaved(GameRun &run, const std::string &shot)
 {
     const Scene *letter = SceneNamed("Scene04e1");
-    if (!WaitFor([&] { return !CursorAt(0, 0) && !CursorAt(BodyLine(letter), 0); }, PAGE_MS))
+    // The finished page is shown whole, in one frame, with its card.
+    if (!WaitFor([] { return ShareOfColour(Screenshot(), CARD_X, CARD_Y, CARD_W, CARD_H, CARD_PAPER, 8) > 0.5; },
+                 PAGE_MS))
         return {};
-    Sleep(300);
     Image s = Screenshot();
     SavePng(s, ShotPath(shot));
     EXPECT_LT(Difference(s, TypedLetter(letter), 20, 40, 340, 390), 1.5) << "every character in black";
     EXPECT_LT(ShareOfColour(s, 20, 40, 340, 390, MISTAKE, 30), 0.0005) << "no red anywhere";
-    const Scene *next = SceneNamed("Scene04e2");
-    if (!FinishLetter() || !WaitForScreen(NarrationPage(next, NarrationPages(next)[0]), PAGE_MS) || !QuitAndSave())
-        return {};
-    return SaveWords(run);
+    return SavedAfterTheLetter(run);
 }
 
 }  // namespace
@@ -122,10 +139,14 @@ TEST(Letters, ALetterTypedAtFullSpeedLosesNoKeyAndF11IsNoKey)
     const Scene *letter = SceneNamed("Scene04e1");
     ASSERT_TRUE(WaitFor([] { return CursorAt(0, 0); }, PAGE_MS));
     WaitStable(1500);
-    // F11 to a window and back: the picture stays, nothing is typed.
+    // F11 to a window and back: the picture stays, nothing is typed. Only
+    // full screen asks a compositor to stand aside.
+    ASSERT_TRUE(GameWindowHasProperty(FULL_SCREEN_PROPERTY));
     PressKey(XK_F11);
-    Sleep(500);
+    ASSERT_TRUE(WaitFor([] { return GameWindowId() && !GameWindowHasProperty(FULL_SCREEN_PROPERTY); }, PAGE_MS));
+    ASSERT_TRUE(WaitStable());   // the window shows its picture
     PressKey(XK_F11);
+    ASSERT_TRUE(WaitFor([] { return GameWindowHasProperty(FULL_SCREEN_PROPERTY); }, PAGE_MS));
     ASSERT_TRUE(WaitFor([] { return CursorAt(0, 0); }, PAGE_MS)) << "F11 moved the cursor";
     // The whole letter, every key pressed and released back to back: far
     // more keys than one frame, and than the library's own key buffer, holds.
@@ -170,11 +191,7 @@ TEST(Letters, WrongKeysShowInRedCountAndCostTime)
     int top = TYPE_Y + PITCH * line;
     EXPECT_GT(Difference(s, clean, TYPE_X - 1, top, width + 2, PITCH),
               Difference(s, expected, TYPE_X - 1, top, width + 2, PITCH) + 3.0);
-    ASSERT_TRUE(FinishLetter());
-    const Scene *next = SceneNamed("Scene04e2");
-    ASSERT_TRUE(WaitForScreen(NarrationPage(next, NarrationPages(next)[0]), PAGE_MS));
-    ASSERT_TRUE(QuitAndSave());
-    std::vector<int32_t> w = SaveWords(run);
+    std::vector<int32_t> w = SavedAfterTheLetter(run);
     ASSERT_EQ(w.size(), 13u);
     EXPECT_EQ(w[2], 5) << "five mistakes";
     EXPECT_GE(w[1], 5 * 7) << "each costs seven seconds at difficulty 1";
@@ -188,7 +205,7 @@ TEST(Letters, EscapeIsNeverAMistakeAndQuittingKeepsEarlierLetters)
     ASSERT_TRUE(WaitFor([] { return CursorAt(0, 0); }, PAGE_MS));
     // Escape, then "No": the same page, nothing typed, nothing counted.
     ParkPointer();
-    Sleep(1200);   // the page fades in first; Escape is read only while it is down
+    ASSERT_TRUE(WaitStable());   // the page has faded in
     PressKey(XK_Escape);
     ASSERT_TRUE(WaitFor([] { return QuitDialogShown(1); }, 3000));
     PressKey(XK_Down);
@@ -204,7 +221,7 @@ TEST(Letters, PauseStopsTheClockAndItsEndingKeyIsNotTyped)
 {
     GameRun run;
     ASSERT_TRUE(ContinueFrom(run, "pause", Fresh(141, 0, 0)));
-    const int PAUSE_MS = 6000;
+    const int PAUSE_MS = 3000;
     const Scene *letter = SceneNamed("Scene04e1");
     TypingPlan plan;
     plan.pauseLine = BodyLine(letter);
@@ -227,10 +244,7 @@ TEST(Letters, PauseStopsTheClockAndItsEndingKeyIsNotTyped)
     int top = TYPE_Y + PITCH * plan.pauseLine;
     EXPECT_LT(Difference(s, TypedLetter(letter), TYPE_X - 1, top, 330, PITCH), 1.0)
         << "the line typed on after the pause stands on its preview";
-    ASSERT_TRUE(FinishLetter());
-    Sleep(1500);
-    ASSERT_TRUE(QuitAndSave());
-    std::vector<int32_t> w = SaveWords(run);
+    std::vector<int32_t> w = SavedAfterTheLetter(run);
     ASSERT_EQ(w.size(), 13u);
     EXPECT_EQ(w[2], 0);
     EXPECT_LE(w[1], int(seconds - PAUSE_MS / 1000.0) + 2) << "the paused seconds were counted";
@@ -246,13 +260,17 @@ TEST(Letters, TimeOutShowsItsPictureAndContinueReplaysTheLetterOnce)
     // 278 seconds at seven a mistake: forty wrong keys use them up.
     bool timedOut = WaitFor([] {
         TypeChar('#');
-        Sleep(25);
         return ShownPicture(Screenshot(), {TIMEOUT_IMAGE}) == TIMEOUT_IMAGE;
-    }, 30000, 1);
+    }, 30000, 25);
     ASSERT_TRUE(timedOut);
+    // The picture fades in, its last step the picture itself, then stands
+    // for the game's hold before a key counts.
+    ASSERT_TRUE(WaitFor([] { return Difference(Screenshot(), DataPicture(TIMEOUT_IMAGE), 0, 0, 640, 480) < 0.02; },
+                        PAGE_MS, 5));
+    auto shown = std::chrono::steady_clock::now();
     SavePng(Screenshot(), ShotPath("timeout"));
     EXPECT_EQ(SaveWords(run), Fresh(141, 40, 1)) << "a time-out writes nothing";
-    Sleep(3500);   // the picture fades in, then stands two seconds before a key counts
+    std::this_thread::sleep_until(shown + std::chrono::milliseconds(TIMEOUT_HOLD_MS + HOLD_MARGIN_MS));
     PressKey(XK_space);
     ASSERT_TRUE(WaitFor(MenuShown, PAGE_MS));
     // Continue plays the same letter again, from its start.
@@ -260,5 +278,52 @@ TEST(Letters, TimeOutShowsItsPictureAndContinueReplaysTheLetterOnce)
     ASSERT_TRUE(WaitFor([] { return CursorAt(0, 0); }, PAGE_MS));
     ASSERT_TRUE(QuitAndSave());
     EXPECT_EQ(SaveWords(run), Fresh(141, 40, 1)) << "nothing of the failed letter counted";
+    EXPECT_TRUE(QuitFromMenu(run));
+}
+
+// F12 and a key between every two words: the part of a second typed
+// between two pauses still counts, so the time the progress record keeps
+// for the letter is its typing time plus its penalties, as the history
+// gives them.
+TEST(Letters, PausesBetweenWordsKeepEveryPartOfASecond)
+{
+    GameRun run;
+    ASSERT_TRUE(ContinueFrom(run, "pauses", Fresh(141, 0, 0)));
+    const Scene *letter = SceneNamed("Scene04e1");
+    TypingPlan plan;
+    plan.pauseEveryWords = 2;
+    // One wrong key on each of four lines: they are typed key by key, with
+    // the pauses, and cost 7 seconds each.
+    for (int line = 1, wrong = 0; line < 25 && wrong < 4; line++)
+        if (strlen(letter->text[line]) > 20) {
+            plan.wrong.push_back({line, 1, '#'});
+            wrong++;
+        }
+    ASSERT_TRUE(TypeLetter("Scene04e1", plan));
+    EXPECT_GE(plan.pausesMade, 10);
+    std::vector<int32_t> w = SavedAfterTheLetter(run);
+    ASSERT_EQ(w.size(), 13u);
+    EXPECT_EQ(w[2], 4);
+
+    std::vector<uint8_t> bytes = ReadFile(SaveDirectory(run) + "/history.tsv");
+    std::string history(bytes.begin(), bytes.end());
+    ASSERT_GE(std::count(history.begin(), history.end(), '\n'), 2) << history;
+    size_t last = history.rfind('\n', history.size() - 2);
+    std::vector<std::string> fields;
+    std::string field;
+    for (char c : history.substr(last + 1))
+        if (c == '\t' || c == '\n') {
+            fields.push_back(field);
+            field.clear();
+        } else {
+            field += c;
+        }
+    ASSERT_GE(fields.size(), 7u) << history;
+    double typing = std::stod(fields[5]), penalty = std::stod(fields[6]);
+    EXPECT_EQ(penalty, 4 * 7);
+    // Every part of a second typed between two pauses counts, in the typing
+    // time and in the time recorded.
+    EXPECT_GE(typing, plan.leastTypingSeconds - 0.05) << plan.pausesMade << " pauses";
+    EXPECT_NEAR(w[1], typing + penalty, 1.0) << "typing " << typing << " s + penalty " << penalty << " s";
     EXPECT_TRUE(QuitFromMenu(run));
 }

@@ -9,8 +9,7 @@ using namespace harness;
 namespace {
 
 const int EXIT_MS = 10000;
-const int SETTLE_MS = 600;
-const int BELL_MS = 1500;   // the bell has been played in full
+const int SOUND_MS = 5000;   // what a key sets off is heard within this
 
 }  // namespace
 
@@ -18,49 +17,50 @@ TEST(Menu, KeysAndPointerMoveTheHighlightAsAPlayerExpects)
 {
     GameRun run = Prepare("menu");
     ASSERT_TRUE(LaunchToMenu(run));
+    // Every arrow sounds the key once the menu has taken it, even at the ends
+    // of the list; every activation rings the bell at once, long before what
+    // it starts reaches the screen.
+    const std::vector<float> key = GameSound("type.wav"), bell = GameSound("bell.wav");
+    ASSERT_FALSE(key.empty());
+    ASSERT_FALSE(bell.empty());
     EXPECT_EQ(MenuHighlight(), 1);
+    size_t before = CapturedSound(run).size();
     PressKey(XK_Up);
-    Sleep(SETTLE_MS);
+    ASSERT_TRUE(WaitForSamples(run, before, key, 1, SOUND_MS));
     EXPECT_EQ(MenuHighlight(), 1) << "Up on the first item keeps it";
     for (int i = 0; i < 5; i++) {
+        before = CapturedSound(run).size();
         PressKey(XK_Down);
-        Sleep(80);
+        ASSERT_TRUE(WaitForSamples(run, before, key, 1, SOUND_MS)) << "Down " << i + 1;
     }
     EXPECT_TRUE(WaitFor([] { return MenuHighlight() == 4; }, 2000)) << "Down stops at Quit";
 
     // The pointer inside a band wins over the keys; Enter there does nothing.
     MoveMouse(100, 290);
     EXPECT_TRUE(WaitFor([] { return MenuHighlight() == 2; }, 2000));
+    before = CapturedSound(run).size();
     PressKey(XK_Down);
-    Sleep(SETTLE_MS);
+    ASSERT_TRUE(WaitForSamples(run, before, key, 1, SOUND_MS));
     EXPECT_EQ(MenuHighlight(), 2);
     PressKey(XK_Return);
-    Sleep(SETTLE_MS);
-    EXPECT_TRUE(MenuShown());
-    EXPECT_EQ(MenuHighlight(), 2);
-
-    // Clicks between two bands or left of them do nothing. Every activation
-    // rings the bell at once, long before what it starts reaches the screen.
-    const std::vector<float> bell = GameSound("bell.wav");
-    ASSERT_FALSE(bell.empty());
-    size_t before = CapturedSound(run).size();
+    // Clicks between two bands or left of them do nothing.
     Click(100, 275);
-    Sleep(SETTLE_MS);
     Click(60, 290);
-    Sleep(BELL_MS);
-    EXPECT_TRUE(FindSample(CapturedSince(run, before), bell).empty()) << "a click outside the bands activated an item";
+    // Then, with the pointer away, a Down: once it has moved the highlight
+    // on from the second item, the Enter and the clicks before it were taken.
+    MoveMouse(620, 20);
+    PressKey(XK_Down);
+    ASSERT_TRUE(WaitFor([] { return MenuHighlight() == 3; }, 2000)) << "the menu stayed, on the second item";
     EXPECT_TRUE(MenuShown());
-    EXPECT_EQ(MenuHighlight(), 2);
+    EXPECT_TRUE(FindSample(CapturedSince(run, before), bell).empty()) << "Enter or a click outside the bands "
+                                                                        "activated an item";
     EXPECT_TRUE(Alive(run));
 
     // With the pointer away, Enter activates the highlighted item.
-    MoveMouse(620, 20);
-    PressKey(XK_Down);
-    ASSERT_TRUE(WaitFor([] { return MenuHighlight() == 3; }, 2000));
     before = CapturedSound(run).size();
     PressKey(XK_Return);
     EXPECT_TRUE(WaitFor(HallShown, 5000)) << "Hall of Records did not open";
-    Sleep(BELL_MS);
+    EXPECT_TRUE(WaitForSamples(run, before, bell, 1, SOUND_MS));
     EXPECT_EQ(FindSample(CapturedSince(run, before), bell).size(), 1u) << "the bell is heard when an item is activated";
     PressKey(XK_Return);
     EXPECT_TRUE(WaitFor(MenuShown, 5000));
@@ -105,16 +105,22 @@ TEST(Menu, HallOfRecordsShowsAPreparedFile)
                                                    {"7mis", "", "0mis", "2mis", ""}));
     EXPECT_GT(Difference(s, wrong, 190, 190, 200, 38), Difference(s, expected, 190, 190, 200, 38) + 1.0);
 
-    // Escape does not leave; a click above "Back" only clears; a click on it leaves.
+    // Escape does not leave; a click above "Back" only clears; a click on it
+    // leaves. Each is followed by a turn to the second page and back, which
+    // only the Hall answers: once it has turned, what came before was taken.
+    const Image table = s;
+    auto stillInTheHall = [&] {
+        PressKey(XK_Right);
+        bool turned = WaitFor([&] { return Difference(Screenshot(), table, 0, 0, 640, 370) > 2.0; }, 3000);
+        PressKey(XK_Left);
+        return turned && WaitFor([&] { return Difference(Screenshot(), table, 0, 0, 640, 370) < 0.5; }, 3000);
+    };
     PressKey(XK_Escape);
-    Sleep(SETTLE_MS);
-    EXPECT_TRUE(HallShown());
+    EXPECT_TRUE(stillInTheHall()) << "Escape";
     Click(520, 370);
-    Sleep(SETTLE_MS);
-    EXPECT_TRUE(HallShown());
+    EXPECT_TRUE(stillInTheHall()) << "above Back";
     Click(490, 395);
-    Sleep(SETTLE_MS);
-    EXPECT_TRUE(HallShown()) << "left of Back";
+    EXPECT_TRUE(stillInTheHall()) << "left of Back";
     Click(520, 395);
     EXPECT_TRUE(WaitFor(MenuShown, 5000));
     EXPECT_EQ(SaveWords(run), (std::vector<int32_t>{0, -1, -1, 125, 7, -1, -1, 0, 0, 187, 2, 59, -1}))

@@ -12,6 +12,8 @@ static const double FULL_SCALE = 32768.0;
 static const size_t ONSET_WINDOW = 256;     // samples per energy step when looking for onsets
 static const double SILENCE_RMS = 0.002;
 static const int SEARCH_LAG = 2048;         // how far around an onset the sample may start
+static const size_t QUIET_TAIL = 882;       // 20 ms: what was played last has ended
+static const int SOUND_POLL_MS = 50;
 
 std::vector<float> CapturedSound(const GameRun &run)
 {
@@ -121,6 +123,15 @@ std::vector<size_t> FindSample(const std::vector<float> &sound, const std::vecto
         quiet = !loud;
     }
     return found;
+}
+
+bool WaitForSamples(const GameRun &run, size_t from, const std::vector<float> &sample, size_t count, int timeoutMs)
+{
+    return WaitFor([&] {
+        std::vector<float> heard = CapturedSince(run, from);
+        return heard.size() > QUIET_TAIL && Rms(heard, heard.size() - QUIET_TAIL, heard.size()) < SILENCE_RMS &&
+               FindSample(heard, sample).size() >= count;
+    }, timeoutMs, SOUND_POLL_MS);
 }
 
 }  // namespace harness

@@ -16,6 +16,7 @@ const int EXIT_MS = 10000;
 const double SILENT = 0.003;   // RMS of a quiet stretch
 const double AUDIBLE = 0.02;   // RMS of music at the game's level
 const size_t HALF_SECOND = 22050;
+const int SOUND_MS = 5000;   // what a key sets off is heard within this
 
 size_t Captured(const GameRun &run)
 {
@@ -34,7 +35,7 @@ TEST(Sound, ArrowsAtTheEndsOfTheMenuStillSoundTheKey)
 
     size_t before = Captured(run);
     PressKey(XK_Up, 60);   // already on "New game"
-    Sleep(1500);
+    ASSERT_TRUE(WaitForSamples(run, before, key, 1, SOUND_MS)) << "no key sound for Up on the first item";
     EXPECT_EQ(MenuHighlight(), 1);
     std::vector<float> heard = CapturedSince(run, before);
     EXPECT_EQ(FindSample(heard, key).size(), 1u) << "one key sound for Up on the first item";
@@ -44,18 +45,17 @@ TEST(Sound, ArrowsAtTheEndsOfTheMenuStillSoundTheKey)
     before = Captured(run);
     for (int i = 0; i < 4; i++) {
         PressKey(XK_Down, 60);
-        Sleep(400);
+        ASSERT_TRUE(WaitForSamples(run, before, key, i + 1, SOUND_MS)) << "Down " << i + 1;
     }
-    Sleep(1000);
-    EXPECT_EQ(MenuHighlight(), 4);
+    EXPECT_TRUE(WaitFor([] { return MenuHighlight() == 4; }, 2000));
     EXPECT_EQ(FindSample(CapturedSince(run, before), key).size(), 4u);
 
     // "Hall of Records" rings the bell.
-    before = Captured(run);
     PressKey(XK_Up, 60);
     ASSERT_TRUE(WaitFor([] { return MenuHighlight() == 3; }, 2000));
+    before = Captured(run);
     PressKey(XK_Return, 60);
-    Sleep(1500);
+    EXPECT_TRUE(WaitForSamples(run, before, bell, 1, SOUND_MS));
     EXPECT_EQ(FindSample(CapturedSince(run, before), bell).size(), 1u) << "the bell marks an activated item";
     PressKey(XK_Return, 60);
     ASSERT_TRUE(WaitFor(MenuShown, PAGE_MS));
@@ -67,23 +67,33 @@ TEST(Sound, ScenesPlayMusicThatStopsWhenThePlayThroughEnds)
 {
     GameRun run = Prepare("music");
     ASSERT_TRUE(LaunchToMenu(run));
-    Sleep(1000);
+    // Half a second of the menu heard, and more of each screen below.
+    size_t menuAt = Captured(run);
+    ASSERT_TRUE(WaitFor([&] { return Captured(run) >= menuAt + HALF_SECOND; }, SOUND_MS));
     size_t quietEnd = Captured(run);
-    EXPECT_LT(Rms(CapturedSound(run), quietEnd > HALF_SECOND ? quietEnd - HALF_SECOND : 0, quietEnd), SILENT)
-        << "the menu has no music";
+    EXPECT_LT(Rms(CapturedSound(run), quietEnd - HALF_SECOND, quietEnd), SILENT) << "the menu has no music";
 
     ChooseMenuItem(1);
     const Scene *first = SceneNamed("Scene01");
     ASSERT_TRUE(WaitForScreen(NarrationPage(first, NarrationPages(first)[0]), PAGE_MS));
-    Sleep(3000);
-    std::vector<float> during = CapturedSound(run);
+    std::vector<float> during;
+    WaitFor([&] {
+        during = CapturedSound(run);
+        return during.size() > quietEnd + 4 * HALF_SECOND &&
+               Rms(during, during.size() - 4 * HALF_SECOND, during.size()) > AUDIBLE;
+    }, SOUND_MS, 100);
     ASSERT_GT(during.size(), quietEnd + 4 * HALF_SECOND);
     EXPECT_GT(Rms(during, during.size() - 4 * HALF_SECOND, during.size()), AUDIBLE) << "the letters music plays";
 
     ASSERT_TRUE(QuitAndSave());
-    Sleep(2000);
-    std::vector<float> after = CapturedSound(run);
     // After the last sound the mixer writes a second of silence, then rests.
+    size_t quitAt = Captured(run);
+    std::vector<float> after;
+    WaitFor([&] {
+        after = CapturedSound(run);
+        return after.size() >= quitAt + HALF_SECOND && Rms(after, after.size() - HALF_SECOND, after.size()) < SILENT;
+    }, SOUND_MS, 100);
+    ASSERT_GE(after.size(), quitAt + HALF_SECOND);
     EXPECT_LT(Rms(after, after.size() - HALF_SECOND, after.size()), SILENT) << "the music stopped with the game";
     ChooseMenuItem(4);
     ASSERT_TRUE(WaitExit(run, EXIT_MS));

@@ -6,8 +6,11 @@
 
 #include <chrono>
 #include <cstring>
+#include <optional>
 #include <string>
+#include <thread>
 
+#include "player/typing.h"
 #include "presentation/alfont.h"
 #include "story/graph.h"
 
@@ -17,6 +20,9 @@ static const int PAGE_MS = 8000;         // a fade plus slack
 static const int KEY_MS = 3000;          // the cursor follows a key within this
 static const uint32_t NARRATION_INK = 0x000000;
 static const int TYPE_X = 35, TYPE_Y = 45, TYPE_PITCH = 15;
+
+// When the last letter typed was seen finished, its page standing.
+static std::optional<std::chrono::steady_clock::time_point> finishedPageSeen;
 
 static void LoadStory()
 {
@@ -182,6 +188,18 @@ bool TypeLetter(const std::string &sceneName)
     return TypeLetter(sceneName, plan);
 }
 
+// A key ends the pause: once the veil is gone, the cursor stands where it
+// stood, or one character on when the key was typed after all.
+static bool EndPause(int line, int x, char expected, bool *typed)
+{
+    TypeChar('q');
+    int past = x + TypeAdvance(expected);
+    if (!WaitFor([&] { return !PauseShown() && (CursorAt(line, x) || CursorAt(line, past)); }, KEY_MS, 3))
+        return false;
+    *typed = !CursorAt(line, x);
+    return true;
+}
+
 bool TypeLetter(const std::string &sceneName, TypingPlan &plan)
 {
     const Scene *scene = SceneNamed(sceneName);
@@ -192,6 +210,11 @@ bool TypeLetter(const std::string &sceneName, TypingPlan &plan)
         firstLine++;
     if (!WaitFor([&] { return CursorAt(firstLine, 0); }, PAGE_MS, 10))
         return false;
+    // The letter's clock started before the page was seen, and stood at most
+    // from each F12 sent to the veil seen gone.
+    auto firstSeen = std::chrono::steady_clock::now();
+    std::chrono::steady_clock::duration paused{};
+    int words = 0;
     for (int line = 0; line < 25; line++) {
         const char *text = scene->text[line];
         int length = strlen(text);
@@ -209,6 +232,7 @@ bool TypeLetter(const std::string &sceneName, TypingPlan &plan)
             TypeBurst(std::string(text, length - 1));
         }
         for (int pos = 0; pos < length - 1 && !plain; pos++) {
+            auto pauseStart = std::chrono::steady_clock::now();
             if (line == plan.pauseLine && pos == plan.pausePos) {
                 if (plan.holdF12)
                     KeyDown(XK_F12);
@@ -223,11 +247,20 @@ bool TypeLetter(const std::string &sceneName, TypingPlan &plan)
                 }
                 if (plan.holdF12)
                     KeyUp(XK_F12);
-                TypeChar('q');
-                if (!WaitFor([&] { return CursorAt(line, x); }, KEY_MS, 3))
+                if (!EndPause(line, x, text[pos], &plan.pauseKeyTyped))
                     return false;
-                Sleep(300);
-                plan.pauseKeyTyped = !CursorAt(line, x);
+                paused += std::chrono::steady_clock::now() - pauseStart;
+            }
+            bool wordStarts = pos > 0 && text[pos - 1] == ' ' && text[pos] != ' ';
+            words += wordStarts;
+            if (wordStarts && plan.pauseEveryWords && words % plan.pauseEveryWords == 0) {
+                bool typed = false;
+                pauseStart = std::chrono::steady_clock::now();
+                PressKey(XK_F12, 12);
+                if (!WaitFor(PauseShown, KEY_MS, 3) || !EndPause(line, x, text[pos], &typed) || typed)
+                    return false;
+                paused += std::chrono::steady_clock::now() - pauseStart;
+                plan.pausesMade++;
             }
             unsigned long key = (unsigned char)text[pos];
             for (const WrongKey &w : plan.wrong)
@@ -247,19 +280,28 @@ bool TypeLetter(const std::string &sceneName, TypingPlan &plan)
         int next = line + 1;
         while (next < 25 && scene->text[next][0] == 0)
             next++;
+        auto keySent = std::chrono::steady_clock::now();
         TypeChar(' ');
+        plan.leastTypingSeconds = std::chrono::duration<double>(keySent - firstSeen - paused).count();
         if (next < 25 && !WaitFor([&] { return CursorAt(next, 0); }, KEY_MS, 3))
             return false;
         // After the signature the finished page stands without a cursor.
-        if (next >= 25 && !WaitFor([&] { return !CursorAt(line, x); }, KEY_MS, 3))
-            return false;
+        if (next >= 25) {
+            if (!WaitFor([&] { return !CursorAt(line, x); }, KEY_MS, 3))
+                return false;
+            finishedPageSeen = std::chrono::steady_clock::now();
+        }
     }
     return true;
 }
 
 bool FinishLetter()
 {
-    Sleep(2200);   // the finished page stands for two seconds before a key counts
+    // The finished page stands for the game's hold before a key counts,
+    // from the moment it was seen (now, when the typing was not watched).
+    auto seen = finishedPageSeen.value_or(std::chrono::steady_clock::now());
+    finishedPageSeen.reset();
+    std::this_thread::sleep_until(seen + std::chrono::milliseconds(TYPE_DONE_HOLD_MS + HOLD_MARGIN_MS));
     PressKey(XK_space);
     return true;
 }

@@ -12,6 +12,31 @@ using namespace harness;
 namespace {
 
 const int PAGE_MS = 8000;
+const int SOUND_MS = 5000;
+
+// After "Continue Playing" with nothing to continue: the bell rings as the
+// item is taken, and the menu stays on the item. A Down after the bell moves
+// the highlight on, which only the menu answers.
+bool MenuStaysOnItem(const GameRun &run, size_t soundBefore, int item)
+{
+    const std::vector<float> bell = GameSound("bell.wav");
+    if (!WaitFor([&] { return !FindSample(CapturedSince(run, soundBefore), bell).empty(); }, SOUND_MS, 50))
+        return false;
+    ParkPointer();
+    PressKey(XK_Down);
+    return WaitFor([&] { return MenuHighlight() == item + 1; }, 3000) && MenuShown();
+}
+
+// The quit dialog is still open, "Yes" highlighted: Down and Up, which only
+// the dialog answers, come after the click and move its highlight.
+bool DialogStays()
+{
+    PressKey(XK_Down);
+    if (!WaitFor([] { return QuitDialogShown(2); }, 3000))
+        return false;
+    PressKey(XK_Up);
+    return WaitFor([] { return QuitDialogShown(1); }, 3000);
+}
 
 }  // namespace
 
@@ -64,10 +89,9 @@ TEST(Story, NewGameTurnsItsPagesOneKeyAtATimeUpToTheFirstChoice)
         EXPECT_EQ(words[i], -1);
 
     // Nothing to continue: the menu comes back with the same item.
+    size_t before = CapturedSound(run).size();
     ChooseMenuItem(2);
-    Sleep(1500);
-    EXPECT_TRUE(MenuShown());
-    EXPECT_EQ(MenuHighlight(), 2);
+    EXPECT_TRUE(MenuStaysOnItem(run, before, 2));
     EXPECT_TRUE(QuitFromMenu(run));
 }
 
@@ -83,14 +107,12 @@ TEST(Story, QuitDialogAnswersOnlyToClicksOnItsAnswers)
     PressKey(XK_Escape);
     ASSERT_TRUE(WaitFor([] { return QuitDialogShown(1); }, 3000));
     Click(340, 220);   // between the answers
-    Sleep(500);
     ParkPointer();
-    EXPECT_TRUE(WaitFor([] { return QuitDialogShown(1); }, 2000));
+    EXPECT_TRUE(DialogStays());
     SavePng(Screenshot(), ShotPath("quit-after-click-between"));
     Click(300, 195);   // above the band
-    Sleep(500);
     ParkPointer();
-    EXPECT_TRUE(WaitFor([] { return QuitDialogShown(1); }, 2000));
+    EXPECT_TRUE(DialogStays());
     Click(410, 220);   // "No"
     ASSERT_TRUE(WaitForScreen(NarrationPage(first, NarrationPages(first)[0]), 3000)) << "back on the same page";
     ASSERT_EQ(SaveWords(run).size(), 13u);
@@ -120,16 +142,22 @@ TEST(Story, ContinuedGameReadsTheLetterBoxesAndRecordsItsEnding)
     }, PAGE_MS));
     EXPECT_EQ(SaveWords(run), (std::vector<int32_t>{3262, 900, 3, -1, -1, -1, -1, 900, 3, -1, -1, -1, -1}));
 
-    // A click never ends the roll; the ending lines come last.
-    Sleep(2000);
-    Click(320, 300);
+    // A click never ends the roll; the ending lines come last. Once it runs,
+    // the closing picture stands with its lower half darkened under the
+    // few lines of the roll.
     const Scene *closing = SceneNamed("Scene26e6");
+    Image stage = Compose(closing->background, {}, false, {{10, 240, 630, 470, 0x000000, 128}});
+    ASSERT_TRUE(WaitFor([&] { return Difference(Screenshot(), stage, 0, 0, 640, 480) < 4.0; }, PAGE_MS))
+        << "the roll did not start";
+    Click(320, 300);
     int offset = 0;
     double d = 255;
+    // Each look tries every offset; the ending lines stand for some nine
+    // seconds, so a look every second and a half finds them.
     ASSERT_TRUE(WaitFor([&] {
         d = EndingLinesDifference(Screenshot(), closing->background, "Ending 3 of 5", "Irela Ending", &offset);
         return d < 3.0;
-    }, 45000, 500)) << "best difference " << d;
+    }, 45000, 1500)) << "best difference " << d;
     Image s = Screenshot();
     SavePng(s, ShotPath("credits-ending3"));
     int wrongOffset;
@@ -143,9 +171,7 @@ TEST(Story, DamagedResumeValueStartsNothing)
     std::vector<int32_t> words = {9999, 10, 1, 50, 2, -1, -1, -1, -1, -1, -1, -1, -1};
     GameRun run;
     ASSERT_TRUE(ContinueFrom(run, "resume9999", words));
-    Sleep(2000);
-    EXPECT_TRUE(MenuShown());
-    EXPECT_EQ(MenuHighlight(), 2);
+    EXPECT_TRUE(MenuStaysOnItem(run, 0, 2));   // the first bell of the run
     EXPECT_EQ(SaveWords(run), words);
     EXPECT_TRUE(QuitFromMenu(run));
 }

@@ -29,9 +29,6 @@ static const Layer LAYERS[] = {
     {"player", 2}, {"records", 2},
     {"shell", 3},
 };
-// The resource globals: every module above the lowest layer may read them.
-static const char SHARED_MODULE[] = "shell/globals";
-static const int SHARED_FROM_RANK = 1;
 // Enough to show a tangle; past this the circles are not listed one by one.
 static const size_t MAX_CIRCLES = 200;
 
@@ -158,9 +155,7 @@ static bool ReadTree()
 static bool Upward(const Include &inc)
 {
     int from = RankOf(inc.from), to = RankOf(inc.to);
-    if (from < 0 || to < 0 || to <= from)
-        return false;
-    return !(inc.to == SHARED_MODULE && from >= SHARED_FROM_RANK);
+    return from >= 0 && to >= 0 && to > from;
 }
 
 static std::string Where(const Include &inc)
