@@ -142,7 +142,7 @@ TEST(Feedback, ALetterAtAKnownPaceIsCardedRecordedAndCharted)
     ASSERT_NE(missedA, '#');
     ASSERT_NE(missedB, '#');
     auto start = std::chrono::steady_clock::now();
-    ChooseMenuItem(2);
+    ChooseMenuItem(MENU_CONTINUE);
     ASSERT_TRUE(TypeLetter(LETTER, plan));
     double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     // Well within the two seconds of rest: the card stands from its first frame.

@@ -44,7 +44,7 @@ TEST(Story, NewGameTurnsItsPagesOneKeyAtATimeUpToTheFirstChoice)
 {
     GameRun run = Prepare("newgame");
     ASSERT_TRUE(LaunchToMenu(run));
-    ChooseMenuItem(1);
+    ChooseMenuItem(MENU_NEW_GAME);
 
     const Scene *first = SceneNamed("Scene01");
     ASSERT_NE(first, nullptr);
@@ -90,7 +90,7 @@ TEST(Story, NewGameTurnsItsPagesOneKeyAtATimeUpToTheFirstChoice)
 
     // Nothing to continue: the menu comes back with the same item.
     size_t before = CapturedSound(run).size();
-    ChooseMenuItem(2);
+    ChooseMenuItem(MENU_CONTINUE);
     EXPECT_TRUE(MenuStaysOnItem(run, before, 2));
     EXPECT_TRUE(QuitFromMenu(run));
 }
@@ -99,7 +99,7 @@ TEST(Story, QuitDialogAnswersOnlyToClicksOnItsAnswers)
 {
     GameRun run = Prepare("quitclick");
     ASSERT_TRUE(LaunchToMenu(run));
-    ChooseMenuItem(1);
+    ChooseMenuItem(MENU_NEW_GAME);
     const Scene *first = SceneNamed("Scene01");
     ASSERT_TRUE(WaitForScreen(NarrationPage(first, NarrationPages(first)[0]), PAGE_MS));
     ParkPointer();
