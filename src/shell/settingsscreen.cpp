@@ -22,18 +22,19 @@ static const char SETTINGS_YES[] = "Yes";
 static const char SETTINGS_NO[] = "No";
 static const char SETTINGS_PERCENT_FORMAT[] = "%d%%";
 
-static const int SETTINGS_TITLE_X = 40;
-static const int SETTINGS_TITLE_Y = 30;
+static const int SETTINGS_TITLE_X = 80;
+static const int SETTINGS_TITLE_Y = 40;
 static const int SETTINGS_TITLE_SIZE = 60;
 static const int SETTINGS_ROW_SIZE = 22;
-static const int SETTINGS_LABEL_X = 40;
-static const int SETTINGS_VALUE_X = 390;
-static const int SETTINGS_FIRST_ROW_Y = 120;
-static const int SETTINGS_ROW_PITCH = 32;
-// One row is left free below the settings for the clock's choice.
-static const int SETTINGS_BACK_Y = SETTINGS_FIRST_ROW_Y + (SETTINGS_ROWS + 1) * SETTINGS_ROW_PITCH + 14;
-static const int SETTINGS_BACK_SIZE = 40;
-static const int SETTINGS_HINT_Y = 440;
+static const int SETTINGS_LABEL_X = 50;
+static const int SETTINGS_VALUE_X = 375;
+static const int SETTINGS_FIRST_ROW_Y = 125;
+static const int SETTINGS_ROW_PITCH = 30;
+// One row is left free below the settings for the clock's choice; "Back"
+// stands where the Hall of Records has it.
+static const int SETTINGS_BACK_Y = 390;
+static const int SETTINGS_BACK_SIZE = 30;
+static const int SETTINGS_HINT_Y = 436;
 static const int SETTINGS_HINT_SIZE = 18;
 static const int SETTINGS_TEXT_COLOR = 0x000000;
 static const int SETTINGS_HIGHLIGHT_COLOR = 0xFF0000;
@@ -42,9 +43,10 @@ static const int SETTINGS_HINT_COLOR = 0x8C2B27;
 // + 1 down to just above the next.
 static const int SETTINGS_BAND_LEFT = SETTINGS_LABEL_X;
 static const int SETTINGS_BAND_RIGHT = GAME_W - SETTINGS_LABEL_X;
+static const int SETTINGS_BACK_X = 500;
 static const int SETTINGS_BAND_HEIGHT = SETTINGS_ROW_PITCH - 4;
-static const int SETTINGS_BACK_BAND_HEIGHT = 40;
-static const int SETTINGS_BACK_BAND_RIGHT = 160;
+static const int SETTINGS_BACK_BAND_HEIGHT = 30;
+static const int SETTINGS_BACK_BAND_RIGHT = 580;
 
 struct SettingsRowText {
     const char *label;
@@ -72,8 +74,9 @@ int SettingsItemAt(int x, int y)
     for (int row = 1; row <= SETTINGS_BACK; row++) {
         int top = RowY(row) + 1;
         int height = row == SETTINGS_BACK ? SETTINGS_BACK_BAND_HEIGHT : SETTINGS_BAND_HEIGHT;
+        int left = row == SETTINGS_BACK ? SETTINGS_BACK_X : SETTINGS_BAND_LEFT;
         int right = row == SETTINGS_BACK ? SETTINGS_BACK_BAND_RIGHT : SETTINGS_BAND_RIGHT;
-        if (x >= SETTINGS_BAND_LEFT && x <= right && y >= top && y < top + height)
+        if (x >= left && x <= right && y >= top && y < top + height)
             return row;
     }
     return 0;
@@ -118,7 +121,7 @@ void ToggleMute()
 static void DrawSettings(BITMAP *buffer, int selection, void *state)
 {
     ALFONT_FONT *font = static_cast<ALFONT_FONT *>(state);
-    blit(DataBitmap(MENU_BACKGROUND), buffer, 0, 0, 0, 0, GAME_W, GAME_H);
+    blit(DataBitmap(HS_BACKGROUND), buffer, 0, 0, 0, 0, GAME_W, GAME_H);
     Textout(buffer, font, SETTINGS_TITLE, SETTINGS_TITLE_X, SETTINGS_TITLE_Y, SETTINGS_TEXT_COLOR,
             SETTINGS_TITLE_SIZE, AA);
     for (int row = 1; row <= SETTINGS_ROWS; row++) {
@@ -128,7 +131,7 @@ static void DrawSettings(BITMAP *buffer, int selection, void *state)
         Textout(buffer, font, SettingsValueText(r.id, Setting(r.id)).c_str(), SETTINGS_VALUE_X, RowY(row), color,
                 SETTINGS_ROW_SIZE, AA);
     }
-    Textout(buffer, font, SETTINGS_BACK_TEXT, SETTINGS_LABEL_X, SETTINGS_BACK_Y,
+    Textout(buffer, font, SETTINGS_BACK_TEXT, SETTINGS_BACK_X, SETTINGS_BACK_Y,
             selection == SETTINGS_BACK ? SETTINGS_HIGHLIGHT_COLOR : SETTINGS_TEXT_COLOR, SETTINGS_BACK_SIZE, AA);
     Textout(buffer, font, Setting(SETTING_MUTE) ? SETTINGS_MUTED : SETTINGS_HINT, SETTINGS_LABEL_X, SETTINGS_HINT_Y,
             SETTINGS_HINT_COLOR, SETTINGS_HINT_SIZE, AA);
@@ -192,14 +195,21 @@ void settingsWnd()
     ClearState();
 
     Settings shown = {};
+    int lastX = -1, lastY = -1;
     while (!CloseRequested()) {
         bool leave = ReadSettingsKeys(&selection);
         int x, y;
         PointerPosition(&x, &y);
         int pointed = SettingsItemAt(x, y);
-        if (pointed)
+        // The pointer takes the row it moves onto; resting, it leaves the
+        // keys their say.
+        bool moved = x != lastX || y != lastY;
+        lastX = x;
+        lastY = y;
+        bool clicked = PointerClicked();
+        if (pointed && (moved || clicked))
             selection = pointed;
-        if (PointerClicked() && pointed) {
+        if (clicked && pointed) {
             if (pointed == SETTINGS_BACK)
                 leave = true;
             else if (x >= SETTINGS_VALUE_X)
