@@ -217,6 +217,11 @@ TEST(Feedback, ALetterAtAKnownPaceIsCardedRecordedAndCharted)
     ASSERT_TRUE(TurnToTypingPage("feedback-hall-typing-after", after));
     Click(60, 395);
     ASSERT_TRUE(WaitFor([&] { return Difference(Screenshot(), firstPage, 0, 0, 640, 370) < 0.5; }, 3000));
+    // "Your typing", where "Records" stood, turns to the second page again.
+    Click(60, 395);
+    ASSERT_TRUE(WaitFor(TypingPageShown, 3000)) << "the first page's item does not lead to the second";
+    Click(60, 395);
+    ASSERT_TRUE(WaitFor([&] { return Difference(Screenshot(), firstPage, 0, 0, 640, 370) < 0.5; }, 3000));
     Click(520, 395);
     ASSERT_TRUE(WaitFor(MenuShown, PAGE_MS)) << "a click on Back leaves";
     EXPECT_TRUE(QuitFromMenu(run));

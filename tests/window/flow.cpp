@@ -37,6 +37,8 @@ std::vector<TextItem> HallTexts(const std::vector<std::string> &times, const std
         items.push_back({mistakes[k - 1], 400, 150 + 40 * k, 0, 30});
         items.push_back({times[k - 1], 200, 150 + 40 * k, 0, 30});
     }
+    items.push_back({"Your typing", 50, 380, 0, 30});
+    items.push_back({"(or the Right arrow)", 50 + TextWidth("Your typing", 30) + 10, 390, 0, 16});
     items.push_back({"Back", 500, 380, 0, 30});
     return items;
 }

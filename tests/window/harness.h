@@ -190,6 +190,8 @@ struct Veil {
 // veils.
 Image Compose(int background, const std::vector<TextItem> &items, bool typewriter = false,
               const std::vector<Veil> &veils = {});
+// The width of a text in that font at that size, as the game measures it.
+int TextWidth(const std::string &text, int size, bool typewriter = false);
 
 // The menu, the Hall of Records and quitting ----------------------------------
 
