@@ -175,3 +175,29 @@ TEST(Story, DamagedResumeValueStartsNothing)
     EXPECT_EQ(SaveWords(run), words);
     EXPECT_TRUE(QuitFromMenu(run));
 }
+
+TEST(Story, TheChoiceUnderThePointerIsHighlightedAndAClickTakesIt)
+{
+    GameRun run;
+    ASSERT_TRUE(ContinueFrom(run, "choiceclick", SaveAt(11)));
+    ASSERT_TRUE(ReadNarration("Scene11"));
+    const Scene *choice = SceneNamed("Scene12");
+    ASSERT_TRUE(WaitForScreen(ChoiceScreen(choice, 1), PAGE_MS));
+    // Over the second answer's line (the first's is one line height above).
+    MoveMouse(SHOT_W / 2, 200 + choice->choiceFontSize + choice->choiceFontSize / 2);
+    ASSERT_TRUE(WaitForScreen(ChoiceScreen(choice, 2), 3000)) << "no highlight under the pointer";
+    SavePng(Screenshot(), ShotPath("choice-pointer"));
+    // Resting there, the pointer leaves the keys their say.
+    PressKey(XK_Up);
+    ASSERT_TRUE(WaitForScreen(ChoiceScreen(choice, 1), 3000));
+    Click(SHOT_W / 2, 200 + choice->choiceFontSize + choice->choiceFontSize / 2);
+    ASSERT_TRUE(WaitFor([&] { return Difference(Screenshot(), ChoiceScreen(choice, 2), 0, 0, SHOT_W, SHOT_H) > 10; },
+                        PAGE_MS)) << "the click did not take the answer";
+    ParkPointer();
+    PressKey(XK_Escape);
+    ASSERT_TRUE(WaitFor([] { return QuitDialogShown(1); }, PAGE_MS));
+    PressKey(XK_Return);
+    ASSERT_TRUE(WaitFor(MenuShown, PAGE_MS));
+    EXPECT_EQ(SaveWords(run)[0], 14) << "the second answer leads to the letter that begins group 14";
+    EXPECT_TRUE(QuitFromMenu(run));
+}
