@@ -17,6 +17,7 @@
 #include "presentation/text.h"
 #include "records/dialogs.h"
 #include "records/progress.h"
+#include "records/settings.h"
 #include "records/typingrun.h"
 #include "story/graph.h"
 
@@ -137,6 +138,16 @@ static Scene *ChoiceMenu(const Scene *scene, bool afterLetter)
     return selection == 1 ? scene->next1 : scene->next2;
 }
 
+// The aids the player chose in the settings.
+static TypingAids ChosenTypingAids()
+{
+    TypingAids aids;
+    aids.underlineMistakes = Setting(SETTING_MISTAKES) == MISTAKES_UNDERLINED;
+    aids.timeLeft = Setting(SETTING_TIME_LEFT) != 0;
+    aids.pauseOnFocusLoss = Setting(SETTING_PAUSE_ON_FOCUS_LOSS) != 0;
+    return aids;
+}
+
 static void StartMusic(const Scene *scene)
 {
     // Only a stream that opened replaces the handle, so that the music that
@@ -158,7 +169,7 @@ static void ReleaseSceneFont()
 // complete, before its finished page rests.
 static SceneEnd PlayLetter(Scene *scene)
 {
-    LetterResult result = typeLetter(scene, sceneFont, page, frame, ORIGINAL_CLOCK);
+    LetterResult result = typeLetter(scene, sceneFont, page, frame, ORIGINAL_CLOCK, ChosenTypingAids());
     KeepAwakeWhileTyping(false);   // however the page ended
     if (result.outcome == LETTER_LEFT)
         return SCENE_LEFT;

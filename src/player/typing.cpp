@@ -1,5 +1,6 @@
 #include "player/typing.h"
 
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 
@@ -32,6 +33,20 @@ static const int TIMER_SPRITE_Y = 42;
 static const double TYPE_FADE_SHARE = 20.0;      // per cent of the limit over which fadeImage goes
 static const int TYPE_FULL_OPACITY = 255;
 
+// A wrong key's underline, under the baseline of the page's text.
+static const int TYPE_UNDERLINE_DROP = 13;
+// The time left, on a slip of its own above the hourglass: away from the
+// letter's lines, the sprites and the keyboard hints.
+static const int TYPE_TIME_LEFT_LEFT = 450;
+static const int TYPE_TIME_LEFT_TOP = 62;
+static const int TYPE_TIME_LEFT_RIGHT = 530;
+static const int TYPE_TIME_LEFT_BOTTOM = 90;
+static const int TYPE_TIME_LEFT_SIZE = 20;
+static const int TYPE_TIME_LEFT_TEXT_DY = 4;
+static const int TYPE_TIME_LEFT_PAPER = 0xF4F0E6;
+static const int TYPE_TIME_LEFT_EDGE = 0x5A5046;
+static const char TYPE_TIME_LEFT_FORMAT[] = "%d:%02d";
+static const int TYPE_SECONDS_PER_MINUTE = 60;
 static const int PAUSE_VEIL_ALPHA = 170;
 static const int PAUSE_VEIL_COLOR = 0x000000;
 static const int PAUSE_TEXT_COLOR = 0xFFFFFF;
@@ -104,6 +119,24 @@ void SpriteOpacities(int count, int limit, int *timeOpacity, int *fadeOpacity)
         if (opacity > 0)
             *fadeOpacity = opacity;
     }
+}
+
+std::string TimeLeftText(int32_t count, int limit)
+{
+    int left = count < limit ? int(limit - count) : 0;
+    char text[32];
+    snprintf(text, sizeof text, TYPE_TIME_LEFT_FORMAT, left / TYPE_SECONDS_PER_MINUTE, left % TYPE_SECONDS_PER_MINUTE);
+    return text;
+}
+
+static void DrawTimeLeft(BITMAP *frame, ALFONT_FONT *font, int32_t count, int limit)
+{
+    rectfill(frame, TYPE_TIME_LEFT_LEFT, TYPE_TIME_LEFT_TOP, TYPE_TIME_LEFT_RIGHT, TYPE_TIME_LEFT_BOTTOM,
+             TYPE_TIME_LEFT_PAPER);
+    rect(frame, TYPE_TIME_LEFT_LEFT, TYPE_TIME_LEFT_TOP, TYPE_TIME_LEFT_RIGHT, TYPE_TIME_LEFT_BOTTOM,
+         TYPE_TIME_LEFT_EDGE);
+    Textout_centre(frame, font, TimeLeftText(count, limit).c_str(), (TYPE_TIME_LEFT_LEFT + TYPE_TIME_LEFT_RIGHT) / 2,
+                   TYPE_TIME_LEFT_TOP + TYPE_TIME_LEFT_TEXT_DY, TYPE_WRITTEN_COLOR, TYPE_TIME_LEFT_SIZE, AA);
 }
 
 // Always at the page's own size: the pause overlay draws with the same font
@@ -200,6 +233,7 @@ struct TypingState {
     ALFONT_FONT *font;
     BITMAP *page, *frame;
     const ClockRules *rules;
+    TypingAids aids;
     int limit;
     int line, pos, x;     // the cursor: line, character, pixels from the left edge
     bool paused;
@@ -250,9 +284,14 @@ static void JudgeTypedKey(TypingState &t, int pressed)
     PlayGameSound(SOUND_KEY);
     KeyJudgement j = JudgeKey(current[t.pos], typed);
     KeyboardHintsKey(&t.hints, typed, j.mistake);
+    const int y = TYPE_AREA_Y + TYPE_SIZE * t.line;
     if (j.drawn != ' ')
-        DrawChar(t.page, t.font, j.drawn, TYPE_AREA_X + t.x, TYPE_AREA_Y + TYPE_SIZE * t.line, j.color);
-    t.x += CharWidth(t.font, j.advance);
+        DrawChar(t.page, t.font, j.drawn, TYPE_AREA_X + t.x, y, j.color);
+    const int width = CharWidth(t.font, j.advance);
+    // Colour is not the only sign of a wrong key for those who ask.
+    if (j.mistake && t.aids.underlineMistakes)
+        hline(t.page, TYPE_AREA_X + t.x, y + TYPE_UNDERLINE_DROP, TYPE_AREA_X + t.x + width - 1, TYPE_MISTAKES_COLOR);
+    t.x += width;
     const int penalty = LetterPenalty(*t.rules, t.scene->difficulty);
     if (j.mistake)
         ClockAddPenalty(t.clock, penalty);
@@ -331,6 +370,8 @@ static void PresentFrame(TypingState &t)
     } else {
         TypingCursorAndSprites(t.frame, t.scene, t.font, t.line, t.pos, t.x, SpriteCount(*t.rules, t.drawnCount),
                                t.limit);
+        if (t.aids.timeLeft && t.rules->limited)
+            DrawTimeLeft(t.frame, t.font, t.drawnCount, t.limit);
         DrawKeyboardHints(t.frame, t.font, t.hints);
     }
     if (t.firstFrame) {
@@ -364,9 +405,11 @@ static void StartLetter(TypingState &t)
     SkipBlankLines(t.scene, &t.line, &t.pos, &t.x);
 }
 
-LetterResult typeLetter(Scene *scene, ALFONT_FONT *font, BITMAP *page, BITMAP *frame, const ClockRules &rules)
+LetterResult typeLetter(Scene *scene, ALFONT_FONT *font, BITMAP *page, BITMAP *frame, const ClockRules &rules,
+                        const TypingAids &aids)
 {
     TypingState t;
+    t.aids = aids;
     t.scene = scene;
     t.font = font;
     t.page = page;

@@ -4,6 +4,7 @@
 
 #include <allegro.h>
 #include <cstdint>
+#include <string>
 
 #include "player/clock.h"
 #include "player/figures.h"
@@ -24,9 +25,17 @@ struct LetterResult {
     LetterFigures figures;   // keys, mistakes, penalties, typing time; whole once completed
 };
 
+// What the player chose to have on the page besides the letter.
+struct TypingAids {
+    bool underlineMistakes = false;   // a wrong key underlined too, not only red
+    bool timeLeft = false;            // the seconds left shown as "m:ss"
+    bool pauseOnFocusLoss = false;    // the window losing the focus pauses as F12 does
+};
+
 // Types one letter on the page under the clock's rules, from its fade-in
 // to the key that ends its last line.
-LetterResult typeLetter(Scene *scene, ALFONT_FONT *font, BITMAP *page, BITMAP *frame, const ClockRules &rules);
+LetterResult typeLetter(Scene *scene, ALFONT_FONT *font, BITMAP *page, BITMAP *frame, const ClockRules &rules,
+                        const TypingAids &aids = TypingAids());
 // The finished page: the letter with its marks, the timer sprites at the
 // final count and the results card; it stands for TYPE_DONE_HOLD_MS, then
 // waits for a key or a click.
@@ -58,6 +67,8 @@ void TypingCursorAndSprites(BITMAP *frame, const Scene *scene, ALFONT_FONT *font
                             int count, int limit);
 
 KeyJudgement JudgeKey(char expected, char typed);
+// The time left as the page shows it: "m:ss" of limit - count, never below 0:00.
+std::string TimeLeftText(int32_t count, int limit);
 // Opacities of the two timer sprites, or TYPE_NO_SPRITE when one is not drawn.
 void SpriteOpacities(int count, int limit, int *timeOpacity, int *fadeOpacity);
 

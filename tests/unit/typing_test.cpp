@@ -167,3 +167,13 @@ TEST(Menu, ChoicesAndSettingsAnswerThePointerOverTheirOwnText)
     EXPECT_EQ(SettingsValueText(SETTING_PICTURE, PICTURE_FILL), "Fill the screen");
     EXPECT_EQ(SettingsValueText(SETTING_PAUSE_ON_FOCUS_LOSS, 0), "No");
 }
+
+TEST(TypingAids, TimeLeftReadsAsMinutesAndSecondsAndNeverBelowNothing)
+{
+    EXPECT_EQ(TimeLeftText(0, 125), "2:05");
+    EXPECT_EQ(TimeLeftText(65, 125), "1:00");
+    EXPECT_EQ(TimeLeftText(124, 125), "0:01");
+    EXPECT_EQ(TimeLeftText(125, 125), "0:00");
+    EXPECT_EQ(TimeLeftText(190, 125), "0:00") << "penalties past the limit";
+    EXPECT_EQ(TimeLeftText(0, 600), "10:00");
+}

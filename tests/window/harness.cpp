@@ -403,6 +403,13 @@ bool WriteSaveBytes(const GameRun &run, const std::vector<uint8_t> &bytes)
     return Shell("mkdir -p " + Quote(path.substr(0, path.rfind('/')))) && WriteFile(path, bytes);
 }
 
+bool WriteSettings(const GameRun &run, const std::string &text)
+{
+    std::string path = SettingsFilePath(run);
+    return Shell("mkdir -p " + Quote(path.substr(0, path.rfind('/')))) &&
+           WriteFile(path, std::vector<uint8_t>(text.begin(), text.end()));
+}
+
 // Input ------------------------------------------------------------------
 
 // Input and screenshots may come before the first launch.

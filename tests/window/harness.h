@@ -85,8 +85,9 @@ std::string PathIn(const GameRun &run, const std::string &relative);
 // file itself.
 std::string SaveDirectory(const GameRun &run);
 std::string SavePath(const GameRun &run);
-// The player's settings file of the run.
+// The player's settings file of the run, and the writing of it before a launch.
 std::string SettingsFilePath(const GameRun &run);
+bool WriteSettings(const GameRun &run, const std::string &text);
 // What else is in that directory that neither the data copy nor the harness
 // put there: a temporary file a save left behind, whatever its name.
 std::vector<std::string> StrayFilesBesideSave(const GameRun &run);

@@ -11,7 +11,9 @@
 #include <string>
 #include <thread>
 
+#include "player/clock.h"
 #include "player/game.h"
+#include "player/typing.h"
 #include "story/scene.h"
 
 using namespace harness;
@@ -325,5 +327,47 @@ TEST(Letters, PausesBetweenWordsKeepEveryPartOfASecond)
     // time and in the time recorded.
     EXPECT_GE(typing, plan.leastTypingSeconds - 0.05) << plan.pausesMade << " pauses";
     EXPECT_NEAR(w[1], typing + penalty, 1.0) << "typing " << typing << " s + penalty " << penalty << " s";
+    EXPECT_TRUE(QuitFromMenu(run));
+}
+
+// The aids a player may choose: a wrong key underlined as well as red, and
+// the time left on a slip of its own, which a penalty shortens at once.
+TEST(Letters, ChosenAidsUnderlineAWrongKeyAndShowTheTimeLeft)
+{
+    GameRun run = Prepare("aids");
+    WriteSave(run, Fresh(141, 0, 0));
+    ASSERT_TRUE(WriteSettings(run, "mistakes = underlined\ntime_left = yes\n"));
+    ASSERT_TRUE(LaunchToMenu(run));
+    ChooseMenuItem(MENU_CONTINUE);
+    ASSERT_TRUE(WaitFor([] { return CursorAt(0, 0); }, PAGE_MS));
+    const Scene *letter = SceneNamed("Scene04e1");
+    const int limit = LetterLimit(ORIGINAL_CLOCK, letter->text, letter->difficulty);
+    const int penalty = LetterPenalty(ORIGINAL_CLOCK, letter->difficulty);
+    // The slip's inside as it must read after `spent` counted seconds.
+    auto slipShows = [&](int spent) {
+        TextItem t{TimeLeftText(spent, limit), 490, 66, 0, 20};
+        t.centred = true;
+        Image expected = Compose(letter->background, {t}, true, {{450, 62, 530, 90, 0xF4F0E6, 255}});
+        return Difference(Screenshot(), expected, 451, 63, 79, 27) < 1.5;
+    };
+    auto slipWithin = [&](int from, int to) {
+        return WaitFor([&] {
+            for (int spent = from; spent <= to; spent++)
+                if (slipShows(spent))
+                    return true;
+            return false;
+        }, PAGE_MS);
+    };
+    ASSERT_TRUE(slipWithin(0, 3)) << "no time left shown";
+    EXPECT_FALSE(slipShows(penalty)) << "the slip's check tells one time from another";
+
+    TypeChar('#');   // the first character is a "D"
+    ASSERT_TRUE(WaitFor([] { return CursorAt(0, TypeAdvance('#')); }, PAGE_MS));
+    EXPECT_TRUE(slipWithin(penalty, penalty + 4)) << "the penalty did not shorten the time left";
+    SavePng(Screenshot(), ShotPath("typing-aids"));
+    const int width = TextWidth("#", 15, true);
+    // The underline's row, just under the red mark, over the mark's width.
+    EXPECT_GT(ShareOfColour(Screenshot(), 35, 45 + 13, width, 1, MISTAKE, 30), 0.9) << "no underline";
+    ASSERT_TRUE(QuitAndSave());
     EXPECT_TRUE(QuitFromMenu(run));
 }
