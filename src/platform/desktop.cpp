@@ -358,11 +358,20 @@ void DesktopFollowWindow(unsigned long window)
     XErrorHandler old = XSetErrorHandler(IgnoreError);
     FollowFrames(window);
     // From the events on; where they start from is asked once. With the
-    // focus following the pointer, the keys reach whatever window it is in.
+    // focus on the root or following the pointer, the keys reach whatever
+    // window the pointer is in.
     Window focus = 0;
     int revert;
     XGetInputFocus(desktop, &focus, &revert);
-    focused = focus == window || focus == PointerRoot;
+    focused = focus == window;
+    if (focus == PointerRoot || focus == DefaultRootWindow(desktop)) {
+        Window root, child;
+        int rx, ry, x, y;
+        unsigned mask;
+        XWindowAttributes a;
+        focused = XQueryPointer(desktop, window, &root, &child, &rx, &ry, &x, &y, &mask) &&
+                  XGetWindowAttributes(desktop, window, &a) && x >= 0 && y >= 0 && x < a.width && y < a.height;
+    }
     XSync(desktop, False);
     XSetErrorHandler(old);
 }
