@@ -56,6 +56,7 @@ static BITMAP *lastFrame = nullptr;    // what the player sees, at game size
 static BITMAP *scaledFrame = nullptr;  // lastFrame scaled or smoothed, when not shown 1:1
 static bool pictureFill = false;       // smoothed to fill, else whole pixels
 static void (*modeListener)(bool fullScreen) = nullptr;
+static void (*afterFirstFrame)() = nullptr;
 
 static const DisplayRect WHOLE_PICTURE = {0, 0, GAME_W, GAME_H};
 
@@ -272,6 +273,11 @@ bool DisplayOpen(const char *title, bool full)
     return true;
 }
 
+void DisplayAfterFirstFrame(void (*work)())
+{
+    afterFirstFrame = work;
+}
+
 void DisplaySetModeListener(void (*listener)(bool fullScreen))
 {
     modeListener = listener;
@@ -332,6 +338,11 @@ void DisplayPresent(BITMAP *frame)
         PutOnScreen(changed);
     }
     InputFramePresented();
+    if (changed.w > 0 && afterFirstFrame) {
+        void (*work)() = afterFirstFrame;
+        afterFirstFrame = nullptr;
+        work();
+    }
 }
 
 void DisplayFade(BITMAP *target)
@@ -346,9 +357,13 @@ void DisplayFade(BITMAP *target)
         return;
     }
     blit(lastFrame, work, 0, 0, 0, 0, GAME_W, GAME_H);
+    // A step of weight 0 changes nothing on the screen: its time is spent
+    // before the fade is asked for, and the first step that shows comes at once.
     auto due = std::chrono::steady_clock::now();
     for (int step = 0; step < SHOW_STEPS; step++) {
         ShowBlendStep(work, target, ShowWeight(step));
+        if (ShowWeight(step) == 0)
+            continue;
         std::this_thread::sleep_until(due);
         DisplayPresent(work);
         due += SHOW_STEP_TIME;

@@ -37,6 +37,10 @@ unsigned WindowFocusLosses();
 // Harmless when the display is not open.
 void DisplayShut();
 
+// Runs `work` once, right after the next frame that changes the screen has
+// gone to it: start-up work the first picture need not wait for. Null: none.
+void DisplayAfterFirstFrame(void (*work)());
+
 // Shows a finished frame, sent to the X server at once. Only what differs
 // from the frame presented last goes to the screen, so a moved pointer or a
 // typed letter costs its own few pixels. A frame smaller than the picture changes only the part it
@@ -44,6 +48,7 @@ void DisplayShut();
 void DisplayPresent(BITMAP *frame);
 // Fades from what was presented last to `target`, in SHOW_STEPS steps at the
 // pace of the library's simulated retrace, then shows the target exactly.
+// The first step, of weight 0, shows nothing new and takes no time.
 void DisplayFade(BITMAP *target);
 // A message box the player can see and answer, even over a full screen; the
 // picture comes back afterwards. While the session ends from outside (a stop

@@ -53,29 +53,17 @@ static void PlayIntro()
     }
 }
 
-int main(int, char **)
+// What the first slide does not need, done once it shows: the keyboard
+// (its input method takes longer than all the rest), the sound, the fonts,
+// the samples, the player's files and the story.
+static void FinishStartUp()
 {
-    if (const char *problem = SystemStart())
-        FatalError(problem);
-    // Every file name below is relative to the data directory.
-    if (const char *problem = EnterDataDirectory(DATA_FILENAME))
-        FatalError(problem);
-    // Earlier versions kept the progress file where the game was started,
-    // which was the data directory.
-    SetOldSaveDirs({StartDirectory(), DataDirectory()});
-    StartPictureLoading();
-    // No mouse ends the game without a word, as it always has.
-    if (!SystemStartInput())
-        FatalError(nullptr);
-    // After the input: the display hands keys and pointer events to the
-    // game through the keyboard's and the mouse's callbacks.
-    if (!DisplayOpen(APP_TITLE))
-        FatalError(APP_GFX_ERROR);
-    WatchDisplayLoss(SaveForLostDisplay);
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    SystemStartKeyboard();
     FSOUND_Init(APP_MIX_RATE, APP_SOUND_CHANNELS, 0);
-
-    if (const char *problem = LoadGameDataFile())
-        FatalError(problem);
 
     if (StartText() != 0)
         FatalError(APP_ALFONT_ERROR);
@@ -91,8 +79,37 @@ int main(int, char **)
         DisplayMessage(problem);
     InitScenes();
     QWERTZ = false;
+}
 
+int main(int, char **)
+{
+    if (const char *problem = SystemStart())
+        FatalError(problem);
+    // Every file name below is relative to the data directory.
+    if (const char *problem = EnterDataDirectory(DATA_FILENAME))
+        FatalError(problem);
+    // Earlier versions kept the progress file where the game was started,
+    // which was the data directory.
+    SetOldSaveDirs({StartDirectory(), DataDirectory()});
+    StartPictureLoading();
+    // No mouse ends the game without a word, as it always has.
+    if (!SystemStartPointer())
+        FatalError(nullptr);
+    // After the pointer: the display hands keys and pointer events to the
+    // game through the keyboard's and the mouse's callbacks.
+    if (!DisplayOpen(APP_TITLE))
+        FatalError(APP_GFX_ERROR);
+    WatchDisplayLoss(SaveForLostDisplay);
+    // A damaged game.dat is refused before any of its pictures is shown.
+    if (const char *problem = LoadGameDataFile())
+        FatalError(problem);
+
+    // The rest as soon as the first slide shows; at once when the intro
+    // shows none (the button held at start ends it before its first slide).
+    DisplayAfterFirstFrame(FinishStartUp);
     PlayIntro();
+    DisplayAfterFirstFrame(nullptr);
+    FinishStartUp();
     ClearState();
 
     BITMAP *menuBuffer = CreateBackBuffer();
