@@ -44,6 +44,9 @@ static bool capsLockOn = false;    // as the last indicator event left it
 static Window followed = 0;        // the game's window, whose frames are followed too
 static int xkbEvent = -1;          // the Xkb extension's event type, once asked
 static bool windowNews = false;    // an event of the window not yet told
+static bool focused = false;       // the followed window has the keyboard
+static unsigned focusLosses = 0;
+static bool focusSettling = false; // losses are not counted while set
 
 // A window may vanish between being listed and being asked its name; that
 // is no reason to end the game.
@@ -282,6 +285,43 @@ void DesktopMoveWindow(unsigned long window, int x, int y)
     XSetErrorHandler(old);
 }
 
+void DesktopLimitWindowSize(unsigned long window, int minW, int minH, int maxW, int maxH)
+{
+    if (!window || !Connect())
+        return;
+    XErrorHandler old = XSetErrorHandler(IgnoreError);
+    // The library fixed the size with equal least and largest sizes; its
+    // other hints stay.
+    XSizeHints hints;
+    long supplied = 0;
+    if (!XGetWMNormalHints(desktop, window, &hints, &supplied))
+        hints.flags = 0;
+    hints.flags |= PMinSize | PMaxSize | PBaseSize;
+    hints.min_width = hints.base_width = minW;
+    hints.min_height = hints.base_height = minH;
+    hints.max_width = maxW;
+    hints.max_height = maxH;
+    XSetWMNormalHints(desktop, window, &hints);
+    XWindowAttributes a;
+    if (XGetWindowAttributes(desktop, window, &a)) {
+        int w = std::clamp(a.width, minW, maxW), h = std::clamp(a.height, minH, maxH);
+        if (w != a.width || h != a.height)
+            XResizeWindow(desktop, window, w, h);
+    }
+    XSync(desktop, False);
+    XSetErrorHandler(old);
+}
+
+void DesktopPlaceWindow(unsigned long window, const ScreenRect &place)
+{
+    if (!window || !Connect())
+        return;
+    XErrorHandler old = XSetErrorHandler(IgnoreError);
+    XMoveResizeWindow(desktop, window, place.x, place.y, place.w, place.h);
+    XSync(desktop, False);
+    XSetErrorHandler(old);
+}
+
 // A window manager moves its frame, not the window in it: every window from
 // the game's up to the root's child tells of its moves. Errors must be
 // ignored around it (a frame may vanish under us).
@@ -289,7 +329,7 @@ static void FollowFrames(Window window)
 {
     Window w = window;
     for (int depth = 0; w && depth < DESKTOP_SEARCH_DEPTH; depth++) {
-        XSelectInput(desktop, w, StructureNotifyMask);
+        XSelectInput(desktop, w, StructureNotifyMask | (w == window ? FocusChangeMask : 0));
         Window root, parent, *children = nullptr;
         unsigned count = 0;
         if (!XQueryTree(desktop, w, &root, &parent, &children, &count))
@@ -302,15 +342,56 @@ static void FollowFrames(Window window)
     }
 }
 
+static void TakeEvents();
+
 void DesktopFollowWindow(unsigned long window)
 {
     if (!window || !Connect())
         return;
+    // What setting the mode did to the focus (the window unmapped and
+    // mapped again) is no loss the player caused.
+    XSync(desktop, False);
+    focusSettling = true;
+    TakeEvents();
+    focusSettling = false;
     followed = window;
     XErrorHandler old = XSetErrorHandler(IgnoreError);
     FollowFrames(window);
+    // From the events on; where they start from is asked once. With the
+    // focus on the root or following the pointer, the keys reach whatever
+    // window the pointer is in.
+    Window focus = 0;
+    int revert;
+    XGetInputFocus(desktop, &focus, &revert);
+    focused = focus == window;
+    if (focus == PointerRoot || focus == DefaultRootWindow(desktop)) {
+        Window root, child;
+        int rx, ry, x, y;
+        unsigned mask;
+        XWindowAttributes a;
+        focused = XQueryPointer(desktop, window, &root, &child, &rx, &ry, &x, &y, &mask) &&
+                  XGetWindowAttributes(desktop, window, &a) && x >= 0 && y >= 0 && x < a.width && y < a.height;
+    }
     XSync(desktop, False);
     XSetErrorHandler(old);
+}
+
+// A focus event of the followed window. A grab's (a window manager's switch
+// of windows under way, a global shortcut) moves no focus, and the focus
+// moving into a window inside this one keeps the keyboard here.
+static void NoteFocus(const XFocusChangeEvent &e)
+{
+    if (e.window != followed || e.mode == NotifyGrab || e.mode == NotifyUngrab)
+        return;
+    if (e.type == FocusIn) {
+        focused = true;
+        return;
+    }
+    if (e.detail == NotifyInferior)
+        return;
+    if (focused && !focusSettling)
+        focusLosses++;
+    focused = false;
 }
 
 // Takes every event the connection holds, without waiting: news of the
@@ -324,6 +405,10 @@ static void TakeEvents()
         XNextEvent(desktop, &e);
         if (e.type == ReparentNotify)
             reparented = true;
+        if (e.type == FocusIn || e.type == FocusOut) {
+            NoteFocus(e.xfocus);
+            continue;
+        }
         if (xkbEvent >= 0 && e.type == xkbEvent) {
             const XkbEvent &k = reinterpret_cast<const XkbEvent &>(e);
             if (k.any.xkb_type == XkbIndicatorStateNotify && capsLockIndex >= 0)
@@ -349,6 +434,20 @@ bool DesktopWindowChanged(unsigned long window)
     bool news = windowNews;
     windowNews = false;
     return news;
+}
+
+bool DesktopWindowFocused()
+{
+    if (desktop)
+        TakeEvents();
+    return focused;
+}
+
+unsigned DesktopFocusLosses()
+{
+    if (desktop)
+        TakeEvents();
+    return focusLosses;
 }
 
 int DesktopDescriptor()
@@ -637,4 +736,5 @@ void DesktopClose()
     capsLockOn = false;
     followed = 0;
     windowNews = false;
+    focused = false;
 }

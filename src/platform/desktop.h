@@ -31,11 +31,23 @@ void DesktopFullScreen(unsigned long window, bool on, const ScreenRect &monitor)
 // Moves the window's top-left corner to (x, y) of the X screen.
 void DesktopMoveWindow(unsigned long window, int x, int y);
 
+// Lets the player resize the window between the least and the largest size
+// (a window outside them is brought inside), and gives it `place`: where it
+// stands and its size.
+void DesktopLimitWindowSize(unsigned long window, int minW, int minH, int maxW, int maxH);
+void DesktopPlaceWindow(unsigned long window, const ScreenRect &place);
+
 // From now on DesktopWindowChanged tells when the window or a frame it
 // stands in was moved, resized, mapped or unmapped.
 void DesktopFollowWindow(unsigned long window);
 // Something of the above happened to the window since the last call.
 bool DesktopWindowChanged(unsigned long window);
+// Whether the followed window has the keyboard, as the focus events since
+// DesktopFollowWindow left it (asked of the server once there), and how many
+// times it lost it. The loss its own unmapping while a mode is set brings
+// does not count. Events are read on the way, without a round trip.
+bool DesktopWindowFocused();
+unsigned DesktopFocusLosses();
 // The descriptor of the connection the ones here use, -1 while none is
 // open: it has something to read when the window changed or a light of the
 // keyboard went on or off. A loop that sleeps waits on it too, unless

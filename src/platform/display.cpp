@@ -29,6 +29,12 @@ static const int SHOW_FINAL_W = 800;
 static const int SHOW_FINAL_H = 600;
 static const char DISPLAY_LOST_ERROR[] = "Cannot set a graphics mode.";
 static const int DISPLAY_FIND_WINDOW_MS = 500;
+// The least a player may make the window: whole pixels need the picture's
+// own size, a smoothed picture may shrink to half of it.
+static const int DISPLAY_MIN_WHOLE_W = GAME_W;
+static const int DISPLAY_MIN_WHOLE_H = GAME_H;
+static const int DISPLAY_MIN_FILL_W = GAME_W / 2;
+static const int DISPLAY_MIN_FILL_H = GAME_H / 2;
 // The pace of a fade's steps. The library simulates the retrace under X with
 // its timer, whose thread came every 0x8000 of its ticks (27.5 ms), and
 // each step waited for it: the fades keep that pace.
@@ -45,9 +51,12 @@ static int chosenMonitor = -1;                          // its index in monitors
 // window manager gave that spread the window wider.
 static int fullW = GAME_W, fullH = GAME_H;
 static ScreenRect windowArea = {0, 0, GAME_W, GAME_H};   // where the window really is
-static DisplayGeometry geometry = {1, 0, 0};
+static DisplayGeometry geometry = {1, 0, 0, GAME_W, GAME_H};
 static BITMAP *lastFrame = nullptr;    // what the player sees, at game size
-static BITMAP *scaledFrame = nullptr;  // lastFrame scaled, when the scale is above 1
+static BITMAP *scaledFrame = nullptr;  // lastFrame scaled or smoothed, when not shown 1:1
+static bool pictureFill = false;       // smoothed to fill, else whole pixels
+static void (*modeListener)(bool fullScreen) = nullptr;
+static void (*afterFirstFrame)() = nullptr;
 
 static const DisplayRect WHOLE_PICTURE = {0, 0, GAME_W, GAME_H};
 
@@ -65,6 +74,10 @@ static void PutOnScreen(const DisplayRect &r)
     const int n = geometry.scale;
     if (n == 1) {
         blit(lastFrame, screen, r.x, r.y, geometry.x + r.x, geometry.y + r.y, r.w, r.h);
+    } else if (n == 0) {
+        DisplayRect s = SmoothedArea(r, geometry.w, geometry.h);
+        SmoothArea(lastFrame, scaledFrame, s);
+        blit(scaledFrame, screen, s.x, s.y, geometry.x + s.x, geometry.y + s.y, s.w, s.h);
     } else {
         ScaleArea(lastFrame, scaledFrame, n, r);
         blit(scaledFrame, screen, r.x * n, r.y * n, geometry.x + r.x * n, geometry.y + r.y * n, r.w * n, r.h * n);
@@ -94,28 +107,40 @@ static void Relayout(bool redraw)
     ScreenRect area;
     if (!DesktopWindowArea(gameWindow, &area, &viewable))
         area = {windowArea.x, windowArea.y, SCREEN_W, SCREEN_H};
+    // A window grown by a pixel may leave the picture where it was, but
+    // the strip it gained needs its border.
+    bool resized = area.w != windowArea.w || area.h != windowArea.h;
     windowArea = area;
-    DisplayGeometry g = PictureInWindow(area, SCREEN_W, SCREEN_H, monitors, chosenMonitor, fullScreen);
-    if (!redraw && g.scale == geometry.scale && g.x == geometry.x && g.y == geometry.y)
+    DisplayGeometry g = PictureInWindow(area, SCREEN_W, SCREEN_H, monitors, chosenMonitor, fullScreen, pictureFill);
+    if (!redraw && !resized && g.scale == geometry.scale && g.x == geometry.x && g.y == geometry.y &&
+        g.w == geometry.w && g.h == geometry.h)
         return;
-    if (scaledFrame && (g.scale != geometry.scale || redraw)) {
+    if (scaledFrame && (redraw || scaledFrame->w != g.w || scaledFrame->h != g.h)) {
         destroy_bitmap(scaledFrame);
         scaledFrame = nullptr;
     }
-    if (g.scale > 1 && !scaledFrame) {
-        scaledFrame = create_bitmap(GAME_W * g.scale, GAME_H * g.scale);
+    if (g.scale != 1 && !scaledFrame) {
+        scaledFrame = create_bitmap(g.w, g.h);
         if (!scaledFrame) {
             // Unscaled in the middle beats no picture.
-            g.x += GAME_W * (g.scale - 1) / 2;
-            g.y += GAME_H * (g.scale - 1) / 2;
-            g.scale = 1;
+            g = {1, g.x + (g.w - GAME_W) / 2, g.y + (g.h - GAME_H) / 2, GAME_W, GAME_H};
         }
     }
     geometry = g;
     InputSetGeometry(g);
-    clear_to_color(screen, DISPLAY_BORDER_COLOR);
+    // Only what the window shows: the library's screen may be far larger.
+    rectfill(screen, 0, 0, std::min(area.w, SCREEN_W) - 1, std::min(area.h, SCREEN_H) - 1, DISPLAY_BORDER_COLOR);
     if (lastFrame)
         PutOnScreen(WHOLE_PICTURE);
+}
+
+// The window's least and largest size, for the picture setting; never more
+// than the library's screen, which a smaller monitor may have made small.
+static void AllowResizing()
+{
+    int minW = pictureFill ? DISPLAY_MIN_FILL_W : DISPLAY_MIN_WHOLE_W;
+    int minH = pictureFill ? DISPLAY_MIN_FILL_H : DISPLAY_MIN_WHOLE_H;
+    DesktopLimitWindowSize(gameWindow, std::min(minW, SCREEN_W), std::min(minH, SCREEN_H), SCREEN_W, SCREEN_H);
 }
 
 static bool SetMode(bool full)
@@ -126,17 +151,21 @@ static bool SetMode(bool full)
     if (fullScreen && !full)
         DesktopFullScreen(gameWindow, false, monitor);
     ScreenRect place = full ? ScreenRect{monitor.x, monitor.y, fullW, fullH} : WindowOnMonitor(monitor);
-    int scale = WindowScale(monitor.w, monitor.h);
+    // The library's screen is the monitor's size in a window too: the
+    // player may make the window as large, and the picture follows.
+    int modeW = fullW, modeH = fullH;
+    int scale = WindowScale(monitor.w, monitor.h) + 1;
     for (;;) {
-        DesktopGuardMapStart(gameWindow, place.w, place.h);
-        bool set = set_gfx_mode(GFX_AUTODETECT_WINDOWED, place.w, place.h, 0, 0) == 0;
+        DesktopGuardMapStart(gameWindow, modeW, modeH);
+        bool set = set_gfx_mode(GFX_AUTODETECT_WINDOWED, modeW, modeH, 0, 0) == 0;
         DesktopGuardMapStop();
         if (set)
             break;
         if (full || --scale < 1)
             return false;
-        place.w = GAME_W * scale;
-        place.h = GAME_H * scale;
+        // No room for that: the window alone, smaller at each try.
+        place.w = modeW = GAME_W * scale;
+        place.h = modeH = GAME_H * scale;
         place.x = monitor.x + (monitor.w - place.w) / 2;
         place.y = monitor.y + (monitor.h - place.h) / 2;
     }
@@ -153,9 +182,13 @@ static bool SetMode(bool full)
     DesktopFollowWindow(gameWindow);
     // On the chosen monitor; a window manager that does not take the
     // monitor from the request puts a full screen on the one it stands on.
-    DesktopMoveWindow(gameWindow, place.x, place.y);
-    if (full)
+    if (full) {
+        DesktopMoveWindow(gameWindow, place.x, place.y);
         DesktopFullScreen(gameWindow, true, monitor);
+    } else {
+        AllowResizing();
+        DesktopPlaceWindow(gameWindow, place);
+    }
     windowArea = place;
     Relayout(true);
     // Setting the mode waited for the server's answers, and took the events
@@ -198,6 +231,8 @@ static void ServiceRequests()
     bool want = !fullScreen;
     if (!SetMode(want) && !SetMode(!want))
         FatalExit(DISPLAY_LOST_ERROR);
+    if (modeListener)
+        modeListener(fullScreen);
     // A new mode puts the library's pointer in its middle; the player's
     // pointer has not moved.
     int px, py;
@@ -206,7 +241,7 @@ static void ServiceRequests()
     PutOnScreen(WHOLE_PICTURE);
 }
 
-bool DisplayOpen(const char *title)
+bool DisplayOpen(const char *title, bool full)
 {
     windowTitle = title;
     // The monitor under the pointer, where the player looks; else the
@@ -224,7 +259,7 @@ bool DisplayOpen(const char *title)
     fullW = monitor.w;
     fullH = monitor.h;
     set_color_depth(DISPLAY_COLOR_DEPTH);
-    if (!SetMode(true) && !SetMode(false))
+    if (!SetMode(full) && !SetMode(!full))
         return false;
     lastFrame = create_bitmap(GAME_W, GAME_H);
     if (!lastFrame)
@@ -236,6 +271,43 @@ bool DisplayOpen(const char *title)
     displayOpen = true;
     AtFatalExit(DisplayShut);
     return true;
+}
+
+void DisplayAfterFirstFrame(void (*work)())
+{
+    afterFirstFrame = work;
+}
+
+void DisplaySetModeListener(void (*listener)(bool fullScreen))
+{
+    modeListener = listener;
+}
+
+bool DisplayFullScreen()
+{
+    return fullScreen;
+}
+
+void DisplaySetPicture(bool fill)
+{
+    if (fill == pictureFill)
+        return;
+    pictureFill = fill;
+    if (!displayOpen)
+        return;
+    if (!fullScreen)
+        AllowResizing();
+    Relayout(true);
+}
+
+bool WindowHasFocus()
+{
+    return DesktopWindowFocused();
+}
+
+unsigned WindowFocusLosses()
+{
+    return DesktopFocusLosses();
 }
 
 void DisplayShut()
@@ -266,6 +338,11 @@ void DisplayPresent(BITMAP *frame)
         PutOnScreen(changed);
     }
     InputFramePresented();
+    if (changed.w > 0 && afterFirstFrame) {
+        void (*work)() = afterFirstFrame;
+        afterFirstFrame = nullptr;
+        work();
+    }
 }
 
 void DisplayFade(BITMAP *target)
@@ -280,9 +357,13 @@ void DisplayFade(BITMAP *target)
         return;
     }
     blit(lastFrame, work, 0, 0, 0, 0, GAME_W, GAME_H);
+    // A step of weight 0 changes nothing on the screen: its time is spent
+    // before the fade is asked for, and the first step that shows comes at once.
     auto due = std::chrono::steady_clock::now();
     for (int step = 0; step < SHOW_STEPS; step++) {
         ShowBlendStep(work, target, ShowWeight(step));
+        if (ShowWeight(step) == 0)
+            continue;
         std::this_thread::sleep_until(due);
         DisplayPresent(work);
         due += SHOW_STEP_TIME;

@@ -32,8 +32,9 @@ static const int DISPLAY_F11_LOOK_MS = 250;
 static const unsigned KEY_QUEUE_SIZE = 4096;
 
 static bool inputOpen = false;
-static DisplayGeometry pointerGeometry = {1, 0, 0};
+static DisplayGeometry pointerGeometry = {1, 0, 0, GAME_W, GAME_H};
 static void (*frameService)() = nullptr;
+static void (*muteHandler)() = nullptr;
 static bool (*idleWork)() = nullptr;
 static std::chrono::steady_clock::time_point lastPresent;
 
@@ -49,6 +50,8 @@ static std::atomic<bool> clickLatched{false};
 static std::atomic<bool> switchWanted{false};
 static std::atomic<bool> closeWanted{false};
 static std::atomic<bool> f11Down{false};
+static std::atomic<bool> muteWanted{false};
+static std::atomic<bool> f9Down{false};
 static int keyQueue[KEY_QUEUE_SIZE];
 static std::atomic<unsigned> keyWrite{0};   // advanced by the input thread only
 static std::atomic<unsigned> keyRead{0};    // advanced by the main thread only
@@ -74,8 +77,9 @@ void DisplayWake()
 
 static int OnKeyTyped(int character, int *scancode)
 {
-    // F11 belongs to the display: never typed, never a page turn.
-    if (*scancode == KEY_F11) {
+    // F11 belongs to the display and F9 to the sound: never typed, never a
+    // page turn, never judged.
+    if (*scancode == KEY_F11 || *scancode == KEY_F9) {
         *scancode = 0;
         return 0;
     }
@@ -96,12 +100,18 @@ static int OnKeyTyped(int character, int *scancode)
 static void OnKeyEvent(int scancode)
 {
     bool released = (scancode & KEY_RELEASED_BIT) != 0;
+    // A held key repeats its press; F11 switches and F9 mutes once per press.
     if ((scancode & ~KEY_RELEASED_BIT) == KEY_F11) {
-        // A held F11 repeats its press; it switches once per press.
         if (!released && !f11Down.exchange(true))
             switchWanted = true;
         if (released)
             f11Down = false;
+    }
+    if ((scancode & ~KEY_RELEASED_BIT) == KEY_F9) {
+        if (!released && !f9Down.exchange(true))
+            muteWanted = true;
+        if (released)
+            f9Down = false;
     }
     DisplayWake();
 }
@@ -179,6 +189,11 @@ void InputSetIdleWork(bool (*work)())
 void InputFramePresented()
 {
     lastPresent = std::chrono::steady_clock::now();
+}
+
+void InputSetMuteKeyHandler(void (*handler)())
+{
+    muteHandler = handler;
 }
 
 bool TakeScreenSwitchRequest()
@@ -281,6 +296,9 @@ static void Service()
 {
     if (frameService)
         frameService();
+    // Lost when nobody listens: a press before the shell is ready mutes nothing.
+    if (muteWanted.exchange(false) && muteHandler)
+        muteHandler();
 }
 
 // One piece of the idle work; false when there was none to do. A piece is
@@ -322,11 +340,11 @@ static void SleepForWake(int ms)
 
 // Pointer motion or a clock tick sooner than a frame after the last frame
 // waits for that frame, so that a stream of pointer events costs at most 60
-// frames a second; a key, a click, F11 or the close never waits.
+// frames a second; a key, a click, F11, F9 or the close never waits.
 static void HoldForFrame()
 {
     for (;;) {
-        if (KeyWaiting() || clickLatched || switchWanted || closeWanted)
+        if (KeyWaiting() || clickLatched || switchWanted || muteWanted || closeWanted)
             return;
         auto left = lastPresent + std::chrono::milliseconds(DISPLAY_FRAME_MS) - std::chrono::steady_clock::now();
         int ms = int(std::chrono::ceil<std::chrono::milliseconds>(left).count());

@@ -29,12 +29,16 @@ void InputSetIdleWork(bool (*work)());
 // A switch between full screen and window was asked for (F11) since the last
 // call. A held F11 asks once per press.
 bool TakeScreenSwitchRequest();
+// Called on the main thread, in the wait of whatever loop runs, once for
+// each press of F9, the key that mutes and unmutes all sound anywhere. F9
+// never enters the keyboard queue. Null: F9 does nothing.
+void InputSetMuteKeyHandler(void (*handler)());
 // The handler for the window's close button, which the display hands to the
 // library at every change of mode.
 void InputCloseButton();
 
 // The keyboard queue. Every key press is kept, in order, until a screen reads
-// it or empties the queue; F11 never enters it.
+// it or empties the queue; F11 and F9 never enter it.
 bool KeyWaiting();
 int ReadKey();            // (scancode << KEY_SCANCODE_SHIFT) | character, as Allegro's readkey
 const int KEY_SCANCODE_SHIFT = 8;

@@ -36,7 +36,7 @@ ScreenRect Intersect(const ScreenRect &a, const ScreenRect &b)
 }
 
 DisplayGeometry PictureInWindow(const ScreenRect &window, int drawableW, int drawableH,
-                                const std::vector<Monitor> &monitors, int preferred, bool fullScreen)
+                                const std::vector<Monitor> &monitors, int preferred, bool fullScreen, bool fill)
 {
     ScreenRect drawable = {window.x, window.y, std::min(window.w, drawableW), std::min(window.h, drawableH)};
     ScreenRect shown = drawable;
@@ -51,7 +51,7 @@ DisplayGeometry PictureInWindow(const ScreenRect &window, int drawableW, int dra
             }
         }
     }
-    DisplayGeometry g = FullScreenGeometry(shown.w, shown.h);
+    DisplayGeometry g = PictureGeometry(shown.w, shown.h, fill);
     g.x += shown.x - window.x;
     g.y += shown.y - window.y;
     return g;

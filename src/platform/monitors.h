@@ -35,8 +35,10 @@ ScreenRect Intersect(const ScreenRect &a, const ScreenRect &b);
 // drawn). In a window the picture fills the drawable part; full screen it
 // fills the part of it that a monitor shows, the monitor that shows most of
 // the window, `preferred` (an index, or -1) where it shows as much as any
-// (the whole drawable part when none does, or none is known).
+// (the whole drawable part when none does, or none is known). `fill` as
+// PictureGeometry takes it.
 DisplayGeometry PictureInWindow(const ScreenRect &window, int drawableW, int drawableH,
-                                const std::vector<Monitor> &monitors, int preferred, bool fullScreen);
+                                const std::vector<Monitor> &monitors, int preferred, bool fullScreen,
+                                bool fill = false);
 
 #endif

@@ -32,7 +32,19 @@ const char *SystemStart()
 
 bool SystemStartInput()
 {
+    bool pointer = SystemStartPointer();
+    SystemStartKeyboard();
+    return pointer;
+}
+
+bool SystemStartPointer()
+{
     install_timer();
+    return install_mouse() != -1;
+}
+
+void SystemStartKeyboard()
+{
     // The keyboard driver reads the locale and opens its input method in
     // one go: dead keys compose as they do under any UTF-8 locale only if
     // the character type is chosen first.
@@ -41,7 +53,6 @@ bool SystemStartInput()
     // The driver took every part of the locale from the environment; the
     // numbers the game writes into files keep their decimal point.
     setlocale(LC_NUMERIC, "C");
-    return install_mouse() != -1;
 }
 
 void SystemShut()

@@ -8,6 +8,10 @@
 const char *SystemStart();
 // The library's timer, keyboard and mouse; false when there is no mouse.
 bool SystemStartInput();
+// The same in two parts: the timer and the mouse (false when there is no
+// mouse), then the keyboard, whose input method takes a while to open.
+bool SystemStartPointer();
+void SystemStartKeyboard();
 // The library shut down, last of all.
 void SystemShut();
 

@@ -55,32 +55,23 @@ static void PlayIntro()
     }
 }
 
-int main(int, char **)
+static void KeepScreenChoice(bool fullScreen)
 {
-    if (const char *problem = SystemStart())
-        FatalError(problem);
-    // Every file name below is relative to the data directory.
-    if (const char *problem = EnterDataDirectory(DATA_FILENAME))
-        FatalError(problem);
-    // Earlier versions kept the progress file where the game was started,
-    // which was the data directory.
-    SetOldSaveDirs({StartDirectory(), DataDirectory()});
-    // Before the display opens: the settings say how it starts.
-    LoadSettings();
-    StartPictureLoading();
-    // No mouse ends the game without a word, as it always has.
-    if (!SystemStartInput())
-        FatalError(nullptr);
-    // After the input: the display hands keys and pointer events to the
-    // game through the keyboard's and the mouse's callbacks.
-    if (!DisplayOpen(APP_TITLE))
-        FatalError(APP_GFX_ERROR);
-    WatchDisplayLoss(SaveForLostDisplay);
+    ChangeSetting(SETTING_FULLSCREEN, fullScreen);
+}
+
+// What the first slide does not need, done once it shows: the keyboard
+// (its input method takes longer than all the rest), the sound, the fonts,
+// the samples, the player's files and the story.
+static void FinishStartUp()
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    SystemStartKeyboard();
     FSOUND_Init(APP_MIX_RATE, APP_SOUND_CHANNELS, 0);
     ApplySettings();
-
-    if (const char *problem = LoadGameDataFile())
-        FatalError(problem);
 
     if (StartText() != 0)
         FatalError(APP_ALFONT_ERROR);
@@ -96,8 +87,43 @@ int main(int, char **)
         DisplayMessage(problem);
     InitScenes();
     QWERTZ = false;
+}
 
+int main(int, char **)
+{
+    if (const char *problem = SystemStart())
+        FatalError(problem);
+    // Every file name below is relative to the data directory.
+    if (const char *problem = EnterDataDirectory(DATA_FILENAME))
+        FatalError(problem);
+    // Earlier versions kept the progress file where the game was started,
+    // which was the data directory.
+    SetOldSaveDirs({StartDirectory(), DataDirectory()});
+    // Before the display opens: the settings say how it starts.
+    LoadSettings();
+    DisplaySetPicture(Setting(SETTING_PICTURE) == PICTURE_FILL);
+    StartPictureLoading();
+    // No mouse ends the game without a word, as it always has.
+    if (!SystemStartPointer())
+        FatalError(nullptr);
+    // After the pointer: the display hands keys and pointer events to the
+    // game through the keyboard's and the mouse's callbacks.
+    if (!DisplayOpen(APP_TITLE, Setting(SETTING_FULLSCREEN) != 0))
+        FatalError(APP_GFX_ERROR);
+    WatchDisplayLoss(SaveForLostDisplay);
+    // F11's choice is the next start's; F9 mutes anywhere.
+    DisplaySetModeListener(KeepScreenChoice);
+    InputSetMuteKeyHandler(ToggleMute);
+    // A damaged game.dat is refused before any of its pictures is shown.
+    if (const char *problem = LoadGameDataFile())
+        FatalError(problem);
+
+    // The rest as soon as the first slide shows; at once when the intro
+    // shows none (the button held at start ends it before its first slide).
+    DisplayAfterFirstFrame(FinishStartUp);
     PlayIntro();
+    DisplayAfterFirstFrame(nullptr);
+    FinishStartUp();
     ClearState();
 
     BITMAP *menuBuffer = CreateBackBuffer();

@@ -110,6 +110,7 @@ void ApplySettings()
 {
     FSOUND_SetVolume(Level(SETTING_MUSIC));
     FSOUND_SetSFXMasterVolume(Level(SETTING_KEY_SOUNDS));
+    DisplaySetPicture(Setting(SETTING_PICTURE) == PICTURE_FILL);
 }
 
 void ToggleMute()

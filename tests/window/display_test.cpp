@@ -8,6 +8,9 @@
 
 #include "story/scene.h"
 
+// After gtest: Xlib's macros would break its templates.
+#include <X11/Xlib.h>
+
 using namespace harness;
 
 namespace {
@@ -189,4 +192,66 @@ TEST(DisplayShutdown, AWakeUnderWayFinishesBeforeItsDescriptorIsClosed)
     ASSERT_TRUE(WaitExit(run, PROBE_MS)) << "the probe did not end";
     std::vector<uint8_t> log = ReadFile(PathIn(run, ".game.log"));
     EXPECT_EQ(run.exitCode, 0) << std::string(log.begin(), log.end());
+}
+
+namespace {
+
+// The display probe's report so far.
+std::string ProbeSaid(const GameRun &run)
+{
+    std::vector<uint8_t> log = ReadFile(PathIn(run, ".game.log"));
+    return std::string(log.begin(), log.end());
+}
+
+bool ProbeSays(const GameRun &run, const std::string &line)
+{
+    return WaitFor([&] { return ProbeSaid(run).find(line + "\n") != std::string::npos; }, PAGE_MS);
+}
+
+}  // namespace
+
+TEST_F(LargeDesktop, StartsInAWindowWhenAskedAndTellsOfF11F9AndTheFocus)
+{
+    GameRun run = Prepare("services");
+    ASSERT_TRUE(LaunchProgram(run, PAPERLUNE_DISPLAY_PROBE, "window"));
+    ASSERT_TRUE(ProbeSays(run, "open window")) << ProbeSaid(run);
+    int wx = 0, wy = 0, ww = 0, wh = 0;
+    ASSERT_TRUE(WaitFor([&] { return GameWindowRect(&wx, &wy, &ww, &wh) && ww == 1280 && wh == 960; }, PAGE_MS));
+    EXPECT_FALSE(GameWindowHasProperty("_NET_WM_BYPASS_COMPOSITOR")) << "a window, not full screen";
+    // With no window manager the keys go where the pointer is: in the window.
+    MoveMouseOnScreen(wx + ww / 2, wy + wh / 2);
+    ASSERT_TRUE(ProbeSays(run, "focus 1 losses 0")) << ProbeSaid(run);
+
+    // Another window takes the keyboard, then gives it back.
+    ::Display *d = XOpenDisplay(nullptr);
+    ASSERT_NE(d, nullptr);
+    Window other = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 100, 100, 0, 0, 0);
+    XMapWindow(d, other);
+    XSync(d, False);
+    XSetInputFocus(d, other, RevertToParent, CurrentTime);
+    XSync(d, False);
+    EXPECT_TRUE(ProbeSays(run, "focus 0 losses 1")) << ProbeSaid(run);
+    XSetInputFocus(d, GameWindowId(), RevertToParent, CurrentTime);
+    XSync(d, False);
+    EXPECT_TRUE(ProbeSays(run, "focus 1 losses 1")) << ProbeSaid(run);
+    XDestroyWindow(d, other);
+    XCloseDisplay(d);
+
+    // F11 is told with the mode it made; a switch is no loss of focus.
+    PressKey(XK_F11);
+    EXPECT_TRUE(ProbeSays(run, "mode full")) << ProbeSaid(run);
+    EXPECT_EQ(ProbeSaid(run).find("focus 0 losses 1\nmode full\nfocus 0"), std::string::npos) << ProbeSaid(run);
+    EXPECT_TRUE(WaitFor([] { return GameWindowHasProperty("_NET_WM_BYPASS_COMPOSITOR"); }, PAGE_MS));
+    PressKey(XK_F9);
+    // Apart as a person's two presses are: one release and press in the
+    // same instant is the key's own repeat.
+    Sleep(100);
+    PressKey(XK_F9);
+    EXPECT_TRUE(ProbeSays(run, "mute 2")) << "each press once: " << ProbeSaid(run);
+    PressKey(XK_F11);
+    EXPECT_TRUE(ProbeSays(run, "mode window")) << ProbeSaid(run);
+    EXPECT_EQ(ProbeSaid(run).find("losses 2"), std::string::npos) << ProbeSaid(run);
+    ASSERT_TRUE(SendCloseRequest());
+    ASSERT_TRUE(WaitExit(run, EXIT_MS));
+    EXPECT_EQ(run.exitCode, 0);
 }

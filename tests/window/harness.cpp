@@ -489,8 +489,11 @@ void TypeChar(char c, int holdMs)
 
 void MoveMouse(int mx, int my)
 {
-    // Game coordinates: the top-left screen pixel of the game pixel's block.
-    XTestFakeMotionEvent(X(), -1, view.x + mx * view.scale, view.y + my * view.scale, CurrentTime);
+    // Game coordinates: the top-left screen pixel of the game pixel's block,
+    // or the one under its centre when smoothed.
+    int sx = view.scale ? view.x + mx * view.scale : view.x + (2 * mx + 1) * view.w / (2 * SHOT_W);
+    int sy = view.scale ? view.y + my * view.scale : view.y + (2 * my + 1) * view.h / (2 * SHOT_H);
+    XTestFakeMotionEvent(X(), -1, sx, sy, CurrentTime);
     Flush();
 }
 
@@ -561,7 +564,20 @@ static Image Grab(int gx, int gy, int w, int h, int step)
 Image Screenshot()
 {
     // The game's own picture: one pixel of each block of a scaled screen.
-    return Grab(view.x, view.y, SHOT_W, SHOT_H, view.scale);
+    if (view.scale)
+        return Grab(view.x, view.y, SHOT_W, SHOT_H, view.scale);
+    // Smoothed: the pixel under each game pixel's centre.
+    Image all = Grab(view.x, view.y, view.w, view.h, 1);
+    Image image;
+    if (all.px.empty())
+        return image;
+    image.w = SHOT_W;
+    image.h = SHOT_H;
+    image.px.resize(size_t(SHOT_W) * SHOT_H);
+    for (int y = 0; y < SHOT_H; y++)
+        for (int x = 0; x < SHOT_W; x++)
+            image.px[size_t(y) * SHOT_W + x] = all.at((2 * x + 1) * view.w / (2 * SHOT_W), (2 * y + 1) * view.h / (2 * SHOT_H));
+    return image;
 }
 
 Image ScreenshotFull()
@@ -708,6 +724,17 @@ bool GameWindowRect(int *wx, int *wy, int *ww, int *wh)
         return true;
     }
     return false;
+}
+
+bool ResizeGameWindow(int w, int h)
+{
+    ::Display *d = X();
+    Window window = GameWindowId();
+    if (!window)
+        return false;
+    XResizeWindow(d, window, w, h);
+    XSync(d, False);
+    return true;
 }
 
 // Message boxes: the library runs xmessage with the text as its last argument.

@@ -22,11 +22,13 @@ const int SHOT_H = 480;
 const char GAME_TITLE[] = "Paperlune";
 
 // How the game's picture stands on the X screen: each game pixel a
-// scale x scale block, its top-left corner at (x, y). Screenshots and pointer
-// positions are in game coordinates through it.
+// scale x scale block, its top-left corner at (x, y); scale 0: smoothed to
+// w x h. Screenshots and pointer positions are in game coordinates through
+// it (the screen pixel under a game pixel's centre).
 struct View {
     int scale;
     int x, y;
+    int w = 0, h = 0;
 };
 
 struct Image {
@@ -129,6 +131,8 @@ Image ScreenshotFull();   // the whole X screen, pixel for pixel
 bool SendCloseRequest();
 // Where the game's visible window stands on the X screen.
 bool GameWindowRect(int *x, int *y, int *w, int *h);
+// Resizes the game's visible window, as a player dragging its edge would.
+bool ResizeGameWindow(int w, int h);
 // The game's visible window, or 0.
 unsigned long GameWindowId();
 // The game's visible window carries the property (_NET_WM_BYPASS_COMPOSITOR,
