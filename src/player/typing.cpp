@@ -241,6 +241,7 @@ struct TypingState {
     bool firstFrame;
     bool dirty;           // the frame on screen no longer shows the page's state
     int drawnCount;       // the count the sprites on screen show
+    unsigned focusLosses; // the window's losses of the keyboard seen so far
     KeyboardHints hints;
     LetterClock clock;
     LetterFigures figures;
@@ -346,6 +347,16 @@ static TypingStep LookAround(TypingState &t)
             return TYPING_LEFT;
         t.dirty = true;   // the dialog drew over the page
     }
+    // Called away to another window: the same pause as F12, for those who
+    // want it.
+    unsigned losses = WindowFocusLosses();
+    if (losses != t.focusLosses) {
+        t.focusLosses = losses;
+        if (t.aids.pauseOnFocusLoss && !t.paused) {
+            StartPause(t);
+            t.dirty = true;
+        }
+    }
     // An F12 held from before the page, or one that never reached the
     // queue, still pauses.
     if (KeyDown(KEY_F12) && !t.paused && !KeyWaiting()) {
@@ -400,6 +411,7 @@ static void StartLetter(TypingState &t)
     t.firstFrame = t.dirty = true;
     t.drawnCount = -1;
     KeyboardHintsStart(&t.hints);
+    t.focusLosses = WindowFocusLosses();
     ClockStart(t.clock);
     ClearKeys();
     SkipBlankLines(t.scene, &t.line, &t.pos, &t.x);

@@ -16,6 +16,9 @@
 #include "player/typing.h"
 #include "story/scene.h"
 
+// After gtest: Xlib defines words that gtest uses.
+#include <X11/Xlib.h>
+
 using namespace harness;
 
 namespace {
@@ -87,6 +90,48 @@ int BodyLine(const Scene *scene)
 // After the finished page of Scene04e1, a key: the next scene starts, and
 // "Yes" there writes the letter's run. The words of the progress file, or
 // none when the game did not follow.
+// The fields of the last line of the run's history, or none.
+std::vector<std::string> LastHistoryFields(const GameRun &run)
+{
+    std::vector<uint8_t> bytes = ReadFile(SaveDirectory(run) + "/history.tsv");
+    std::string history(bytes.begin(), bytes.end());
+    if (history.size() < 2 || history.back() != '\n')
+        return {};
+    size_t last = history.rfind('\n', history.size() - 2);
+    std::vector<std::string> fields;
+    std::string field;
+    for (char c : history.substr(last == std::string::npos ? 0 : last + 1))
+        if (c == '\t' || c == '\n') {
+            fields.push_back(field);
+            field.clear();
+        } else {
+            field += c;
+        }
+    return fields;
+}
+
+// Another window of the test's own takes the keyboard from the game, as a
+// player called away would be, and gives it back.
+struct FocusThief {
+    ::Display *d = XOpenDisplay(nullptr);
+    Window other = 0;
+    void Take()
+    {
+        other = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 100, 100, 0, 0, 0);
+        XMapWindow(d, other);
+        XSync(d, False);
+        XSetInputFocus(d, other, RevertToParent, CurrentTime);
+        XSync(d, False);
+    }
+    void GiveBack()
+    {
+        XSetInputFocus(d, GameWindowId(), RevertToParent, CurrentTime);
+        XDestroyWindow(d, other);
+        XSync(d, False);
+    }
+    ~FocusThief() { XCloseDisplay(d); }
+};
+
 std::vector<int32_t> SavedAfterTheLetter(GameRun &run)
 {
     const Scene *next = SceneNamed("Scene04e2");
@@ -310,20 +355,8 @@ TEST(Letters, PausesBetweenWordsKeepEveryPartOfASecond)
     ASSERT_EQ(w.size(), 13u);
     EXPECT_EQ(w[2], 4);
 
-    std::vector<uint8_t> bytes = ReadFile(SaveDirectory(run) + "/history.tsv");
-    std::string history(bytes.begin(), bytes.end());
-    ASSERT_GE(std::count(history.begin(), history.end(), '\n'), 2) << history;
-    size_t last = history.rfind('\n', history.size() - 2);
-    std::vector<std::string> fields;
-    std::string field;
-    for (char c : history.substr(last + 1))
-        if (c == '\t' || c == '\n') {
-            fields.push_back(field);
-            field.clear();
-        } else {
-            field += c;
-        }
-    ASSERT_GE(fields.size(), 7u) << history;
+    std::vector<std::string> fields = LastHistoryFields(run);
+    ASSERT_GE(fields.size(), 7u);
     double typing = std::stod(fields[5]), penalty = std::stod(fields[6]);
     EXPECT_EQ(penalty, 4 * 7);
     // Every part of a second typed between two pauses counts, in the typing
@@ -371,6 +404,62 @@ TEST(Letters, ChosenAidsUnderlineAWrongKeyAndShowTheTimeLeft)
     const int width = TextWidth("#", 15, true);
     // The underline's row, just under the red mark, over the mark's width.
     EXPECT_GT(ShareOfColour(Screenshot(), 35, 45 + 13, width, 1, MISTAKE, 30), 0.9) << "no underline";
+    ASSERT_TRUE(QuitAndSave());
+    EXPECT_TRUE(QuitFromMenu(run));
+}
+
+// Called away for five seconds in the middle of a letter: the page pauses
+// as F12 would, the key that comes back is not typed, and neither the clock
+// nor the letter's typing time counts the time away.
+TEST(Letters, LosingTheFocusPausesTheLetterAndItsClock)
+{
+    GameRun run;
+    ASSERT_TRUE(ContinueFrom(run, "focus", Fresh(141, 0, 0)));
+    ASSERT_TRUE(WaitFor([] { return CursorAt(0, 0); }, PAGE_MS));
+    auto start = std::chrono::steady_clock::now();
+    FocusThief thief;
+    ASSERT_NE(thief.d, nullptr);
+    thief.Take();
+    ASSERT_TRUE(WaitFor(PauseShown, PAGE_MS)) << "no pause when the focus went";
+    const int AWAY_MS = 5000;   // the time away is what is tested, not a wait for something
+    Sleep(AWAY_MS);
+    EXPECT_TRUE(PauseShown());
+    thief.GiveBack();
+    ParkPointer();
+    TypeChar('D');
+    ASSERT_TRUE(WaitFor([] { return !PauseShown(); }, PAGE_MS));
+    ASSERT_TRUE(WaitFor([] { return CursorAt(0, 0); }, PAGE_MS)) << "the key that ended the pause was typed";
+
+    TypingPlan plan;
+    ASSERT_TRUE(TypeLetter("Scene04e1", plan));
+    double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::vector<int32_t> w = SavedAfterTheLetter(run);
+    ASSERT_EQ(w.size(), 13u);
+    std::vector<std::string> fields = LastHistoryFields(run);
+    ASSERT_GE(fields.size(), 7u);
+    double typing = std::stod(fields[5]);
+    EXPECT_LE(typing, elapsed - AWAY_MS / 1000.0 + 0.5) << "the time away was counted: " << elapsed << " s in all";
+    EXPECT_NEAR(w[1], typing, 1.0) << "the recorded time is the typing time, without the time away";
+    EXPECT_TRUE(QuitFromMenu(run));
+}
+
+// With the pause turned off, the clock runs on as it always did.
+TEST(Letters, WithThePauseOffTheLetterRunsOnWithoutTheFocus)
+{
+    GameRun run = Prepare("focus-off");
+    WriteSave(run, Fresh(141, 0, 0));
+    ASSERT_TRUE(WriteSettings(run, "pause_on_focus_loss = no\n"));
+    ASSERT_TRUE(LaunchToMenu(run));
+    ChooseMenuItem(MENU_CONTINUE);
+    ASSERT_TRUE(WaitFor([] { return CursorAt(0, 0); }, PAGE_MS));
+    FocusThief thief;
+    ASSERT_NE(thief.d, nullptr);
+    thief.Take();
+    EXPECT_FALSE(WaitFor(PauseShown, 1500)) << "paused though the player said not to";
+    thief.GiveBack();
+    ParkPointer();
+    TypeChar('D');
+    EXPECT_TRUE(WaitFor([] { return CursorAt(0, TypeAdvance('D')); }, PAGE_MS)) << "the key was not typed";
     ASSERT_TRUE(QuitAndSave());
     EXPECT_TRUE(QuitFromMenu(run));
 }
