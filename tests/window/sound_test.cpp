@@ -23,6 +23,12 @@ size_t Captured(const GameRun &run)
     return CapturedSound(run).size();
 }
 
+std::string FileText(const std::string &path)
+{
+    std::vector<uint8_t> bytes = ReadFile(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
 }  // namespace
 
 TEST(Sound, ArrowsAtTheEndsOfTheMenuStillSoundTheKey)
@@ -97,6 +103,75 @@ TEST(Sound, ScenesPlayMusicThatStopsWhenThePlayThroughEnds)
     }, SOUND_MS, 100);
     ASSERT_GE(after.size(), quitAt + HALF_SECOND);
     EXPECT_LT(Rms(after, after.size() - HALF_SECOND, after.size()), SILENT) << "the music stopped with the game";
+    ChooseMenuItem(MENU_QUIT);
+    ASSERT_TRUE(WaitExit(run, EXIT_MS));
+}
+
+// The player's levels: the music at 0 % and the keys at 100 % give the key
+// and no music; F9 then silences the keys too, and is kept.
+TEST(Sound, TheMusicAtNothingLeavesTheKeysAndF9SilencesThemToo)
+{
+    GameRun run = Prepare("levels");
+    ASSERT_TRUE(WriteSettings(run, "music = 0\nkey_sounds = 100\n"));
+    ASSERT_TRUE(LaunchToMenu(run));
+    std::vector<float> key = GameSound("type.wav");
+    size_t before = Captured(run);
+    PressKey(XK_Down, 60);
+    ASSERT_TRUE(WaitForSamples(run, before, key, 1, SOUND_MS)) << "the key sound at 100 %";
+    PressKey(XK_Up, 60);
+
+    ChooseMenuItem(MENU_NEW_GAME);
+    const Scene *first = SceneNamed("Scene01");
+    ASSERT_TRUE(WaitForScreen(NarrationPage(first, NarrationPages(first)[0]), PAGE_MS));
+    size_t pageAt = Captured(run);
+    std::vector<float> during;
+    // The music plays on at nothing: the mixer writes, and once the bell of
+    // "New game" has rung out, all of it is quiet.
+    ASSERT_TRUE(WaitFor([&] { return (during = CapturedSound(run)).size() > pageAt + 8 * HALF_SECOND; },
+                        SOUND_MS, 100));
+    EXPECT_LT(Rms(during, during.size() - 4 * HALF_SECOND, during.size()), SILENT) << "music at 0 % was heard";
+
+    PressKey(XK_F9, 60);
+    ASSERT_TRUE(WaitFor([&] { return FileText(SettingsFilePath(run)).find("mute = yes\n") != std::string::npos; },
+                        SOUND_MS)) << "F9 is kept";
+    ASSERT_TRUE(QuitAndSave());
+    ASSERT_TRUE(WaitFor(MenuShown, PAGE_MS));
+    before = Captured(run);
+    PressKey(XK_Down, 60);   // muted: no key sound
+    ASSERT_TRUE(WaitFor([] { return MenuHighlight() == 2; }, SOUND_MS));
+    PressKey(XK_F9, 60);
+    ASSERT_TRUE(WaitFor([&] { return FileText(SettingsFilePath(run)).find("mute = no\n") != std::string::npos; },
+                        SOUND_MS));
+    PressKey(XK_Up, 60);
+    ASSERT_TRUE(WaitForSamples(run, before, key, 1, SOUND_MS));
+    EXPECT_EQ(FindSample(CapturedSince(run, before), key).size(), 1u) << "the key sounded while muted";
+    ChooseMenuItem(MENU_QUIT);
+    ASSERT_TRUE(WaitExit(run, EXIT_MS));
+}
+
+// F9 over the music of a page: silence at once, and the music back with
+// the next F9.
+TEST(Sound, F9SilencesTheMusicAndBringsItBack)
+{
+    GameRun run = Prepare("mute");
+    ASSERT_TRUE(LaunchToMenu(run));
+    ChooseMenuItem(MENU_NEW_GAME);
+    const Scene *first = SceneNamed("Scene01");
+    ASSERT_TRUE(WaitForScreen(NarrationPage(first, NarrationPages(first)[0]), PAGE_MS));
+    auto lastSecond = [&](double *rms) {
+        std::vector<float> s = CapturedSound(run);
+        *rms = s.size() > 2 * HALF_SECOND ? Rms(s, s.size() - 2 * HALF_SECOND, s.size()) : 0;
+        return s.size();
+    };
+    double rms = 0;
+    ASSERT_TRUE(WaitFor([&] { lastSecond(&rms); return rms > AUDIBLE; }, SOUND_MS, 100)) << "no music to mute";
+    PressKey(XK_F9, 60);
+    size_t mutedAt = lastSecond(&rms);
+    EXPECT_TRUE(WaitFor([&] { return lastSecond(&rms) > mutedAt + 2 * HALF_SECOND && rms < SILENT; }, SOUND_MS, 100))
+        << "the music went on under F9: " << rms;
+    PressKey(XK_F9, 60);
+    EXPECT_TRUE(WaitFor([&] { lastSecond(&rms); return rms > AUDIBLE; }, SOUND_MS, 100)) << "the music did not come back";
+    ASSERT_TRUE(QuitAndSave());
     ChooseMenuItem(MENU_QUIT);
     ASSERT_TRUE(WaitExit(run, EXIT_MS));
 }
