@@ -39,6 +39,17 @@ protected:
     void TearDown() override { UseDisplay(SHOT_W, SHOT_H); }
 };
 
+std::string FileText(const std::string &path)
+{
+    std::vector<uint8_t> bytes = ReadFile(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+bool SettingKept(const GameRun &run, const std::string &line)
+{
+    return WaitFor([&] { return FileText(SettingsFilePath(run)).find(line + "\n") != std::string::npos; }, PAGE_MS);
+}
+
 }  // namespace
 
 TEST_F(LargeDesktop, MenuIsTheSmallMenuDoubledAndAnswersAtItsScaledPlaces)
@@ -251,6 +262,33 @@ TEST_F(LargeDesktop, StartsInAWindowWhenAskedAndTellsOfF11F9AndTheFocus)
     PressKey(XK_F11);
     EXPECT_TRUE(ProbeSays(run, "mode window")) << ProbeSaid(run);
     EXPECT_EQ(ProbeSaid(run).find("losses 2"), std::string::npos) << ProbeSaid(run);
+    ASSERT_TRUE(SendCloseRequest());
+    ASSERT_TRUE(WaitExit(run, EXIT_MS));
+    EXPECT_EQ(run.exitCode, 0);
+}
+
+// F11's choice is the next start's: a window now, a window after a restart.
+TEST_F(LargeDesktop, F11sChoiceIsRememberedAtTheNextStart)
+{
+    SetView(FULL_HD);
+    GameRun run = Prepare("f11-kept");
+    ASSERT_TRUE(LaunchToMenu(run));
+    EXPECT_TRUE(GameWindowHasProperty("_NET_WM_BYPASS_COMPOSITOR")) << "full screen at first";
+    PressKey(XK_F11);
+    ASSERT_TRUE(SettingKept(run, "fullscreen = no"));
+    int wx = 0, wy = 0, ww = 0, wh = 0;
+    ASSERT_TRUE(WaitFor([&] {
+        return GameWindowRect(&wx, &wy, &ww, &wh) && ww == 1280 && wx == (1920 - ww) / 2 && wy == (1080 - wh) / 2;
+    }, PAGE_MS));
+    SetView({2, wx, wy});
+    ASSERT_TRUE(WaitFor(MenuShown, PAGE_MS));
+    ASSERT_TRUE(QuitFromMenu(run));
+
+    SetView(FULL_HD);
+    ASSERT_TRUE(Launch(run));
+    ASSERT_TRUE(WaitFor([&] { return GameWindowRect(&wx, &wy, &ww, &wh) && ww == 1280 && wh == 960; }, PAGE_MS))
+        << "the restart was not in a window";
+    EXPECT_FALSE(GameWindowHasProperty("_NET_WM_BYPASS_COMPOSITOR"));
     ASSERT_TRUE(SendCloseRequest());
     ASSERT_TRUE(WaitExit(run, EXIT_MS));
     EXPECT_EQ(run.exitCode, 0);
