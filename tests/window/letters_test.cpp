@@ -132,6 +132,17 @@ struct FocusThief {
     ~FocusThief() { XCloseDisplay(d); }
 };
 
+// The first letter's page, with the player's settings file written first.
+bool FirstLetterWithSettings(GameRun &run, const char *name, const std::string &settings)
+{
+    run = Prepare(name);
+    WriteSave(run, Fresh(141, 0, 0));
+    if (!WriteSettings(run, settings) || !LaunchToMenu(run))
+        return false;
+    ChooseMenuItem(MENU_CONTINUE);
+    return WaitFor([] { return CursorAt(0, 0); }, PAGE_MS);
+}
+
 std::vector<int32_t> SavedAfterTheLetter(GameRun &run)
 {
     const Scene *next = SceneNamed("Scene04e2");
@@ -370,12 +381,8 @@ TEST(Letters, PausesBetweenWordsKeepEveryPartOfASecond)
 // the time left on a slip of its own, which a penalty shortens at once.
 TEST(Letters, ChosenAidsUnderlineAWrongKeyAndShowTheTimeLeft)
 {
-    GameRun run = Prepare("aids");
-    WriteSave(run, Fresh(141, 0, 0));
-    ASSERT_TRUE(WriteSettings(run, "mistakes = underlined\ntime_left = yes\n"));
-    ASSERT_TRUE(LaunchToMenu(run));
-    ChooseMenuItem(MENU_CONTINUE);
-    ASSERT_TRUE(WaitFor([] { return CursorAt(0, 0); }, PAGE_MS));
+    GameRun run;
+    ASSERT_TRUE(FirstLetterWithSettings(run, "aids", "mistakes = underlined\ntime_left = yes\n"));
     const Scene *letter = SceneNamed("Scene04e1");
     const int limit = LetterLimit(ORIGINAL_CLOCK, letter->text, letter->difficulty);
     const int penalty = LetterPenalty(ORIGINAL_CLOCK, letter->difficulty);
@@ -446,12 +453,8 @@ TEST(Letters, LosingTheFocusPausesTheLetterAndItsClock)
 // With the pause turned off, the clock runs on as it always did.
 TEST(Letters, WithThePauseOffTheLetterRunsOnWithoutTheFocus)
 {
-    GameRun run = Prepare("focus-off");
-    WriteSave(run, Fresh(141, 0, 0));
-    ASSERT_TRUE(WriteSettings(run, "pause_on_focus_loss = no\n"));
-    ASSERT_TRUE(LaunchToMenu(run));
-    ChooseMenuItem(MENU_CONTINUE);
-    ASSERT_TRUE(WaitFor([] { return CursorAt(0, 0); }, PAGE_MS));
+    GameRun run;
+    ASSERT_TRUE(FirstLetterWithSettings(run, "focus-off", "pause_on_focus_loss = no\n"));
     FocusThief thief;
     ASSERT_NE(thief.d, nullptr);
     thief.Take();
