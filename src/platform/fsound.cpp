@@ -98,6 +98,14 @@ static float musicCeiling = 1.0f - MIX_HEADROOM;   // lowered as louder samples 
 static std::set<FSOUND_SAMPLE *> liveSamples;
 static std::set<FSOUND_STREAM *> liveStreams;
 static FSOUND_STREAM *music = nullptr;      // the stream on the music channel
+// The player's levels, 0..FSOUND_MAX_VOLUME, applied over the levels above.
+static int musicLevel = FSOUND_MAX_VOLUME;
+static int sampleLevel = FSOUND_MAX_VOLUME;
+
+static int Scaled(int volume, int level)
+{
+    return volume * level / FSOUND_MAX_VOLUME;
+}
 
 static std::thread decoder;
 static std::condition_variable decoderWake;
@@ -247,7 +255,7 @@ static bool StartPlayback(FSOUND_STREAM *s)
         return false;
     }
     voice_set_playmode(s->voice, PLAYMODE_LOOP);
-    voice_set_volume(s->voice, MUSIC_VOLUME);
+    voice_set_volume(s->voice, Scaled(MUSIC_VOLUME, musicLevel));
     voice_set_pan(s->voice, PAN_CENTRE);
     voice_start(s->voice);
     BackgroundMusic(true);
@@ -395,12 +403,34 @@ int FSOUND_PlaySound(int channel, FSOUND_SAMPLE *sample)
     std::lock_guard<std::mutex> hold(soundLock);
     if (!soundReady || !liveSamples.count(sample))
         return -1;
-    int voice = play_sample(sample->sample, SAMPLE_VOLUME, PAN_CENTRE, PITCH_AS_RECORDED, sample->loop);
+    if (sampleLevel == 0)
+        return -1;   // silent: no voice, and no mixer woken for it
+    int voice = play_sample(sample->sample, Scaled(SAMPLE_VOLUME, sampleLevel), PAN_CENTRE, PITCH_AS_RECORDED,
+                            sample->loop);
     if (voice < 0)
         return -1;
     // The mixer runs while the sample sounds; a looping one has no end.
     BackgroundSoundFor(sample->loop ? INT_MAX : int(1000LL * sample->sample->len / sample->sample->freq));
     return voice;
+}
+
+static int ClampLevel(int level)
+{
+    return std::max(0, std::min(FSOUND_MAX_VOLUME, level));
+}
+
+void FSOUND_SetVolume(int level)
+{
+    std::lock_guard<std::mutex> hold(soundLock);
+    musicLevel = ClampLevel(level);
+    if (soundReady && music && music->voice >= 0)
+        voice_set_volume(music->voice, Scaled(MUSIC_VOLUME, musicLevel));
+}
+
+void FSOUND_SetSFXMasterVolume(int level)
+{
+    std::lock_guard<std::mutex> hold(soundLock);
+    sampleLevel = ClampLevel(level);
 }
 
 void FSOUND_Sample_Free(FSOUND_SAMPLE *sample)

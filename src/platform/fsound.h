@@ -22,6 +22,12 @@ signed char    FSOUND_Stream_Stop(FSOUND_STREAM *stream);
 signed char    FSOUND_Stream_Close(FSOUND_STREAM *stream);
 void           FSOUND_Close();
 
+// The player's levels, 0 (silent) to FSOUND_MAX_VOLUME (as mastered): the
+// music's, which changes the music already playing too, and the samples',
+// for every sample played from then on. Out-of-range levels are clamped.
+const int FSOUND_MAX_VOLUME = 255;
+void           FSOUND_SetVolume(int level);
+void           FSOUND_SetSFXMasterVolume(int level);
 // What the last FSOUND_Init found: sound, no device to open, or the device
 // held by another program.
 enum SoundStart { SOUND_STARTED, SOUND_NO_DEVICE, SOUND_DEVICE_BUSY };

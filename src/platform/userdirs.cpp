@@ -13,9 +13,11 @@
 
 static const char USER_XDG_DATA_VAR[] = "XDG_DATA_HOME";
 static const char USER_XDG_STATE_VAR[] = "XDG_STATE_HOME";
+static const char USER_XDG_CONFIG_VAR[] = "XDG_CONFIG_HOME";
 static const char USER_HOME_VAR[] = "HOME";
 static const char USER_DATA_UNDER_HOME[] = "/.local/share/";
 static const char USER_STATE_UNDER_HOME[] = "/.local/state/";
+static const char USER_CONFIG_UNDER_HOME[] = "/.config/";
 static const char USER_NOT_A_DIRECTORY[] = "it is not a directory";
 
 // A relative value would move with the working directory; such a place is
@@ -57,6 +59,11 @@ std::string UserStateDir(const char *xdgStateHome, const char *home, const char 
     return UserDir(xdgStateHome, home, passwdHome, USER_STATE_UNDER_HOME, app);
 }
 
+std::string UserConfigDir(const char *xdgConfigHome, const char *home, const char *passwdHome, const char *app)
+{
+    return UserDir(xdgConfigHome, home, passwdHome, USER_CONFIG_UNDER_HOME, app);
+}
+
 // The same from the environment; the password database is asked only when
 // the environment has no home.
 static std::string UserDirectory(const char *xdgVar, const char *underHome, const char *app)
@@ -74,6 +81,11 @@ static std::string UserDirectory(const char *xdgVar, const char *underHome, cons
 std::string UserDataDirectory(const char *app)
 {
     return UserDirectory(USER_XDG_DATA_VAR, USER_DATA_UNDER_HOME, app);
+}
+
+std::string UserConfigDirectory(const char *app)
+{
+    return UserDirectory(USER_XDG_CONFIG_VAR, USER_CONFIG_UNDER_HOME, app);
 }
 
 std::string UserStateDirectory(const char *app)

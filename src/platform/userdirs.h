@@ -19,6 +19,11 @@ std::string UserDataDirectory(const char *app);
 std::string UserStateDir(const char *xdgStateHome, const char *home, const char *passwdHome, const char *app);
 std::string UserStateDirectory(const char *app);
 
+// The directory for the player's settings, from $XDG_CONFIG_HOME, $HOME and
+// the password database's home as above: "<xdg>/<app>", else
+// "<home>/.config/<app>"; "" when no home is known.
+std::string UserConfigDir(const char *xdgConfigHome, const char *home, const char *passwdHome, const char *app);
+std::string UserConfigDirectory(const char *app);
 // Creates `dir` and any missing parents with the given mode; true when it
 // is there (newly made or not) as a directory, else `why` says why. Each
 // directory it makes is synced with its parent, so that a power cut cannot

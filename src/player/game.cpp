@@ -1,6 +1,7 @@
 #include "player/game.h"
 
 #include <allegro.h>
+#include <cstdlib>
 
 #include "platform/awake.h"
 #include "platform/display.h"
@@ -66,13 +67,32 @@ static void DrawChoices(BITMAP *buffer, int selection, void *state)
                        selection == i + 1 ? CHOICE_SELECTED_COLOR : CHOICE_TEXT_COLOR, scene->choiceFontSize, AA);
 }
 
+int ChoiceAt(int x, int y, int firstY, int lineHeight, const int widths[2])
+{
+    for (int i = 0; i < CHOICE_COUNT; i++) {
+        int top = firstY + i * lineHeight;
+        if (y >= top && y < top + lineHeight && 2 * std::abs(x - GAME_W / 2) <= widths[i])
+            return i + 1;
+    }
+    return 0;
+}
+
+static int PointedChoice(const ChoiceScreen &choice, int x, int y)
+{
+    const Scene *scene = choice.scene;
+    alfont_set_font_size(sceneFont, scene->choiceFontSize);
+    int widths[CHOICE_COUNT] = {alfont_text_length(sceneFont, scene->choice1),
+                                alfont_text_length(sceneFont, scene->choice2)};
+    return ChoiceAt(x, y, choice.firstY, scene->choiceFontSize, widths);
+}
+
 // The two-way choice; the chosen scene, or null when the player left.
 static Scene *ChoiceMenu(const Scene *scene, bool afterLetter)
 {
     ClearState();
     int selection = 1;
     ChoiceScreen choice = {scene, afterLetter ? CHOICE_FIRST_Y_AFTER_LETTER : CHOICE_FIRST_Y};
-    MenuScreen menu = MenuScreenFor(page, DrawChoices, &choice, false, false);
+    MenuScreen menu = MenuScreenFor(page, DrawChoices, &choice, true, false);
     for (;;) {
         if (LeaveForClose())
             return nullptr;
@@ -96,6 +116,17 @@ static Scene *ChoiceMenu(const Scene *scene, bool afterLetter)
                 break;
             }
             ClearState();
+        }
+        // The answer under the pointer is highlighted as it moves there, and
+        // a click on it takes it.
+        int x, y;
+        PointerPosition(&x, &y);
+        int pointed = PointedChoice(choice, x, y);
+        if (pointed && (x != menu.drawnX || y != menu.drawnY))
+            selection = pointed;
+        if (PointerClicked() && pointed) {
+            selection = pointed;
+            break;
         }
         MenuStep(menu, selection);
     }

@@ -8,4 +8,9 @@ void game(int entry);
 // How long the time-out picture stands before a key counts.
 const int TIMEOUT_HOLD_MS = 2000;
 
+// The answer 1 or 2 of a choice screen whose line of text, centred on the
+// picture, holds (x, y): answer i's line starts at firstY + (i - 1) x
+// lineHeight and is widths[i - 1] wide. 0 for neither.
+int ChoiceAt(int x, int y, int firstY, int lineHeight, const int widths[2]);
+
 #endif

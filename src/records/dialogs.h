@@ -9,6 +9,10 @@ void highscoreWnd();
 // written then), false to play on.
 bool quitWnd();
 
+// "Start a new story?", asked before a new game replaces a saved place:
+// true when the player answers "Yes".
+bool newGameWnd();
+
 // Ending screen of a closing scene: records the path, writes the progress
 // file, rolls the credits over the given datafile picture.
 void credits(int background);

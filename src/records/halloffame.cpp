@@ -29,6 +29,12 @@ static const char HS_PATH4[] = "Path 4";
 static const char HS_PATH5[] = "Path 5";
 static const char HS_QUIT[] = "Back";
 static const char HS_NOT_FINISHED[] = "N/A";
+// The way to the second page, where "Records" stands on it.
+static const char HS_TYPING[] = "Your typing";
+static const char HS_TYPING_KEY[] = "(or the Right arrow)";
+static const int HS_TYPING_KEY_GAP = 10;
+static const int HS_TYPING_KEY_SIZE = 16;
+static const int HS_TYPING_KEY_DROP = 10;   // the small words stand on the item's line
 
 static const int HS_LABEL_X = 50;
 static const int HS_TIME_X = 200;
@@ -85,6 +91,12 @@ HsClick HsItemClickAt(int left, int x, int y, int width)
     return HS_CLICK_CLEAR;
 }
 
+static int HsTextLength(ALFONT_FONT *font, const char *text, int size)
+{
+    alfont_set_font_size(font, size);
+    return alfont_text_length(font, text);
+}
+
 // The table never changes while it is open; only the pointer moves over it.
 static void DrawRecords(BITMAP *buffer, ALFONT_FONT *font)
 {
@@ -102,6 +114,9 @@ static void DrawRecords(BITMAP *buffer, ALFONT_FONT *font)
         Textout(buffer, font, HsMistakesText(best.bestTime, best.bestMistakes).c_str(), HS_MISTAKES_X, y, HS_TEXT_COLOR, HS_NORMAL, AA);
         Textout(buffer, font, HsTimeText(best.bestTime).c_str(), HS_TIME_X, y, HS_TEXT_COLOR, HS_NORMAL, AA);
     }
+    Textout(buffer, font, HS_TYPING_KEY, HS_LABEL_X + HsTextLength(font, HS_TYPING, HS_NORMAL) + HS_TYPING_KEY_GAP,
+            HS_QUIT_Y + HS_TYPING_KEY_DROP, HS_TEXT_COLOR, HS_TYPING_KEY_SIZE, AA);
+    Textout(buffer, font, HS_TYPING, HS_LABEL_X, HS_QUIT_Y, HS_TEXT_COLOR, HS_NORMAL, AA);
     // Last text of the frame: "Back" is measured at this size from the second pass on.
     Textout(buffer, font, HS_QUIT, HS_QUIT_X, HS_QUIT_Y, HS_TEXT_COLOR, HS_NORMAL, AA);
 }
@@ -155,13 +170,14 @@ void highscoreWnd()
         if (PointerClicked()) {
             // Measured at the size "Back", drawn last, has left on the font.
             HsClick click = HsClickAt(x, y, alfont_text_length(font, HS_QUIT));
+            // The other page's item, at the left: "Records" or "Your typing".
             HsClick records = page == HS_TYPING_PAGE
                     ? HsItemClickAt(HS2_RECORDS_X, x, y, alfont_text_length(font, HS2_RECORDS))
-                    : HS_CLICK_NONE;
+                    : HsItemClickAt(HS_LABEL_X, x, y, alfont_text_length(font, HS_TYPING));
             if (click == HS_CLICK_LEAVE)
                 break;
             if (records == HS_CLICK_LEAVE) {
-                page = HS_RECORDS_PAGE;
+                page = page == HS_TYPING_PAGE ? HS_RECORDS_PAGE : HS_TYPING_PAGE;
                 ClearState();
             } else if (click == HS_CLICK_CLEAR || records == HS_CLICK_CLEAR) {
                 ClearState();

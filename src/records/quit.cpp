@@ -20,6 +20,9 @@ static const char QUIT_QUESTION[] = "Quit current game?";
 static const char QUIT_YES[] = "Yes";
 static const char QUIT_NO[] = "No";
 static const char QUIT_COMMENT[] = "Your game will be saved after the last completed letter.";
+// Asked before "New game" replaces a saved place.
+static const char QUIT_NEW_GAME_QUESTION[] = "Start a new story?";
+static const char QUIT_NEW_GAME_COMMENT[] = "Your place in this one will be lost.";
 
 static const int QUIT_CENTRE_X = 320;
 static const int QUIT_QUESTION_Y = 150;
@@ -84,30 +87,37 @@ static void DrawAnswer(BITMAP *buffer, ALFONT_FONT *font, const char *text, int 
     Textout(buffer, font, text, x, QUIT_ANSWER_Y, selected ? QUIT_SELECTED_COLOR : QUIT_TEXT_COLOR, QUIT_NORMAL, AA);
 }
 
+// A question of this dialog's kind: its two lines, the answer chosen at
+// first, and whether Escape answers "No".
+struct YesNoQuestion {
+    const char *question;
+    const char *comment;
+    int firstSelection;
+    bool escapeIsNo;
+    ALFONT_FONT *font;
+};
+
 static void DrawQuit(BITMAP *buffer, int selection, void *state)
 {
-    ALFONT_FONT *font = static_cast<ALFONT_FONT *>(state);
+    const YesNoQuestion *q = static_cast<const YesNoQuestion *>(state);
+    ALFONT_FONT *font = q->font;
     blit(DataBitmap(QUIT_BACKGROUND), buffer, 0, 0, 0, 0, GAME_W, GAME_H);
-    Textout_centre(buffer, font, QUIT_QUESTION, QUIT_CENTRE_X, QUIT_QUESTION_Y, QUIT_TEXT_COLOR, QUIT_BIG, AA);
+    Textout_centre(buffer, font, q->question, QUIT_CENTRE_X, QUIT_QUESTION_Y, QUIT_TEXT_COLOR, QUIT_BIG, AA);
     DrawAnswer(buffer, font, QUIT_YES, QUIT_YES_X, selection == QUIT_SELECT_YES);
     DrawAnswer(buffer, font, QUIT_NO, QUIT_NO_X, selection == QUIT_SELECT_NO);
     // Drawn last, so the answers are measured at this size from the second pass on.
-    Textout_centre(buffer, font, QUIT_COMMENT, QUIT_CENTRE_X, QUIT_COMMENT_Y, QUIT_TEXT_COLOR, QUIT_SMALL, AA);
+    Textout_centre(buffer, font, q->comment, QUIT_CENTRE_X, QUIT_COMMENT_Y, QUIT_TEXT_COLOR, QUIT_SMALL, AA);
 }
 
-bool quitWnd()
+// Asks until answered; true for "Yes". A close request answers "Yes".
+static bool AskYesNo(YesNoQuestion q)
 {
-    // The window's close button during play is this dialog's "Yes", asked
-    // or not.
-    if (CloseRequested()) {
-        SaveProgress();
-        return true;
-    }
     BITMAP *buffer = CreateBackBuffer();
-    ALFONT_FONT *font = LoadFontOrDie(QUIT_FONT);
-    int selection = QUIT_SELECT_YES;
+    q.font = LoadFontOrDie(QUIT_FONT);
+    ALFONT_FONT *font = q.font;
+    int selection = q.firstSelection;
     int action = 0;
-    MenuScreen menu = MenuScreenFor(buffer, DrawQuit, font, true, false);
+    MenuScreen menu = MenuScreenFor(buffer, DrawQuit, &q, true, false);
     ClearKeys();
 
     for (;;) {
@@ -116,6 +126,10 @@ bool quitWnd()
             break;
         }
         if (KeyWaiting()) {
+            if (q.escapeIsNo && KeyHit(KEY_ESC)) {
+                action = QUIT_SELECT_NO * QUIT_ACTION;
+                break;
+            }
             selection = MoveSelection(selection, QUIT_SELECT_NO, KeyHit(KEY_UP) + KeyHit(KEY_LEFT),
                                       KeyHit(KEY_DOWN) + KeyHit(KEY_RIGHT));
             if (KeyHit(KEY_ENTER)) {
@@ -150,9 +164,24 @@ bool quitWnd()
     // The Enter or the click that answered must not also turn the page of
     // the scene beneath.
     ClearState();
-    if (action == QUIT_ACTION_YES) {
+    return action == QUIT_ACTION_YES;
+}
+
+bool quitWnd()
+{
+    // The window's close button during play is this dialog's "Yes", asked
+    // or not.
+    if (CloseRequested() || AskYesNo({QUIT_QUESTION, QUIT_COMMENT, QUIT_SELECT_YES, false, nullptr})) {
         SaveProgress();
         return true;
     }
     return false;
+}
+
+bool newGameWnd()
+{
+    // "No" first, and Escape too: a stray key must not wipe a place. The
+    // close button leaves the place as it is.
+    bool yes = AskYesNo({QUIT_NEW_GAME_QUESTION, QUIT_NEW_GAME_COMMENT, QUIT_SELECT_NO, true, nullptr});
+    return yes && !CloseRequested();
 }

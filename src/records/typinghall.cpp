@@ -6,6 +6,7 @@
 
 #include "presentation/datafile.h"
 #include "presentation/text.h"
+#include "story/letters.h"
 
 static const char HS2_TITLE[] = "Your typing";
 static const int HS2_TITLE_X = 80;
@@ -249,7 +250,7 @@ static void DrawFacts(BITMAP *buffer, ALFONT_FONT *font, const HistorySummary &h
 {
     char text[160];
     const HistoryEntry &f = history.fastest;
-    snprintf(text, sizeof text, HS2_FASTEST, f.scene.c_str(), OneDecimal(f.wpmTenths / 10.0).c_str(),
+    snprintf(text, sizeof text, HS2_FASTEST, LetterTitle(f.scene.c_str()), OneDecimal(f.wpmTenths / 10.0).c_str(),
              f.when.substr(0, HS2_DATE_LENGTH).c_str());
     Textout(buffer, font, text, HS2_FACTS_X, HS2_FASTEST_Y, HS2_TEXT_COLOR, HS2_NORMAL, AA);
     std::vector<std::pair<char, long>> most = MostMissed(history.missed, HS2_MISSED_SHOWN);

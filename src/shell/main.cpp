@@ -16,9 +16,11 @@
 #include "presentation/sounds.h"
 #include "presentation/text.h"
 #include "records/save.h"
+#include "records/settings.h"
 #include "records/typingrun.h"
 #include "shell/globals.h"
 #include "shell/menu.h"
+#include "shell/settingsscreen.h"
 #include "story/graph.h"
 
 static const int APP_MIX_RATE = 44100;
@@ -64,6 +66,7 @@ static void FinishStartUp()
     done = true;
     SystemStartKeyboard();
     FSOUND_Init(APP_MIX_RATE, APP_SOUND_CHANNELS, 0);
+    ApplySettings();
 
     if (StartText() != 0)
         FatalError(APP_ALFONT_ERROR);
@@ -91,6 +94,8 @@ int main(int, char **)
     // Earlier versions kept the progress file where the game was started,
     // which was the data directory.
     SetOldSaveDirs({StartDirectory(), DataDirectory()});
+    // Before the display opens: the settings say how it starts.
+    LoadSettings();
     StartPictureLoading();
     // No mouse ends the game without a word, as it always has.
     if (!SystemStartPointer())

@@ -12,9 +12,10 @@
 #include "records/progress.h"
 #include "records/save.h"
 #include "shell/globals.h"
+#include "shell/settingsscreen.h"
 #include "story/graph.h"
 
-static const int MENU_ITEMS = 4;
+static const int MENU_ITEMS = 5;
 static const int MENU_ACTION = 10;   // an activated item's selection times this is its action code
 static const int MENU_BIG = 60;
 static const int MENU_NORMAL = 40;
@@ -31,13 +32,14 @@ static const int MENU_HIGHLIGHT_COLOR = 0xFF0000;
 static const char MENU_NG[] = "New game";
 static const char MENU_LG[] = "Continue Playing";
 static const char MENU_HS[] = "Hall of Records";
+static const char MENU_SET[] = "Settings";
 static const char MENU_QG[] = "Quit";
 
 // Said once, on the menu's first showing, when the game is silent.
 static const char MENU_NO_SOUND[] = "No sound: no sound device was found";
 static const char MENU_SOUND_BUSY[] = "No sound: another program holds the sound device";
 static const int MENU_NOTICE_X = 80;
-static const int MENU_NOTICE_Y = 400;
+static const int MENU_NOTICE_Y = 432;   // below a sixth item's place
 static const int MENU_NOTICE_SIZE = 20;
 static const int MENU_NOTICE_COLOR = 0x8C2B27;
 
@@ -53,13 +55,14 @@ struct MenuItem {
 };
 
 static const MenuItem MENU_LIST[MENU_ITEMS] = {
-    {MENU_NG, 250}, {MENU_LG, 280}, {MENU_HS, 310}, {MENU_QG, 340},
+    {MENU_NG, 250}, {MENU_LG, 280}, {MENU_HS, 310}, {MENU_SET, 340}, {MENU_QG, 370},
 };
 
 static const int ACTION_NEW_GAME = 10;
 static const int ACTION_CONTINUE = 20;
 static const int ACTION_RECORDS  = 30;
-static const int ACTION_QUIT     = 40;
+static const int ACTION_SETTINGS = 40;
+static const int ACTION_QUIT     = 50;
 
 int MenuItemAt(int x, int y)
 {
@@ -90,6 +93,13 @@ int MenuNextSelection(int selection, const MenuInput &input, int *keySounds)
     if (input.click && pointed)
         selection *= MENU_ACTION;
     return selection;
+}
+
+// A place "Continue Playing" can take up; a resume value in no group (a
+// damaged file) is none.
+static bool SavedPlace()
+{
+    return SaveData.resumeId > 0 && EntryScene(SaveData.resumeId);
 }
 
 // What the menu draws besides the selection.
@@ -156,16 +166,17 @@ void MainMenu(BITMAP *buffer, ALFONT_FONT *font)
         case ACTION_NEW_GAME:
             PlayGameSound(SOUND_BELL);
             ClearState();
-            NewGameBegun();
-            game(ENTRY_NEW_GAME);
+            if (!SavedPlace() || newGameWnd()) {
+                NewGameBegun();
+                game(ENTRY_NEW_GAME);
+            }
             selection = ACTION_NEW_GAME / MENU_ACTION;
             menu.fadeIn = true;
             break;
         case ACTION_CONTINUE:
             PlayGameSound(SOUND_BELL);
             ClearState();
-            // A resume value in no group (a damaged file) offers nothing.
-            if (SaveData.resumeId > 0 && EntryScene(SaveData.resumeId))
+            if (SavedPlace())
                 game(SaveData.resumeId);
             selection = ACTION_CONTINUE / MENU_ACTION;
             menu.fadeIn = true;
@@ -175,6 +186,13 @@ void MainMenu(BITMAP *buffer, ALFONT_FONT *font)
             ClearState();
             highscoreWnd();
             selection = ACTION_RECORDS / MENU_ACTION;
+            menu.fadeIn = true;
+            break;
+        case ACTION_SETTINGS:
+            PlayGameSound(SOUND_BELL);
+            ClearState();
+            settingsWnd();
+            selection = ACTION_SETTINGS / MENU_ACTION;
             menu.fadeIn = true;
             break;
         case ACTION_QUIT:

@@ -10,7 +10,7 @@
 
 static const char *const FONT_THOUGHTS = MENU_FONT;
 const char FONT_TYPEWRITER[] = "Fonts\\typewriter.ttf";
-static const char MUSIC_LETTERS[] = "music\\Vantu - letters.ogg";
+const char MUSIC_LETTERS[] = "music\\Vantu - letters.ogg";
 static const char MUSIC_HTYPE[]   = "music\\Vantu - htype.ogg";
 static const char MUSIC_AONET[]   = "music\\Vantu - aonet.ogg";
 

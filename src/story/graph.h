@@ -6,6 +6,8 @@
 #include "story/scene.h"
 
 extern const char FONT_TYPEWRITER[];   // "Fonts\typewriter.ttf"
+// The letters' music, also the one the settings play while its volume is chosen.
+extern const char MUSIC_LETTERS[];
 
 const int STORY_SCENES = 47;
 const int ENTRY_NEW_GAME = 1;          // entry value of "New game"

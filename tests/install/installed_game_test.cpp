@@ -249,7 +249,7 @@ TEST(InstalledGame, PlaysFromAnyDirectoryWithItsIconAndKeepsProgressWithThePlaye
     EXPECT_GT(m.maskAgreement, 0.97);
     EXPECT_LT(m.colourDifference, 6.0);
 
-    ChooseMenuItem(4);
+    ChooseMenuItem(MENU_QUIT);
     ASSERT_TRUE(WaitExit(run, EXIT_MS)) << "Quit did not end the game";
     EXPECT_EQ(run.exitCode, 0);
 

@@ -140,11 +140,11 @@ std::string Text(Display *d, Window w, const char *name, const char *typeName)
     return text;
 }
 
-// The menu as it must stand with item 1..4 highlighted, drawn by the game's
+// The menu as it must stand with item 1..5 highlighted, drawn by the game's
 // own font layer from its own data.
 Image ExpectedMenu(int highlighted)
 {
-    const std::vector<std::string> items = {"New game", "Continue Playing", "Hall of Records", "Quit"};
+    const std::vector<std::string> items = {"New game", "Continue Playing", "Hall of Records", "Settings", "Quit"};
     const char credit[] = "A story in letters by the Paperlune team";
     return Compose(MENU_BACKGROUND, {{credit, 40, 50, 0, 25},
                                      {credit, 40, 50, 0, 25},
@@ -152,7 +152,8 @@ Image ExpectedMenu(int highlighted)
                                      {"New game", 80, 250, 0, 40},
                                      {"Continue Playing", 80, 280, 0, 40},
                                      {"Hall of Records", 80, 310, 0, 40},
-                                     {"Quit", 80, 340, 0, 40},
+                                     {"Settings", 80, 340, 0, 40},
+                                     {"Quit", 80, 370, 0, 40},
                                      {items[highlighted - 1], 80, 220 + 30 * highlighted, 0xFF0000, 40}});
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "story/graph.h"
+#include "story/letters.h"
 #include "story/texts.h"
 
 namespace {
@@ -465,4 +466,24 @@ TEST(GraphLifecycle, BuildsAndReleasesRepeatedly)
     EXPECT_EQ(StoryScene(-1), nullptr);
     EXPECT_EQ(StoryScene(STORY_SCENES), nullptr);
     EXPECT_EQ(StorySceneName(STORY_SCENES), nullptr);
+}
+
+// The letters' titles stand for the typing scenes, in story order, each its
+// own, and no title gives a scene's name away.
+TEST_F(GraphRecords, EveryLetterHasATitleOfItsOwnInStoryOrder)
+{
+    std::vector<std::string> typing;
+    for (int i = 0; i < STORY_SCENES; i++)
+        if (StoryScene(i)->typing)
+            typing.push_back(StorySceneName(i));
+    ASSERT_EQ(typing.size(), size_t(STORY_LETTERS));
+    std::set<std::string> titles;
+    for (int i = 0; i < STORY_LETTERS; i++) {
+        EXPECT_EQ(StoryLetterAt(i).scene, typing[i]);
+        EXPECT_EQ(LetterTitle(typing[i].c_str()), std::string(StoryLetterAt(i).title));
+        EXPECT_EQ(std::string(StoryLetterAt(i).title).find("Scene"), std::string::npos);
+        titles.insert(StoryLetterAt(i).title);
+    }
+    EXPECT_EQ(titles.size(), size_t(STORY_LETTERS));
+    EXPECT_EQ(std::string(LetterTitle("Scene99")).find("Scene"), std::string::npos);
 }

@@ -4,6 +4,8 @@
 #include "player/typing.h"
 #include "shell/globals.h"
 #include "shell/menu.h"
+#include "shell/settingsscreen.h"
+#include "player/game.h"
 
 TEST(Typing, EachKeyIsJudgedAgainstTheExpectedCharacter)
 {
@@ -93,8 +95,9 @@ TEST(Menu, EachPassAppliesKeysThenPointerThenClick)
 
     EXPECT_EQ(MenuNextSelection(1, up, &sounds), 1);
     EXPECT_EQ(sounds, 1) << "Up on the first item still sounds";
-    EXPECT_EQ(MenuNextSelection(4, down, &sounds), 4);
+    EXPECT_EQ(MenuNextSelection(5, down, &sounds), 5);
     EXPECT_EQ(sounds, 1);
+    EXPECT_EQ(MenuNextSelection(4, down, &sounds), 5) << "Settings, then Quit";
     EXPECT_EQ(MenuNextSelection(2, down, &sounds), 3);
     EXPECT_EQ(MenuNextSelection(3, enter, &sounds), 30) << "Enter away from the bands activates";
     MenuInput stale = up;
@@ -135,4 +138,32 @@ TEST(Menu, PointerBandsAreInclusive)
     EXPECT_EQ(MenuItemAt(100, 329), 3);
     EXPECT_EQ(MenuItemAt(100, 359), 4);
     EXPECT_EQ(MenuItemAt(100, 360), 0);
+    EXPECT_EQ(MenuItemAt(100, 389), 5);
+    EXPECT_EQ(MenuItemAt(100, 390), 0);
+}
+
+// The screens that answer the pointer: a choice's centred line, a settings
+// row (its value too) and "Back".
+TEST(Menu, ChoicesAndSettingsAnswerThePointerOverTheirOwnText)
+{
+    const int widths[2] = {200, 100};
+    EXPECT_EQ(ChoiceAt(320, 210, 200, 30, widths), 1);
+    EXPECT_EQ(ChoiceAt(220, 200, 200, 30, widths), 1) << "the line's left end";
+    EXPECT_EQ(ChoiceAt(219, 200, 200, 30, widths), 0);
+    EXPECT_EQ(ChoiceAt(320, 230, 200, 30, widths), 2);
+    EXPECT_EQ(ChoiceAt(260, 240, 200, 30, widths), 0) << "beside the shorter second line";
+    EXPECT_EQ(ChoiceAt(320, 260, 200, 30, widths), 0);
+    EXPECT_EQ(ChoiceAt(320, 199, 200, 30, widths), 0);
+
+    EXPECT_EQ(SettingsItemAt(60, 135), 1);
+    EXPECT_EQ(SettingsItemAt(450, 135), 1) << "the value is part of the row";
+    EXPECT_EQ(SettingOfRow(1), SETTING_MUSIC);
+    EXPECT_EQ(SettingsItemAt(60, 125 + 30 * 6 + 10), SETTINGS_ROWS);
+    EXPECT_EQ(SettingOfRow(SETTINGS_ROWS), SETTING_TIME_LEFT);
+    EXPECT_EQ(SettingsItemAt(60, 125 + 30 * 7 + 10), 0) << "the free row for a later setting";
+    EXPECT_EQ(SettingsItemAt(520, 402), SETTINGS_BACK);
+    EXPECT_EQ(SettingsItemAt(100, 402), 0);
+    EXPECT_EQ(SettingsValueText(SETTING_MUSIC, 40), "40%");
+    EXPECT_EQ(SettingsValueText(SETTING_PICTURE, PICTURE_FILL), "Fill the screen");
+    EXPECT_EQ(SettingsValueText(SETTING_PAUSE_ON_FOCUS_LOSS, 0), "No");
 }

@@ -39,12 +39,14 @@ TEST(UserDirs, DataDirectoryFromTheEnvironment)
     }
 }
 
-TEST(UserDirs, StateDirectoryFollowsTheSameRules)
+TEST(UserDirs, StateAndConfigDirectoriesFollowTheSameRules)
 {
     EXPECT_EQ(UserStateDir("/x/state/", "/home/ann", nullptr, "app"), "/x/state/app");
     EXPECT_EQ(UserStateDir("state", "/home/ann", "/home/pw", "app"), "/home/ann/.local/state/app");
     EXPECT_EQ(UserStateDir(nullptr, nullptr, "/nonexistent", "app"), "/nonexistent/.local/state/app");
     EXPECT_EQ(UserStateDir("", "rel", nullptr, "app"), "");
+    EXPECT_EQ(UserConfigDir("/x/conf", "/home/ann", nullptr, "app"), "/x/conf/app");
+    EXPECT_EQ(UserConfigDir("conf", "/home/ann", nullptr, "app"), "/home/ann/.config/app");
 }
 
 TEST(UserDirs, MakesMissingParentsPrivate)

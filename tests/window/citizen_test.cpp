@@ -21,7 +21,7 @@ namespace {
 const int PAGE_MS = 8000;
 // The notice as the menu draws it.
 const char NO_DEVICE[] = "No sound: no sound device was found";
-const int NOTICE_X = 80, NOTICE_Y = 400, NOTICE_SIZE = 20;
+const int NOTICE_X = 80, NOTICE_Y = 432, NOTICE_SIZE = 20;
 const uint32_t NOTICE_COLOUR = 0x8C2B27;
 const int NOTICE_W = 330, NOTICE_H = 28;
 // The screen saver comes on after this much idle time in these tests; a
@@ -145,7 +145,7 @@ TEST(Citizen, TheScreenSaverKeepsAwayFromALetterAndAFullScreenOnly)
     WriteSave(run, atLetter);
     ASSERT_TRUE(LaunchToMenu(run));
     EXPECT_LT(NoticeDifference(Screenshot(), false), 2.0) << "a notice with the sound working";
-    ChooseMenuItem(2);
+    ChooseMenuItem(MENU_CONTINUE);
     ASSERT_TRUE(WaitFor([] { return CursorAt(0, 0); }, PAGE_MS));
     EXPECT_FALSE(saver.ComesOn(HELD_MS)) << "full screen, typing";
     // In a window the letter still holds it off; its pause lets it come.

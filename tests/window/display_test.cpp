@@ -128,7 +128,7 @@ TEST(CloseButton, QuitsFromTheMenuAndTheHallOfRecords)
 
     GameRun hall = Prepare("close-hall");
     ASSERT_TRUE(LaunchToMenu(hall));
-    ChooseMenuItem(3);
+    ChooseMenuItem(MENU_RECORDS);
     ASSERT_TRUE(WaitFor(HallShown, PAGE_MS));
     ASSERT_TRUE(SendCloseRequest());
     ASSERT_TRUE(WaitExit(hall, EXIT_MS));

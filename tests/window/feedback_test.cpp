@@ -142,7 +142,7 @@ TEST(Feedback, ALetterAtAKnownPaceIsCardedRecordedAndCharted)
     ASSERT_NE(missedA, '#');
     ASSERT_NE(missedB, '#');
     auto start = std::chrono::steady_clock::now();
-    ChooseMenuItem(2);
+    ChooseMenuItem(MENU_CONTINUE);
     ASSERT_TRUE(TypeLetter(LETTER, plan));
     double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     // Well within the two seconds of rest: the card stands from its first frame.
@@ -215,6 +215,11 @@ TEST(Feedback, ALetterAtAKnownPaceIsCardedRecordedAndCharted)
     PressKey(XK_Left);
     ASSERT_TRUE(WaitFor([&] { return Difference(Screenshot(), recordsAgain, 0, 0, 640, 370) < 0.5; }, 3000));
     ASSERT_TRUE(TurnToTypingPage("feedback-hall-typing-after", after));
+    Click(60, 395);
+    ASSERT_TRUE(WaitFor([&] { return Difference(Screenshot(), firstPage, 0, 0, 640, 370) < 0.5; }, 3000));
+    // "Your typing", where "Records" stood, turns to the second page again.
+    Click(60, 395);
+    ASSERT_TRUE(WaitFor(TypingPageShown, 3000)) << "the first page's item does not lead to the second";
     Click(60, 395);
     ASSERT_TRUE(WaitFor([&] { return Difference(Screenshot(), firstPage, 0, 0, 640, 370) < 0.5; }, 3000));
     Click(520, 395);

@@ -7,7 +7,7 @@ namespace harness {
 
 static const int PARK_X = 620;   // a pointer position away from every item
 static const int PARK_Y = 20;
-static const int MENU_ITEM_Y[] = {250, 280, 310, 340};
+static const int MENU_ITEM_Y[MENU_ITEM_COUNT] = {250, 280, 310, 340, 370};
 static const int START_MS = 20000;
 
 bool MenuShown()
@@ -37,13 +37,15 @@ std::vector<TextItem> HallTexts(const std::vector<std::string> &times, const std
         items.push_back({mistakes[k - 1], 400, 150 + 40 * k, 0, 30});
         items.push_back({times[k - 1], 200, 150 + 40 * k, 0, 30});
     }
+    items.push_back({"Your typing", 50, 380, 0, 30});
+    items.push_back({"(or the Right arrow)", 50 + TextWidth("Your typing", 30) + 10, 390, 0, 16});
     items.push_back({"Back", 500, 380, 0, 30});
     return items;
 }
 
 bool OpenHall(const std::string &shotName, Image &shown)
 {
-    ChooseMenuItem(3);
+    ChooseMenuItem(MENU_RECORDS);
     // Its picture fades in; the text stands once the screen is still.
     if (!WaitFor(HallShown, 5000) || !WaitStable())
         return false;
@@ -91,14 +93,14 @@ bool ContinueFrom(GameRun &run, const char *name, const std::vector<int32_t> &wo
     WriteSave(run, words);
     if (!LaunchToMenu(run))
         return false;
-    ChooseMenuItem(2);
+    ChooseMenuItem(MENU_CONTINUE);
     return true;
 }
 
 int MenuHighlight()
 {
     Image s = Screenshot();
-    for (int i = 0; i < 4; i++)
+    for (int i = 0; i < MENU_ITEM_COUNT; i++)
         if (ShareOfColour(s, 80, MENU_ITEM_Y[i] + 4, 170, 30, 0xFF0000, 70) > 0.02)
             return i + 1;
     return 0;
@@ -161,10 +163,10 @@ void ParkPointer()
     MoveMouse(PARK_X, PARK_Y);
 }
 
-Image QuitDialog(int selected)
+static Image YesNoDialog(const char *questionText, const char *commentText, int selected)
 {
     std::vector<TextItem> items;
-    TextItem question{"Quit current game?", 320, 150, 0, 60};
+    TextItem question{questionText, 320, 150, 0, 60};
     question.centred = true;
     items.push_back(question);
     const char *answers[2] = {"Yes", "No"};
@@ -177,10 +179,15 @@ Image QuitDialog(int selected)
                     items.push_back({answers[i], answerX[i] + dx, 200 + dy, 0u, 40});
         items.push_back({answers[i], answerX[i], 200, selected == i + 1 ? 0xFFFFFFu : 0u, 40});
     }
-    TextItem comment{"Your game will be saved after the last completed letter.", 320, 250, 0, 25};
+    TextItem comment{commentText, 320, 250, 0, 25};
     comment.centred = true;
     items.push_back(comment);
     return Compose(QUIT_BACKGROUND, items);
+}
+
+Image QuitDialog(int selected)
+{
+    return YesNoDialog("Quit current game?", "Your game will be saved after the last completed letter.", selected);
 }
 
 bool QuitDialogShown(int selected)
@@ -188,6 +195,27 @@ bool QuitDialogShown(int selected)
     // Away from the parked pointer in the top right corner.
     Image s = Screenshot();
     return Difference(s, QuitDialog(selected), 0, 100, SHOT_W, 200) < 2.0;
+}
+
+bool NewGameDialogShown(int selected)
+{
+    static const Image shown[2] = {
+        YesNoDialog("Start a new story?", "Your place in this one will be lost.", 1),
+        YesNoDialog("Start a new story?", "Your place in this one will be lost.", 2),
+    };
+    return Difference(Screenshot(), shown[selected - 1], 0, 100, SHOT_W, 200) < 2.0;
+}
+
+bool ChooseNewGameOverPlace()
+{
+    ChooseMenuItem(MENU_NEW_GAME);
+    if (!WaitFor([] { return NewGameDialogShown(2); }, 5000))
+        return false;
+    PressKey(XK_Left, 60);
+    if (!WaitFor([] { return NewGameDialogShown(1); }, 2000))
+        return false;
+    PressKey(XK_Return, 60);
+    return true;
 }
 
 }  // namespace harness
@@ -226,7 +254,7 @@ bool QuitFromMenu(GameRun &run)
 {
     if (!WaitFor(MenuShown, START_MS))
         return false;
-    ChooseMenuItem(4);
+    ChooseMenuItem(MENU_QUIT);
     return WaitExit(run, EXIT_MS) && run.exitCode == 0;
 }
 

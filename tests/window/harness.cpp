@@ -31,6 +31,7 @@ static const int DISPLAY_START_MS = 10000;
 
 // What the harness itself puts into a run's directory, beside the data.
 static const char RUN_HOME[] = ".home";
+static const char RUN_CONFIG_UNDER_HOME[] = "/.config";   // the player's XDG_CONFIG_HOME
 static const char RUN_SOUND[] = ".sound.raw";
 static const char RUN_LOG[] = ".game.log";
 static const char RUN_DATA_HOME[] = ".xdg";        // the player's XDG_DATA_HOME
@@ -270,6 +271,7 @@ static bool Start(GameRun &run, const char *program, const char *argument, bool 
             _exit(126);
         setenv("HOME", run.home.c_str(), 1);
         setenv("XDG_DATA_HOME", run.dataHome.c_str(), 1);
+        setenv("XDG_CONFIG_HOME", (run.home + RUN_CONFIG_UNDER_HOME).c_str(), 1);
         setenv("DISPLAY", displayName.c_str(), 1);
         std::string log = PathIn(run, RUN_LOG);
         int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -340,6 +342,11 @@ std::string SaveDirectory(const GameRun &run)
 std::string SavePath(const GameRun &run)
 {
     return SaveDirectory(run) + "/" + SAVE_NAME;
+}
+
+std::string SettingsFilePath(const GameRun &run)
+{
+    return run.home + RUN_CONFIG_UNDER_HOME + "/paperlune/settings.conf";
 }
 
 std::vector<std::string> StrayFilesBesideSave(const GameRun &run)

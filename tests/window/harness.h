@@ -87,6 +87,8 @@ std::string PathIn(const GameRun &run, const std::string &relative);
 // file itself.
 std::string SaveDirectory(const GameRun &run);
 std::string SavePath(const GameRun &run);
+// The player's settings file of the run.
+std::string SettingsFilePath(const GameRun &run);
 // What else is in that directory that neither the data copy nor the harness
 // put there: a temporary file a save left behind, whatever its name.
 std::vector<std::string> StrayFilesBesideSave(const GameRun &run);
@@ -192,6 +194,8 @@ struct Veil {
 // veils.
 Image Compose(int background, const std::vector<TextItem> &items, bool typewriter = false,
               const std::vector<Veil> &veils = {});
+// The width of a text in that font at that size, as the game measures it.
+int TextWidth(const std::string &text, int size, bool typewriter = false);
 
 // The menu, the Hall of Records and quitting ----------------------------------
 
@@ -212,7 +216,14 @@ std::vector<int32_t> SaveAt(int32_t resumeId);
 // A fresh run named `name` whose progress file holds `words`, launched to
 // the menu and continued from there; false when the menu did not come.
 bool ContinueFrom(GameRun &run, const char *name, const std::vector<int32_t> &words);
-// The menu item (1..4) drawn in red, or 0.
+// The menu's items, top to bottom.
+const int MENU_NEW_GAME = 1;
+const int MENU_CONTINUE = 2;
+const int MENU_RECORDS = 3;
+const int MENU_SETTINGS = 4;
+const int MENU_QUIT = 5;
+const int MENU_ITEM_COUNT = 5;
+// The menu item (1..MENU_ITEM_COUNT) drawn in red, or 0.
 int MenuHighlight();
 // Picks a menu item with the keys, the pointer parked away from the items.
 void ChooseMenuItem(int item);
@@ -231,6 +242,11 @@ bool QuitFromMenu(GameRun &run);
 // The quit dialog as it must look with the given answer highlighted.
 Image QuitDialog(int selected);
 bool QuitDialogShown(int selected);
+// "Start a new story?" with answer 1 (Yes) or 2 (No) highlighted.
+bool NewGameDialogShown(int selected);
+// "New game" over a saved place, answered "Yes"; false when the question
+// did not come.
+bool ChooseNewGameOverPlace();
 
 // The story -------------------------------------------------------------------
 

@@ -65,7 +65,7 @@ bool FinishScene05Letter(GameRun &run)
     WriteSave(run, BEFORE_LETTER);
     if (!LaunchToMenu(run))
         return false;
-    ChooseMenuItem(2);
+    ChooseMenuItem(MENU_CONTINUE);
     // Key by key, so that the clock runs for seconds: a letter typed within
     // its clock's first second adds no time.
     TypingPlan plan;
@@ -149,7 +149,7 @@ TEST(Keeping, OneCopysRecordSurvivesAnotherCopysSave)
     GameRun b = Prepare("copy-b");
     WriteSave(b, {142, 300, 4, NO, NO, NO, NO, NO, NO, NO, NO, NO, NO});
     ASSERT_TRUE(LaunchToMenu(b));
-    ChooseMenuItem(1);
+    ASSERT_TRUE(ChooseNewGameOverPlace());
     ASSERT_TRUE(FirstPageOf("Scene01"));
 
     // A, started by a second click, plays on over B's window to ending 1.
@@ -158,7 +158,7 @@ TEST(Keeping, OneCopysRecordSurvivesAnotherCopysSave)
     ParkPointer();
     ASSERT_TRUE(LaunchAlongside(a));
     ASSERT_TRUE(IntroToMenu());
-    ChooseMenuItem(2);
+    ChooseMenuItem(MENU_CONTINUE);
     ASSERT_TRUE(ReadNarration("Scene04e2"));
     ASSERT_TRUE(WaitFor([&] { return SaveWords(a).size() == 13 && SaveWords(a)[3] == 300; }, PAGE_MS))
         << "A's ending did not record path 1";
@@ -200,7 +200,7 @@ TEST(Keeping, ReadOnlyDataHomeSendsTheRecordToTheStartDirectory)
     DismissMessageBox(run);
 
     ASSERT_TRUE(IntroToMenu());
-    ChooseMenuItem(1);
+    ChooseMenuItem(MENU_NEW_GAME);
     ASSERT_TRUE(FirstPageOf("Scene01"));
     ASSERT_TRUE(QuitAndSave());
     EXPECT_EQ(MessageBox(run), "") << "the same cause is told once";
@@ -238,7 +238,7 @@ TEST(Keeping, FullDiskKeepsTheOldFileWholeAndSaysSo)
     close(fill);
 
     ASSERT_TRUE(LaunchToMenu(run));
-    ChooseMenuItem(1);
+    ASSERT_TRUE(ChooseNewGameOverPlace());
     ASSERT_TRUE(FirstPageOf("Scene01"));
     ParkPointer();
     WaitStable(1500);
@@ -277,7 +277,7 @@ TEST(Keeping, FinishedLetterSurvivesTermination)
     // The next start continues after the letter and counts it once.
     GameRun next = Again(run);
     ASSERT_TRUE(LaunchToMenu(next));
-    ChooseMenuItem(2);
+    ChooseMenuItem(MENU_CONTINUE);
     ASSERT_TRUE(FirstPageOf("Scene05e1"));
     ASSERT_TRUE(QuitAndSave());
     EXPECT_EQ(SaveWords(next), saved);

@@ -307,7 +307,7 @@ void TypeOnLayouts(const char *lang, const std::string &name, const std::vector<
             EXPECT_EQ(StrokesFor(map, '\'').size(), 2u);
             XkbFreeKeyboard(map.xkb, 0, True);
         }
-        ChooseMenuItem(2);
+        ChooseMenuItem(MENU_CONTINUE);
         ASSERT_TRUE(WaitFor([] { return CursorAt(0, 0); }, PAGE_MS));
         Probe probe;
         if (p.probe) {
@@ -395,7 +395,7 @@ TEST_F(CapsLock, NoticeFollowsTheKeyboardAndALayoutHintComesAfterForeignKeys)
     // On before the page opens.
     PressKey(XK_Caps_Lock);
     ASSERT_TRUE(WaitFor(CapsLockLit, 1000)) << "the server's indicator did not light";
-    ChooseMenuItem(2);
+    ChooseMenuItem(MENU_CONTINUE);
     ASSERT_TRUE(WaitFor([] { return CursorAt(0, 0); }, PAGE_MS));
     WaitStable(1500);
     Image on = Screenshot();

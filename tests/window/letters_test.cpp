@@ -277,7 +277,7 @@ TEST(Letters, TimeOutShowsItsPictureAndContinueReplaysTheLetterOnce)
     PressKey(XK_space);
     ASSERT_TRUE(WaitFor(MenuShown, PAGE_MS));
     // Continue plays the same letter again, from its start.
-    ChooseMenuItem(2);
+    ChooseMenuItem(MENU_CONTINUE);
     ASSERT_TRUE(WaitFor([] { return CursorAt(0, 0); }, PAGE_MS));
     ASSERT_TRUE(QuitAndSave());
     EXPECT_EQ(SaveWords(run), Fresh(141, 40, 1)) << "nothing of the failed letter counted";

@@ -28,12 +28,12 @@ TEST(Menu, KeysAndPointerMoveTheHighlightAsAPlayerExpects)
     PressKey(XK_Up);
     ASSERT_TRUE(WaitForSamples(run, before, key, 1, SOUND_MS));
     EXPECT_EQ(MenuHighlight(), 1) << "Up on the first item keeps it";
-    for (int i = 0; i < 5; i++) {
+    for (int i = 0; i < MENU_ITEM_COUNT; i++) {
         before = CapturedSound(run).size();
         PressKey(XK_Down);
         ASSERT_TRUE(WaitForSamples(run, before, key, 1, SOUND_MS)) << "Down " << i + 1;
     }
-    EXPECT_TRUE(WaitFor([] { return MenuHighlight() == 4; }, 2000)) << "Down stops at Quit";
+    EXPECT_TRUE(WaitFor([] { return MenuHighlight() == MENU_QUIT; }, 2000)) << "Down stops at Quit";
 
     // The pointer inside a band wins over the keys; Enter there does nothing.
     MoveMouse(100, 290);
@@ -68,7 +68,7 @@ TEST(Menu, KeysAndPointerMoveTheHighlightAsAPlayerExpects)
 
     // A click on an item activates it: Quit.
     ASSERT_TRUE(WaitStable());
-    Click(100, 350);
+    Click(100, 380);
     ASSERT_TRUE(WaitExit(run, EXIT_MS));
     EXPECT_EQ(run.exitCode, 0);
 }
@@ -82,7 +82,7 @@ TEST(Menu, FirstStartWritesTheDefaultProgressFile)
     for (int i = 0; i < 4; i++)
         expected[i] = 0;
     EXPECT_EQ(bytes, expected);
-    ChooseMenuItem(4);
+    ChooseMenuItem(MENU_QUIT);
     ASSERT_TRUE(WaitExit(run, EXIT_MS));
     EXPECT_EQ(run.exitCode, 0);
 }
@@ -125,6 +125,6 @@ TEST(Menu, HallOfRecordsShowsAPreparedFile)
     EXPECT_TRUE(WaitFor(MenuShown, 5000));
     EXPECT_EQ(SaveWords(run), (std::vector<int32_t>{0, -1, -1, 125, 7, -1, -1, 0, 0, 187, 2, 59, -1}))
         << "the Hall of Records writes nothing";
-    ChooseMenuItem(4);
+    ChooseMenuItem(MENU_QUIT);
     ASSERT_TRUE(WaitExit(run, EXIT_MS));
 }

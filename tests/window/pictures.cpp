@@ -115,4 +115,18 @@ Image Compose(int background, const std::vector<TextItem> &items, bool typewrite
     return image;
 }
 
+int TextWidth(const std::string &text, int size, bool typewriter)
+{
+    if (alfont_init() != 0)
+        return 0;
+    std::string fontPath = std::string(PAPERLUNE_DATA_DIR) + (typewriter ? "/Fonts/typewriter.ttf" : "/Fonts/engeregu.ttf");
+    ALFONT_FONT *font = alfont_load_font(fontPath.c_str());
+    if (!font)
+        return 0;
+    alfont_set_font_size(font, size);
+    int width = alfont_text_length(font, text.c_str());
+    alfont_destroy_font(font);
+    return width;
+}
+
 }  // namespace harness

@@ -104,7 +104,7 @@ void PlayChainedPath(const ChainedPath &p, std::vector<uint8_t> &file)
         ASSERT_TRUE(WriteSaveBytes(run, file));
     }
     ASSERT_TRUE(LaunchToMenu(run));
-    ChooseMenuItem(newGame ? 1 : 2);
+    ChooseMenuItem(newGame ? MENU_NEW_GAME : MENU_CONTINUE);
     std::string from = p.from;
     if (p.stopAt[0]) {
         Walk toStop;
@@ -114,7 +114,7 @@ void PlayChainedPath(const ChainedPath &p, std::vector<uint8_t> &file)
         ASSERT_TRUE(QuitAndSave());
         file = ReadFile(SavePath(run));
         ASSERT_EQ(SaveWords(run)[0], p.stopGroup);
-        ChooseMenuItem(2);
+        ChooseMenuItem(MENU_CONTINUE);
         from = p.stopAt;
     }
     Walk ending;
@@ -131,7 +131,7 @@ TEST(Playthrough, RedEndingFromNewGame)
 {
     GameRun run = Prepare("path1");
     ASSERT_TRUE(LaunchToMenu(run));
-    ChooseMenuItem(1);
+    ChooseMenuItem(MENU_NEW_GAME);
     Walk walk;
     walk.choices = {1};
     ASSERT_TRUE(WalkStory("Scene01", walk)) << walk.failedAt;

@@ -97,7 +97,7 @@ TEST(Progress, UnreadableFileIsReportedAndNeverWritten)
     ASSERT_TRUE(WaitFor([] { return ShownPicture(Screenshot(), {27}) == 27; }, START_MS));
     PressKey(XK_space);
     ASSERT_TRUE(WaitFor(MenuShown, START_MS) && WaitStable());
-    ChooseMenuItem(1);
+    ChooseMenuItem(MENU_NEW_GAME);
     const Scene *first = SceneNamed("Scene01");
     ASSERT_NE(first, nullptr);
     ASSERT_TRUE(WaitForScreen(NarrationPage(first, NarrationPages(first)[0]), PAGE_MS));

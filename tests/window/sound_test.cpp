@@ -41,25 +41,27 @@ TEST(Sound, ArrowsAtTheEndsOfTheMenuStillSoundTheKey)
     EXPECT_EQ(FindSample(heard, key).size(), 1u) << "one key sound for Up on the first item";
     EXPECT_TRUE(FindSample(heard, bell).empty());
 
-    // Down to "Quit" and once more: four key sounds, the highlight stays.
+    // Down to "Quit" and once more: a key sound for each, the highlight stays.
     before = Captured(run);
-    for (int i = 0; i < 4; i++) {
+    for (int i = 0; i < MENU_ITEM_COUNT; i++) {
         PressKey(XK_Down, 60);
         ASSERT_TRUE(WaitForSamples(run, before, key, i + 1, SOUND_MS)) << "Down " << i + 1;
     }
-    EXPECT_TRUE(WaitFor([] { return MenuHighlight() == 4; }, 2000));
-    EXPECT_EQ(FindSample(CapturedSince(run, before), key).size(), 4u);
+    EXPECT_TRUE(WaitFor([] { return MenuHighlight() == MENU_QUIT; }, 2000));
+    EXPECT_EQ(FindSample(CapturedSince(run, before), key).size(), size_t(MENU_ITEM_COUNT));
 
     // "Hall of Records" rings the bell.
-    PressKey(XK_Up, 60);
-    ASSERT_TRUE(WaitFor([] { return MenuHighlight() == 3; }, 2000));
+    for (int item = MENU_QUIT - 1; item >= MENU_RECORDS; item--) {
+        PressKey(XK_Up, 60);
+        ASSERT_TRUE(WaitFor([&] { return MenuHighlight() == item; }, 2000));
+    }
     before = Captured(run);
     PressKey(XK_Return, 60);
     EXPECT_TRUE(WaitForSamples(run, before, bell, 1, SOUND_MS));
     EXPECT_EQ(FindSample(CapturedSince(run, before), bell).size(), 1u) << "the bell marks an activated item";
     PressKey(XK_Return, 60);
     ASSERT_TRUE(WaitFor(MenuShown, PAGE_MS));
-    ChooseMenuItem(4);
+    ChooseMenuItem(MENU_QUIT);
     ASSERT_TRUE(WaitExit(run, EXIT_MS));
 }
 
@@ -73,7 +75,7 @@ TEST(Sound, ScenesPlayMusicThatStopsWhenThePlayThroughEnds)
     EXPECT_LT(Rms(CapturedSound(run), quietEnd > HALF_SECOND ? quietEnd - HALF_SECOND : 0, quietEnd), SILENT)
         << "the menu has no music";
 
-    ChooseMenuItem(1);
+    ChooseMenuItem(MENU_NEW_GAME);
     const Scene *first = SceneNamed("Scene01");
     ASSERT_TRUE(WaitForScreen(NarrationPage(first, NarrationPages(first)[0]), PAGE_MS));
     std::vector<float> during;
@@ -95,6 +97,6 @@ TEST(Sound, ScenesPlayMusicThatStopsWhenThePlayThroughEnds)
     }, SOUND_MS, 100);
     ASSERT_GE(after.size(), quitAt + HALF_SECOND);
     EXPECT_LT(Rms(after, after.size() - HALF_SECOND, after.size()), SILENT) << "the music stopped with the game";
-    ChooseMenuItem(4);
+    ChooseMenuItem(MENU_QUIT);
     ASSERT_TRUE(WaitExit(run, EXIT_MS));
 }

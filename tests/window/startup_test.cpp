@@ -48,7 +48,7 @@ TEST(Startup, IntroShowsTheSixSlidesInOrderThenTheMenu)
     EXPECT_EQ(StrayFilesBesideSave(run), std::vector<std::string>{}) << "left over from writing the progress file";
     EXPECT_FALSE(FileExists(PathIn(run, "gmstat.dat"))) << "progress belongs in the player's data home";
 
-    ChooseMenuItem(4);
+    ChooseMenuItem(MENU_QUIT);
     ASSERT_TRUE(WaitExit(run, EXIT_MS));
     EXPECT_EQ(run.exitCode, 0);
 }
@@ -82,7 +82,7 @@ TEST(Startup, KeyDuringTheThirdFadeEndsTheIntroAfterThatSlide)
     ASSERT_TRUE(menu);
     EXPECT_TRUE(stable);
     EXPECT_EQ(held, 1) << "the key that ended the intro acted in the menu";
-    ChooseMenuItem(4);
+    ChooseMenuItem(MENU_QUIT);
     ASSERT_TRUE(WaitExit(run, EXIT_MS));
     EXPECT_EQ(run.exitCode, 0);
 }

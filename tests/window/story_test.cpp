@@ -44,7 +44,7 @@ TEST(Story, NewGameTurnsItsPagesOneKeyAtATimeUpToTheFirstChoice)
 {
     GameRun run = Prepare("newgame");
     ASSERT_TRUE(LaunchToMenu(run));
-    ChooseMenuItem(1);
+    ChooseMenuItem(MENU_NEW_GAME);
 
     const Scene *first = SceneNamed("Scene01");
     ASSERT_NE(first, nullptr);
@@ -90,7 +90,7 @@ TEST(Story, NewGameTurnsItsPagesOneKeyAtATimeUpToTheFirstChoice)
 
     // Nothing to continue: the menu comes back with the same item.
     size_t before = CapturedSound(run).size();
-    ChooseMenuItem(2);
+    ChooseMenuItem(MENU_CONTINUE);
     EXPECT_TRUE(MenuStaysOnItem(run, before, 2));
     EXPECT_TRUE(QuitFromMenu(run));
 }
@@ -99,7 +99,7 @@ TEST(Story, QuitDialogAnswersOnlyToClicksOnItsAnswers)
 {
     GameRun run = Prepare("quitclick");
     ASSERT_TRUE(LaunchToMenu(run));
-    ChooseMenuItem(1);
+    ChooseMenuItem(MENU_NEW_GAME);
     const Scene *first = SceneNamed("Scene01");
     ASSERT_TRUE(WaitForScreen(NarrationPage(first, NarrationPages(first)[0]), PAGE_MS));
     ParkPointer();
@@ -173,5 +173,31 @@ TEST(Story, DamagedResumeValueStartsNothing)
     ASSERT_TRUE(ContinueFrom(run, "resume9999", words));
     EXPECT_TRUE(MenuStaysOnItem(run, 0, 2));   // the first bell of the run
     EXPECT_EQ(SaveWords(run), words);
+    EXPECT_TRUE(QuitFromMenu(run));
+}
+
+TEST(Story, TheChoiceUnderThePointerIsHighlightedAndAClickTakesIt)
+{
+    GameRun run;
+    ASSERT_TRUE(ContinueFrom(run, "choiceclick", SaveAt(11)));
+    ASSERT_TRUE(ReadNarration("Scene11"));
+    const Scene *choice = SceneNamed("Scene12");
+    ASSERT_TRUE(WaitForScreen(ChoiceScreen(choice, 1), PAGE_MS));
+    // Over the second answer's line (the first's is one line height above).
+    MoveMouse(SHOT_W / 2, 200 + choice->choiceFontSize + choice->choiceFontSize / 2);
+    ASSERT_TRUE(WaitForScreen(ChoiceScreen(choice, 2), 3000)) << "no highlight under the pointer";
+    SavePng(Screenshot(), ShotPath("choice-pointer"));
+    // Resting there, the pointer leaves the keys their say.
+    PressKey(XK_Up);
+    ASSERT_TRUE(WaitForScreen(ChoiceScreen(choice, 1), 3000));
+    Click(SHOT_W / 2, 200 + choice->choiceFontSize + choice->choiceFontSize / 2);
+    ASSERT_TRUE(WaitFor([&] { return Difference(Screenshot(), ChoiceScreen(choice, 2), 0, 0, SHOT_W, SHOT_H) > 10; },
+                        PAGE_MS)) << "the click did not take the answer";
+    ParkPointer();
+    PressKey(XK_Escape);
+    ASSERT_TRUE(WaitFor([] { return QuitDialogShown(1); }, PAGE_MS));
+    PressKey(XK_Return);
+    ASSERT_TRUE(WaitFor(MenuShown, PAGE_MS));
+    EXPECT_EQ(SaveWords(run)[0], 14) << "the second answer leads to the letter that begins group 14";
     EXPECT_TRUE(QuitFromMenu(run));
 }

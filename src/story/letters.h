@@ -1,0 +1,20 @@
+// The twelve letters the player types, in story order, each with a title
+// the player can be shown: the scenes' own names are the game's business.
+#ifndef PAPERLUNE_STORY_LETTERS_H
+#define PAPERLUNE_STORY_LETTERS_H
+
+const int STORY_LETTERS = 12;
+
+struct StoryLetter {
+    const char *scene;   // the typing scene's name, as the history keeps it
+    const char *title;
+};
+
+// Letter 0..STORY_LETTERS-1 in story order.
+const StoryLetter &StoryLetterAt(int index);
+
+// The title of the letter typed in the scene of that name; a name of no
+// letter (a history from another version) gets a plain word, never the name.
+const char *LetterTitle(const char *sceneName);
+
+#endif
