@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "platform/desktop.h"
+#include "platform/libraryx.h"
 #include "platform/timerthread.h"
 
 static const int KEY_RELEASED_BIT = 0x80;
@@ -283,6 +284,11 @@ void ClearState()
     ClearKeys();
     ClearClick();
     ReleaseKey(KEY_ENTER);
+}
+
+void CatchUpInput()
+{
+    LibraryXCatchUp();
 }
 
 bool CloseRequested()

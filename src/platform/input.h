@@ -71,6 +71,11 @@ void ClearState();
 // The window's close button (or the desktop's close shortcut) was used, or
 // the session is ending from outside (platform/session.h).
 bool CloseRequested();
+// Everything the X server had from the keyboard and the pointer at this
+// moment is taken in: a key typed in the same instant as a close request is
+// in the queue when this returns. Nothing is done once the X server is
+// gone.
+void CatchUpInput();
 // The close request from outside the window: a stop signal, the X server
 // going away. Safe in a signal handler: it sets a flag and wakes every wait
 // through a descriptor that stays open for the life of the process, so that

@@ -18,7 +18,6 @@
 #include "records/dialogs.h"
 #include "records/progress.h"
 #include "records/settings.h"
-#include "records/typingrun.h"
 #include "story/graph.h"
 
 // Choice menu.
@@ -166,7 +165,8 @@ static void ReleaseSceneFont()
 }
 
 // A typing scene. The letter's result goes to the records the moment it is
-// complete, before its finished page rests.
+// complete, and is written there at once, before its finished page rests:
+// "Continue Playing" neither types it again nor counts it twice.
 static SceneEnd PlayLetter(Scene *scene)
 {
     LetterResult result = typeLetter(scene, sceneFont, page, frame, ORIGINAL_CLOCK, ChosenTypingAids());
@@ -248,7 +248,6 @@ void game(int entry)
     // "New game" has zeroed the run's counts before; a continued run keeps them.
     PlayThroughBegun();
     ClearKeys();
-    bool letterDone = false;   // the scene before this one was a completed letter
 
     while (scene) {
         SceneBegun(scene);
@@ -256,12 +255,6 @@ void game(int entry)
         // as "Yes" would save at this scene.
         if (LeaveForClose())
             break;
-        // A finished letter is written at once, so that a power cut or a
-        // kill loses nothing of it: the resume point names the scene after
-        // it, and runTime already holds its time, so "Continue Playing"
-        // neither types it again nor counts it twice.
-        if (letterDone)
-            SaveProgress();
         StartMusic(scene);
         sceneFont = LoadFontOrDie(scene->font);
 
@@ -269,8 +262,7 @@ void game(int entry)
         timedOut = end == SCENE_TIMED_OUT;
         if (end == SCENE_LEFT || end == SCENE_TIMED_OUT)
             break;
-        letterDone = end == SCENE_LETTER_DONE;
-        scene = NextScene(scene, letterDone);
+        scene = NextScene(scene, end == SCENE_LETTER_DONE);
     }
     EndPlayThrough();
 }

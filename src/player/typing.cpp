@@ -8,6 +8,7 @@
 #include "platform/display.h"
 #include "platform/geometry.h"
 #include "platform/input.h"
+#include "platform/session.h"
 #include "player/keyboardhints.h"
 #include "player/lettercard.h"
 #include "presentation/datafile.h"
@@ -250,7 +251,8 @@ struct TypingState {
 // What a key or a look at the keys came to.
 enum TypingStep {
     TYPING_GOES_ON,
-    TYPING_LEFT,   // the player confirmed the quit dialog
+    TYPING_LEFT,      // the player confirmed the quit dialog
+    TYPING_CLOSING,   // the game is being closed, once the keys typed before are judged
 };
 
 static void StartPause(TypingState &t)
@@ -335,9 +337,14 @@ static TypingStep LookAround(TypingState &t)
     // key of the queue: its state is read from the keyboard at each wake.
     if (KeyboardHintsPoll(&t.hints))
         t.dirty = true;
-    // The window's close button is "Yes" in the quit dialog.
-    if (CloseRequested() && quitWnd())
-        return TYPING_LEFT;
+    // The window's close button (or a stop signal) is "Yes" in the quit
+    // dialog, but only after every key typed before it: the key that
+    // finished the letter in the same instant must not be lost to it.
+    if (CloseRequested()) {
+        if (!DisplayGone())
+            CatchUpInput();
+        return TYPING_CLOSING;
+    }
     // Escape held down: the keys typed before it are judged first (its
     // press waits in the queue behind them), and the dialog opens when
     // the queue comes to it; held on, it opens again after "No". The
@@ -430,13 +437,17 @@ LetterResult typeLetter(Scene *scene, ALFONT_FONT *font, BITMAP *page, BITMAP *f
     StartLetter(t);
     LetterResult result;
     while (!t.timedOut && t.line <= TYPE_LAST_LINE) {
-        if (LookAround(t) == TYPING_LEFT)
+        TypingStep look = LookAround(t);
+        if (look == TYPING_LEFT)
             return result;
         // Every key waiting is judged, in the order it was typed; none is
         // dropped because another came within the same frame.
         while (t.line <= TYPE_LAST_LINE && !RanOut(t) && KeyWaiting())
             if (TakeKey(t, ReadKey()) == TYPING_LEFT)
                 return result;
+        // Closed with the letter unfinished: saved where it stood.
+        if (look == TYPING_CLOSING && t.line <= TYPE_LAST_LINE && quitWnd())
+            return result;
         // No screen saver over a letter being typed; a pause or the last
         // line typed lets it come again.
         KeepAwakeWhileTyping(!t.paused && t.line <= TYPE_LAST_LINE);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdio>
 #include <cmath>
 #include <cstring>
 
@@ -15,6 +16,16 @@ const char HISTORY_FILENAME[] = "history.tsv";
 static const char HISTORY_TAB = '\t';
 static const char HISTORY_NEWLINE = '\n';
 static const char HISTORY_RETURN = '\r';   // a spreadsheet may save the lines so
+static const char HISTORY_TRAILING_SPACE = ' ';
+static const char HISTORY_BOM[] = "\xEF\xBB\xBF";   // an editor's mark of UTF-8
+// Far more than the lines other copies of the game can add between a save
+// and its history line.
+static const size_t HISTORY_SAME_LINE_BYTES = 65536;
+static const char HISTORY_FAILED_FORMAT[] =
+    "A finished letter could not be added to\n"
+    "%s\n"
+    "(%s).\n"
+    "The game goes on; the progress is kept.";
 static const char *const HISTORY_FIELDS[] = {
     "date", "scene", "path", "characters", "mistakes", "typing seconds",
     "penalty seconds", "words per minute", "accuracy", "missed",
@@ -331,16 +342,16 @@ HistorySummary SummariseHistory(const unsigned char *bytes, size_t size, bool wh
         // The bound cut into the first line: it starts after its newline.
         const void *first = size ? memchr(text, HISTORY_NEWLINE, size) : nullptr;
         at = first ? static_cast<const char *>(first) - text + 1 : size;
+    } else if (size >= strlen(HISTORY_BOM) && memcmp(text, HISTORY_BOM, strlen(HISTORY_BOM)) == 0) {
+        at = strlen(HISTORY_BOM);
     }
     while (at < size) {
+        // A last line without its newline is read as it stands: one cut
+        // short does not read whole and is passed over below.
         const void *newline = memchr(text + at, HISTORY_NEWLINE, size - at);
-        if (!newline) {
-            summary.skipped++;   // cut short: no newline
-            break;
-        }
-        size_t end = static_cast<const char *>(newline) - text;
+        size_t end = newline ? static_cast<const char *>(newline) - text : size;
         size_t length = end - at;
-        if (length && text[end - 1] == HISTORY_RETURN)
+        while (length && (text[at + length - 1] == HISTORY_RETURN || text[at + length - 1] == HISTORY_TRAILING_SPACE))
             length--;
         const char *line = text + at;
         at = end + 1;
@@ -384,7 +395,17 @@ std::string HistoryPath()
     return PlayerFilePath(HISTORY_FILENAME);
 }
 
-bool AppendHistory(const HistoryEntry &entry, std::string *why)
+// The bytes hold `line` (with its newline) as a line of their own.
+static bool HoldsLine(const std::vector<unsigned char> &bytes, bool whole, const std::string &line)
+{
+    std::string text(bytes.begin(), bytes.end());
+    for (size_t at = text.find(line); at != std::string::npos; at = text.find(line, at + 1))
+        if ((at == 0 && whole) || (at > 0 && text[at - 1] == HISTORY_NEWLINE))
+            return true;
+    return false;
+}
+
+bool AppendHistoryLine(const std::string &line, std::string *why)
 {
     // A run that may not write its progress writes nothing at all.
     if (SaveFileProblem())
@@ -395,9 +416,27 @@ bool AppendHistory(const HistoryEntry &entry, std::string *why)
     // cannot be had the line still goes in: losing it would be worse.
     FileLock lock;
     LockProgress(&lock);
-    bool appended = AppendToFile(path.c_str(), FormatHistoryLine(entry), HistoryHeader(), why);
+    std::vector<unsigned char> tail;
+    bool whole = false;
+    bool appended = ReadFileTail(path.c_str(), HISTORY_SAME_LINE_BYTES, tail, &whole) == FILE_READ &&
+                    HoldsLine(tail, whole, line);
+    if (!appended)
+        appended = AppendToFile(path.c_str(), line, HistoryHeader(), why);
     UnlockFile(&lock);
     return appended;
+}
+
+bool AppendHistory(const HistoryEntry &entry, std::string *why)
+{
+    return AppendHistoryLine(FormatHistoryLine(entry), why);
+}
+
+std::string HistoryProblem(const std::string &why)
+{
+    std::string path = HistoryPath();
+    std::vector<char> text(sizeof HISTORY_FAILED_FORMAT + path.size() + why.size());
+    snprintf(text.data(), text.size(), HISTORY_FAILED_FORMAT, path.c_str(), why.c_str());
+    return text.data();
 }
 
 HistorySummary ReadHistory()

@@ -34,9 +34,14 @@ void LetterFinished(const Scene *scene, int32_t counted, const LetterFigures &fi
     SaveData.runTime = AddToCount(SaveData.runTime, counted);
     if (scene->next1)
         SaveData.resumeId = scene->next1->id;
-    const char *name = StorySceneName(StoryIndexOf(scene));
-    AppendHistory(HistoryEntryFor(figures, name ? name : "", PathOfId(scene->id)));
     AddLetterToRun(TypingData, figures);
+    const char *name = StorySceneName(StoryIndexOf(scene));
+    LetterAwaitsHistory(FormatHistoryLine(HistoryEntryFor(figures, name ? name : "", PathOfId(scene->id))));
+    // Saved at once, before the finished page rests: a kill after this
+    // never plays the letter again. Its history line goes with the save and
+    // is added after it; a kill in between leaves it to the next start.
+    SaveProgress();
+    AddAwaitedHistory();
 }
 
 int PathEnded()
