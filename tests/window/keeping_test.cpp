@@ -295,7 +295,7 @@ TEST(Keeping, TerminationWithTheLastKeyKeepsTheLetter)
         GameRun run = Prepare("term-last-key");
         WriteSave(run, BEFORE_LETTER);
         ASSERT_TRUE(LaunchToMenu(run));
-        ChooseMenuItem(2);
+        ChooseMenuItem(MENU_CONTINUE);
         TypingPlan plan;
         plan.leaveLastKey = true;
         ASSERT_TRUE(TypeLetter("Scene05", plan));
