@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "records/clockrecords.h"
 
 const char TYPING_FILENAME[] = "typing.dat";
 
@@ -234,6 +235,7 @@ void StartTypingRun()
 void SaveProgress()
 {
     SaveGameData();
+    SaveClockRecords();
     if (SaveFileProblem() || typingUnreadable)
         return;
     // Under the progress file's lock, merged with what another copy of the

@@ -159,14 +159,15 @@ struct DataHome {
 
 TEST(HistoryLine, WrittenInTheFieldsOrderAndReadBackExactly)
 {
+    // GOOD is a line as earlier versions wrote it; this one adds the clock.
     std::string line = FormatHistoryLine(Sample());
-    EXPECT_EQ(line, std::string(GOOD) + "\n");
+    EXPECT_EQ(line, std::string(GOOD) + "\toriginal\n");
     HistoryEntry back;
     ASSERT_TRUE(ParseHistoryLine(line.data(), line.size() - 1, back));
     EXPECT_TRUE(Same(back, Sample()));
     EXPECT_EQ(FormatHistoryLine(back), line);
     EXPECT_EQ(HistoryHeader(), "date\tscene\tpath\tcharacters\tmistakes\ttyping seconds\tpenalty seconds\t"
-                               "words per minute\taccuracy\tmissed\n");
+                               "words per minute\taccuracy\tmissed\tclock\n");
     // A letter without mistakes has an empty tenth field; a spreadsheet
     // may drop it, and whole numbers may lose their ".0".
     HistoryEntry clean = Sample();
@@ -177,7 +178,9 @@ TEST(HistoryLine, WrittenInTheFieldsOrderAndReadBackExactly)
     clean.typingTenths = 950;
     clean.wpmTenths = 520;
     std::string cleanLine = FormatHistoryLine(clean);
-    EXPECT_EQ(cleanLine.substr(cleanLine.size() - 8), "\t100.0\t\n");
+    EXPECT_EQ(cleanLine.substr(cleanLine.size() - 17), "\t100.0\t\toriginal\n");
+    // Such a line of an earlier version, without the clock.
+    cleanLine = cleanLine.substr(0, cleanLine.size() - 9) + "\n";
     EXPECT_TRUE(Parses(cleanLine.substr(0, cleanLine.size() - 2)));
     EXPECT_TRUE(Parses(WithField(5, "95")));
     // Mistakes whose characters the field does not name: it names fewer, or none.
@@ -456,7 +459,7 @@ TEST(NewerFiles, HistoryLinesAndTypingLinesAreReadSavedAndStillThere)
     ASSERT_EQ(SaveFileProblem(), nullptr);
     std::string history = HistoryPath(), typing = (scratch.dir / "paperlune" / "typing.dat").string();
 
-    std::string newerHeader = HistoryHeader().substr(0, HistoryHeader().size() - 1) + "\tclock\tmode\n";
+    std::string newerHeader = HistoryHeader().substr(0, HistoryHeader().size() - 1) + "\tmode\n";
     std::string newer = std::string(GOOD) + "\toriginal\tpractice\n";
     std::string newerClean = FirstFields(9) + "\t\tpace\n";   // no mistakes: an empty tenth field
     Spill(history, newerHeader + newer + newerClean);
