@@ -321,7 +321,8 @@ TEST(Letters, TimeOutShowsItsPictureAndContinueReplaysTheLetterOnce)
     SavePng(Screenshot(), ShotPath("timeout"));
     EXPECT_EQ(SaveWords(run), Fresh(141, 40, 1)) << "a time-out writes nothing";
     std::this_thread::sleep_until(shown + std::chrono::milliseconds(TIMEOUT_HOLD_MS + HOLD_MARGIN_MS));
-    PressKey(XK_space);
+    // Its choice: Escape is "Back to the menu".
+    PressKey(XK_Escape);
     ASSERT_TRUE(WaitFor(MenuShown, PAGE_MS));
     // Continue plays the same letter again, from its start.
     ChooseMenuItem(MENU_CONTINUE);
