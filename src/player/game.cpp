@@ -33,23 +33,21 @@ static const int CHOICE_COUNT = 2;
 
 static const int MUSIC_CHANNEL = 0;
 
-// After the time-out picture: the letter again, or the menu, on a pale band
-// across the picture's lower part.
+// After the time-out picture: the letter again, or the menu, in the dark
+// above the candle, clear of the picture's own words below it ("press a
+// key": any key takes the answer highlighted).
 static const char TIMEOUT_RETRY[] = "Try again";
 static const char TIMEOUT_MENU[] = "Back to the menu";
 static const char TIMEOUT_GENTLER[] = "A gentler clock can be chosen in Settings.";
 static const int TIMEOUT_CHOICES = 2;
 static const int TIMEOUT_RETRY_CHOICE = 1;
-static const int TIMEOUT_BAND_TOP = 330;
-static const int TIMEOUT_BAND_BOTTOM = 460;
-static const int TIMEOUT_BAND_MARGIN = 15;
-static const int TIMEOUT_BAND_COLOR = 0xFFFFFF;
-static const int TIMEOUT_BAND_ALPHA = 170;
-static const int TIMEOUT_FIRST_Y = 340;
+static const int TIMEOUT_FIRST_Y = 30;
 static const int TIMEOUT_CHOICE_SIZE = 35;
-static const int TIMEOUT_GENTLER_Y = 425;
+static const int TIMEOUT_SELECTED_COLOR = 0xF4F0E6;
+static const int TIMEOUT_OTHER_COLOR = 0x8A8070;
+static const int TIMEOUT_GENTLER_Y = 112;
 static const int TIMEOUT_GENTLER_SIZE = 20;
-static const int TIMEOUT_GENTLER_COLOR = 0x8C2B27;
+static const int TIMEOUT_GENTLER_COLOR = 0xD89A8C;
 
 // The music stream the scene player opened last.
 static FSOUND_STREAM *MUSIC_STREAM = nullptr;
@@ -220,15 +218,10 @@ static void DrawTimeOut(BITMAP *buffer, int selection, void *state)
 {
     const TimeOutScreen *screen = static_cast<const TimeOutScreen *>(state);
     blit(DataBitmap(TIMEOUT_IMAGE), buffer, 0, 0, 0, 0, GAME_W, GAME_H);
-    drawing_mode(DRAW_MODE_TRANS, nullptr, 0, 0);
-    set_trans_blender(0, 0, 0, TIMEOUT_BAND_ALPHA);
-    rectfill(buffer, TIMEOUT_BAND_MARGIN, TIMEOUT_BAND_TOP, GAME_W - TIMEOUT_BAND_MARGIN, TIMEOUT_BAND_BOTTOM,
-             TIMEOUT_BAND_COLOR);
-    solid_mode();
     const char *choices[TIMEOUT_CHOICES] = {TIMEOUT_RETRY, TIMEOUT_MENU};
     for (int i = 0; i < TIMEOUT_CHOICES; i++)
         Textout_centre(buffer, screen->font, choices[i], GAME_W / 2, TIMEOUT_FIRST_Y + i * TIMEOUT_CHOICE_SIZE,
-                       selection == i + 1 ? CHOICE_SELECTED_COLOR : CHOICE_TEXT_COLOR, TIMEOUT_CHOICE_SIZE, AA);
+                       selection == i + 1 ? TIMEOUT_SELECTED_COLOR : TIMEOUT_OTHER_COLOR, TIMEOUT_CHOICE_SIZE, AA);
     if (screen->gentler)
         Textout_centre(buffer, screen->font, TIMEOUT_GENTLER, GAME_W / 2, TIMEOUT_GENTLER_Y, TIMEOUT_GENTLER_COLOR,
                        TIMEOUT_GENTLER_SIZE, AA);
@@ -242,7 +235,8 @@ static int PointedTimeOutChoice(ALFONT_FONT *font, int x, int y)
 }
 
 // The time-out picture, then its choice: true for "Try again". Escape and
-// the window's close button go back to the menu.
+// the window's close button go back to the menu; Up and Down, the pointer,
+// then any key, Enter or a click choose.
 static bool TimeOutChoice()
 {
     show(TIMEOUT_IMAGE);
@@ -258,18 +252,16 @@ static bool TimeOutChoice()
     while (!chosen && !CloseRequested()) {
         while (KeyWaiting()) {
             int scancode = ReadKey() >> KEY_SCANCODE_SHIFT;
-            if (scancode == KEY_ESC) {
+            if (scancode == KEY_ESC)
                 selection = TIMEOUT_CHOICES;
-                chosen = true;
-                break;
-            }
-            chosen = scancode == KEY_ENTER || scancode == KEY_ENTER_PAD;
-            if (chosen)
-                break;
             if (scancode == KEY_UP || scancode == KEY_DOWN) {
                 PlayGameSound(SOUND_KEY);
                 selection = MoveSelection(selection, TIMEOUT_CHOICES, scancode == KEY_UP, scancode == KEY_DOWN);
+                continue;
             }
+            // Escape is the menu; any other key takes the answer highlighted.
+            chosen = true;
+            break;
         }
         int x, y;
         PointerPosition(&x, &y);
