@@ -222,9 +222,9 @@ TEST(Letters, WrongKeysShowInRedCountAndCostTime)
     TypingPlan plan;
     plan.wrong = {
         {line, space, 'x'},          // a wrong key where a space belongs: a red "_"
-        {line, 0, XK_Left},          // arrows, Enter and Backspace are mistakes too
+        {line, 0, XK_Left},          // arrows and Enter are mistakes too (Backspace is no key at all)
         {line, 1, XK_Return},
-        {line, space + 1, XK_BackSpace},
+        {line, space + 1, XK_Right},
         {line, space + 2, '#'},      // a wrong character: the right one in red
     };
     ASSERT_TRUE(TypeLetter("Scene04e1", plan));
