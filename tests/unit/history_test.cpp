@@ -18,6 +18,7 @@
 #include <unistd.h>
 
 #include "platform/files.h"
+#include "player/clock.h"
 #include "records/history.h"
 #include "records/rules.h"
 #include "records/save.h"
@@ -626,8 +627,15 @@ TEST(EndingTotals, TheClosingLinesGiveThePlayThroughsFigures)
     EXPECT_EQ(count, "1 mistake in 0min+59s");
     CreditsTotals(true, 0, 0, -1, -1, &speed, &count);
     EXPECT_EQ(count, "0 mistakes in 0min+0s");
+    // The clock is named when it is not the original.
+    CreditsTotals(true, 42.34, 97.46, 3, 725, &speed, &count, CLOCK_PACE);
+    EXPECT_EQ(count, "3 mistakes in 12min+5s, Your pace");
+    CreditsTotals(true, 42.34, 97.46, 3, 725, &speed, &count, CLOCK_NONE);
+    EXPECT_EQ(count, "3 mistakes in 12min+5s, No clock");
+    CreditsTotals(true, 42.34, 97.46, 3, 725, &speed, &count, CLOCK_ORIGINAL);
+    EXPECT_EQ(count, "3 mistakes in 12min+5s");
     // They fit the roll's width.
-    CreditsTotals(true, 9999.9, 100.0, 99999, 359999, &speed, &count);
+    CreditsTotals(true, 9999.9, 100.0, 99999, 359999, &speed, &count, CLOCK_PACE);
     EXPECT_LE(speed.size(), 40u);
     EXPECT_LE(count.size(), 40u);
 }
