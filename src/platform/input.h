@@ -43,6 +43,9 @@ bool KeyWaiting();
 int ReadKey();            // (scancode << KEY_SCANCODE_SHIFT) | character, as Allegro's readkey
 const int KEY_SCANCODE_SHIFT = 8;
 void ClearKeys();
+// The keys held down now (the one that turned the last page, say) enter the
+// queue again only once let go and pressed anew: their repeats are not keys.
+void PassOverHeldKeys();
 // The key is held down now.
 bool KeyDown(int scancode);
 // Takes a held key as let go, so that it counts again only once pressed

@@ -57,8 +57,23 @@ static const int PAUSE_TITLE_SIZE = 35;
 static const int PAUSE_TITLE_DY = -35;
 static const int PAUSE_HINT_SIZE = 20;
 static const int PAUSE_HINT_DY = 5;
+// The letter's lines under the pause's veil: the bare paper, so that a pause
+// is no time to read ahead.
+static const int PAUSE_COVER_TOP = 45;
+static const int PAUSE_COVER_HEIGHT = SCENE_TEXT_LINES * 15;
+
+// Said once a run, on the first letter, in the line under it.
+static const char TYPE_BACKSPACE_NOTE[] = "Mistakes stay: type on, no Backspace";
+static const int TYPE_NOTE_COLOR = 0x5A5046;
+// The clock the letter was set for, in the paper's top margin at the left.
+static const char TYPE_PACE_FORMAT[] = "Set for your pace: %d wpm";
+static const char TYPE_NO_CLOCK_NOTE[] = "No clock: take your time";
+static const int TYPE_CLOCK_NOTE_X = 35;
+static const int TYPE_CLOCK_NOTE_Y = 23;
 
 static const int ASCII_MASK = 0xFF;
+static const int64_t MS_PER_SECOND = 1000;
+static const int64_t MS_HALF_SECOND = 500;
 
 bool QWERTZ = false;
 
@@ -206,8 +221,9 @@ void TypingCursorAndSprites(BITMAP *frame, const Scene *scene, ALFONT_FONT *font
     solid_mode();
 }
 
-static void DrawPauseOverlay(BITMAP *frame, ALFONT_FONT *font)
+static void DrawPauseOverlay(BITMAP *frame, const Scene *scene, ALFONT_FONT *font)
 {
+    blit(DataBitmap(scene->background), frame, 0, PAUSE_COVER_TOP, 0, PAUSE_COVER_TOP, GAME_W, PAUSE_COVER_HEIGHT);
     drawing_mode(DRAW_MODE_TRANS, nullptr, 0, 0);
     set_trans_blender(0, 0, 0, PAUSE_VEIL_ALPHA);
     rectfill(frame, 0, 0, frame->w - 1, frame->h - 1, PAUSE_VEIL_COLOR);
@@ -243,6 +259,7 @@ struct TypingState {
     bool dirty;           // the frame on screen no longer shows the page's state
     int drawnCount;       // the count the sprites on screen show
     unsigned focusLosses; // the window's losses of the keyboard seen so far
+    bool backspaceNote;   // the line under the letter that Backspace is not needed
     KeyboardHints hints;
     LetterClock clock;
     LetterFigures figures;
@@ -295,10 +312,10 @@ static void JudgeTypedKey(TypingState &t, int pressed)
     if (j.mistake && t.aids.underlineMistakes)
         hline(t.page, TYPE_AREA_X + t.x, y + TYPE_UNDERLINE_DROP, TYPE_AREA_X + t.x + width - 1, TYPE_MISTAKES_COLOR);
     t.x += width;
-    const int penalty = LetterPenalty(*t.rules, t.scene->difficulty);
     if (j.mistake)
-        ClockAddPenalty(t.clock, penalty);
-    CountKey(t.figures, current[t.pos], j.mistake, penalty);
+        ClockAddPenaltyMs(t.clock, LetterPenaltyMs(*t.rules, t.scene->difficulty));
+    // The penalties are summed once, from the clock, when the letter ends.
+    CountKey(t.figures, current[t.pos], j.mistake, 0);
     t.pos++;
 }
 
@@ -322,6 +339,10 @@ static TypingStep TakeKey(TypingState &t, int pressed)
         }
         return TYPING_GOES_ON;
     }
+    // The key every typist reaches for after a slip: the slip stays, and
+    // the typing goes on where it stands, without a sound.
+    if (scancode == KEY_BACKSPACE)
+        return TYPING_GOES_ON;
     if (t.pos == int(strlen(t.scene->text[t.line])) - 1)
         EndLine(t);
     else
@@ -375,6 +396,26 @@ static TypingStep LookAround(TypingState &t)
     return TYPING_GOES_ON;
 }
 
+std::string ClockNoteText(const ClockRules &rules)
+{
+    if (rules.kind == CLOCK_NONE)
+        return TYPE_NO_CLOCK_NOTE;
+    if (rules.kind != CLOCK_PACE)
+        return "";
+    char text[64];
+    snprintf(text, sizeof text, TYPE_PACE_FORMAT, rules.paceWpm);
+    return text;
+}
+
+// Which clock the letter runs on, when it is not the original.
+static void DrawClockNote(BITMAP *frame, ALFONT_FONT *font, const ClockRules &rules)
+{
+    std::string note = ClockNoteText(rules);
+    if (!note.empty())
+        Textout(frame, font, note.c_str(), TYPE_CLOCK_NOTE_X, TYPE_CLOCK_NOTE_Y, TYPE_NOTE_COLOR, TYPE_NOTICE_SIZE,
+                AA);
+}
+
 static void PresentFrame(TypingState &t)
 {
     if (!t.paused && Count(t) != t.drawnCount)
@@ -384,12 +425,17 @@ static void PresentFrame(TypingState &t)
     blit(t.page, t.frame, 0, 0, 0, 0, GAME_W, GAME_H);
     t.drawnCount = Count(t);
     if (t.paused) {
-        DrawPauseOverlay(t.frame, t.font);
+        DrawPauseOverlay(t.frame, t.scene, t.font);
     } else {
         TypingCursorAndSprites(t.frame, t.scene, t.font, t.line, t.pos, t.x, SpriteCount(*t.rules, t.drawnCount),
                                t.limit);
         if (t.aids.timeLeft && t.rules->limited)
             DrawTimeLeft(t.frame, t.font, t.drawnCount, t.limit);
+        DrawClockNote(t.frame, t.font, *t.rules);
+        // The layout's hint, when it comes, has the line under the letter.
+        if (t.backspaceNote && !t.hints.layout.hint)
+            Textout_centre(t.frame, t.font, TYPE_BACKSPACE_NOTE, TYPE_LAYOUT_NOTICE_CENTRE, TYPE_LAYOUT_NOTICE_Y,
+                           TYPE_NOTE_COLOR, TYPE_NOTICE_SIZE, AA);
         DrawKeyboardHints(t.frame, t.font, t.hints);
     }
     if (t.firstFrame) {
@@ -419,8 +465,12 @@ static void StartLetter(TypingState &t)
     t.drawnCount = -1;
     KeyboardHintsStart(&t.hints);
     t.focusLosses = WindowFocusLosses();
+    static bool backspaceTold = false;
+    t.backspaceNote = !backspaceTold;
+    backspaceTold = true;
     ClockStart(t.clock);
     ClearKeys();
+    PassOverHeldKeys();
     SkipBlankLines(t.scene, &t.line, &t.pos, &t.x);
 }
 
@@ -466,6 +516,8 @@ LetterResult typeLetter(Scene *scene, ALFONT_FONT *font, BITMAP *page, BITMAP *f
     result.counted = Count(t);
     result.figures = t.figures;
     result.figures.typingSeconds = ClockRunningSeconds(t.clock);
+    result.figures.penaltySeconds = int((t.clock.penaltyMs + MS_HALF_SECOND) / MS_PER_SECOND);
+    result.figures.clock = rules.kind;
     result.figures.finishedAt = time(nullptr);
     return result;
 }

@@ -28,10 +28,16 @@ static const char HISTORY_FAILED_FORMAT[] =
     "The game goes on; the progress is kept.";
 static const char *const HISTORY_FIELDS[] = {
     "date", "scene", "path", "characters", "mistakes", "typing seconds",
-    "penalty seconds", "words per minute", "accuracy", "missed",
+    "penalty seconds", "words per minute", "accuracy", "missed", "clock",
 };
 static const int HISTORY_FIELD_COUNT = sizeof HISTORY_FIELDS / sizeof HISTORY_FIELDS[0];
-static const int HISTORY_FIELDS_WITHOUT_MISSED = HISTORY_FIELD_COUNT - 1;
+// Lines of earlier versions end after "missed", or before it.
+static const int HISTORY_MISSED_FIELD = 9;
+static const int HISTORY_CLOCK_FIELD = 10;
+static const int HISTORY_FIELDS_WITHOUT_MISSED = HISTORY_MISSED_FIELD;
+// The clocks' words, in ClockKind order.
+static const char *const HISTORY_CLOCKS[] = {"original", "pace", "none"};
+static const int HISTORY_CLOCK_COUNT = sizeof HISTORY_CLOCKS / sizeof HISTORY_CLOCKS[0];
 // A space in the missed field stands for itself as this sign: the
 // entries are separated by spaces.
 static const char HISTORY_SPACE_SIGN[] = "\xE2\x90\xA3";   // U+2423 OPEN BOX
@@ -99,7 +105,7 @@ std::string FormatHistoryLine(const HistoryEntry &e)
     std::string fields[HISTORY_FIELD_COUNT] = {
         e.when, e.scene, std::to_string(e.path), std::to_string(e.characters), std::to_string(e.mistakes),
         Tenths(e.typingTenths), std::to_string(e.penaltySeconds), Tenths(e.wpmTenths), Tenths(e.accuracyTenths),
-        MissedField(e.missed),
+        MissedField(e.missed), HISTORY_CLOCKS[e.clock >= 0 && e.clock < HISTORY_CLOCK_COUNT ? e.clock : 0],
     };
     return TabLine(fields);
 }
@@ -206,6 +212,19 @@ static bool ParseMissed(const std::string &field, std::map<char, int> &missed)
     return true;
 }
 
+// A clock's word; one this version does not know (a newer version's
+// clock) counts as the gentlest it knows.
+static bool ParseClock(const std::string &field, int &clock)
+{
+    if (field.empty())
+        return false;
+    clock = HISTORY_CLOCK_COUNT - 1;
+    for (int c = 0; c < HISTORY_CLOCK_COUNT; c++)
+        if (field == HISTORY_CLOCKS[c])
+            clock = c;
+    return true;
+}
+
 // The words per minute a line may give for its characters and its typing
 // time, which was rounded to a tenth before it was written.
 static bool WpmFits(int characters, int typingTenths, int wpmTenths)
@@ -266,8 +285,10 @@ bool ParseHistoryLine(const char *line, size_t length, HistoryEntry &entry)
     if (!ParseTenths(fields[8], e.accuracyTenths) || e.accuracyTenths > HISTORY_FULL_ACCURACY_TENTHS ||
         !AccuracyFits(e.characters, e.mistakes, e.accuracyTenths))
         return false;
-    if (fields.size() >= size_t(HISTORY_FIELD_COUNT)) {
-        if (!ParseMissed(fields[9], e.missed))
+    if (fields.size() > size_t(HISTORY_CLOCK_FIELD) && !ParseClock(fields[HISTORY_CLOCK_FIELD], e.clock))
+        return false;
+    if (fields.size() > size_t(HISTORY_MISSED_FIELD)) {
+        if (!ParseMissed(fields[HISTORY_MISSED_FIELD], e.missed))
             return false;
         long sum = 0;
         for (const auto &m : e.missed)
@@ -300,6 +321,7 @@ HistoryEntry HistoryEntryFor(const LetterFigures &f, const char *scene, int path
     e.penaltySeconds = f.penaltySeconds;
     e.wpmTenths = ToTenths(WordsPerMinute(f.characters, f.typingSeconds));
     e.accuracyTenths = ToTenths(Accuracy(f.characters - f.mistakes, f.characters));
+    e.clock = f.clock;
     // The letters hold printable ASCII only; anything else is left out of the count.
     for (const auto &m : f.missed)
         if (m.first == ' ' || (m.first >= HISTORY_FIRST_PRINTABLE && m.first <= HISTORY_LAST_PRINTABLE))
@@ -322,12 +344,14 @@ std::string LocalIsoTime(time_t when)
 
 // Reading ------------------------------------------------------------------
 
-// The header line, as this version writes it or as a newer one does with
-// more fields after these.
+// The header line, as this version writes it, as an earlier one did
+// without "clock", or as a newer one does with more fields after these.
 static bool IsHeader(const char *line, size_t length)
 {
-    static const std::string header = HistoryHeader();
-    const size_t known = header.size() - 1;   // without its newline
+    std::string header;
+    for (int i = 0; i < HISTORY_CLOCK_FIELD; i++)
+        header += std::string(i ? "\t" : "") + HISTORY_FIELDS[i];
+    const size_t known = header.size();
     if (length < known || memcmp(line, header.data(), known) != 0)
         return false;
     return length == known || line[known] == HISTORY_TAB;

@@ -32,6 +32,7 @@ struct HistoryEntry {
     int wpmTenths = 0;
     int accuracyTenths = 0;  // per cent x 10
     std::map<char, int> missed;   // expected character -> wrong keys on it
+    int clock = 0;           // the ClockKind it was typed on; a line without one was on the original
 };
 
 // The first line of a new file, and one entry as a line; both end in "\n".

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "records/clockrecords.h"
 #include "records/history.h"
 
 const char TYPING_FILENAME[] = "typing.dat";
@@ -458,6 +459,8 @@ static void WriteTypingBeside(const std::string &dir, const SaveRecord *onDisk, 
 void SaveProgress()
 {
     SaveGameData(WriteTypingBeside);
+    // The other clocks' tables, beside it.
+    SaveClockRecords();
 }
 
 void LetterAwaitsHistory(const std::string &line)

@@ -18,6 +18,7 @@
 #include <unistd.h>
 
 #include "platform/files.h"
+#include "player/clock.h"
 #include "records/history.h"
 #include "records/rules.h"
 #include "records/save.h"
@@ -159,14 +160,15 @@ struct DataHome {
 
 TEST(HistoryLine, WrittenInTheFieldsOrderAndReadBackExactly)
 {
+    // GOOD is a line as earlier versions wrote it; this one adds the clock.
     std::string line = FormatHistoryLine(Sample());
-    EXPECT_EQ(line, std::string(GOOD) + "\n");
+    EXPECT_EQ(line, std::string(GOOD) + "\toriginal\n");
     HistoryEntry back;
     ASSERT_TRUE(ParseHistoryLine(line.data(), line.size() - 1, back));
     EXPECT_TRUE(Same(back, Sample()));
     EXPECT_EQ(FormatHistoryLine(back), line);
     EXPECT_EQ(HistoryHeader(), "date\tscene\tpath\tcharacters\tmistakes\ttyping seconds\tpenalty seconds\t"
-                               "words per minute\taccuracy\tmissed\n");
+                               "words per minute\taccuracy\tmissed\tclock\n");
     // A letter without mistakes has an empty tenth field; a spreadsheet
     // may drop it, and whole numbers may lose their ".0".
     HistoryEntry clean = Sample();
@@ -177,7 +179,9 @@ TEST(HistoryLine, WrittenInTheFieldsOrderAndReadBackExactly)
     clean.typingTenths = 950;
     clean.wpmTenths = 520;
     std::string cleanLine = FormatHistoryLine(clean);
-    EXPECT_EQ(cleanLine.substr(cleanLine.size() - 8), "\t100.0\t\n");
+    EXPECT_EQ(cleanLine.substr(cleanLine.size() - 17), "\t100.0\t\toriginal\n");
+    // Such a line of an earlier version, without the clock.
+    cleanLine = cleanLine.substr(0, cleanLine.size() - 9) + "\n";
     EXPECT_TRUE(Parses(cleanLine.substr(0, cleanLine.size() - 2)));
     EXPECT_TRUE(Parses(WithField(5, "95")));
     // Mistakes whose characters the field does not name: it names fewer, or none.
@@ -456,7 +460,7 @@ TEST(NewerFiles, HistoryLinesAndTypingLinesAreReadSavedAndStillThere)
     ASSERT_EQ(SaveFileProblem(), nullptr);
     std::string history = HistoryPath(), typing = (scratch.dir / "paperlune" / "typing.dat").string();
 
-    std::string newerHeader = HistoryHeader().substr(0, HistoryHeader().size() - 1) + "\tclock\tmode\n";
+    std::string newerHeader = HistoryHeader().substr(0, HistoryHeader().size() - 1) + "\tmode\n";
     std::string newer = std::string(GOOD) + "\toriginal\tpractice\n";
     std::string newerClean = FirstFields(9) + "\t\tpace\n";   // no mistakes: an empty tenth field
     Spill(history, newerHeader + newer + newerClean);
@@ -624,8 +628,15 @@ TEST(EndingTotals, TheClosingLinesGiveThePlayThroughsFigures)
     EXPECT_EQ(count, "1 mistake in 0min+59s");
     CreditsTotals(true, 0, 0, -1, -1, &speed, &count);
     EXPECT_EQ(count, "0 mistakes in 0min+0s");
+    // The clock is named when it is not the original.
+    CreditsTotals(true, 42.34, 97.46, 3, 725, &speed, &count, CLOCK_PACE);
+    EXPECT_EQ(count, "3 mistakes in 12min+5s, Your pace");
+    CreditsTotals(true, 42.34, 97.46, 3, 725, &speed, &count, CLOCK_NONE);
+    EXPECT_EQ(count, "3 mistakes in 12min+5s, No clock");
+    CreditsTotals(true, 42.34, 97.46, 3, 725, &speed, &count, CLOCK_ORIGINAL);
+    EXPECT_EQ(count, "3 mistakes in 12min+5s");
     // They fit the roll's width.
-    CreditsTotals(true, 9999.9, 100.0, 99999, 359999, &speed, &count);
+    CreditsTotals(true, 9999.9, 100.0, 99999, 359999, &speed, &count, CLOCK_PACE);
     EXPECT_LE(speed.size(), 40u);
     EXPECT_LE(count.size(), 40u);
 }
