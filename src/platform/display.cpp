@@ -357,13 +357,15 @@ void DisplayFade(BITMAP *target)
         return;
     }
     blit(lastFrame, work, 0, 0, 0, 0, GAME_W, GAME_H);
-    // A step of weight 0 changes nothing on the screen: its time is spent
-    // before the fade is asked for, and the first step that shows comes at once.
+    // A step of weight 0 changes nothing on the screen, nor anything the
+    // next step makes: it would change only the top byte of each pixel,
+    // which no blend reads. It is left out, and the first step that shows
+    // comes at once.
     auto due = std::chrono::steady_clock::now();
     for (int step = 0; step < SHOW_STEPS; step++) {
-        ShowBlendStep(work, target, ShowWeight(step));
         if (ShowWeight(step) == 0)
             continue;
+        ShowBlendStep(work, target, ShowWeight(step));
         std::this_thread::sleep_until(due);
         DisplayPresent(work);
         due += SHOW_STEP_TIME;
