@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "platform/files.h"
+#include "records/typingrun.h"
 
 const char CLOCKS_FILENAME[] = "clocks.dat";
 
@@ -56,19 +57,6 @@ static std::vector<std::string> Words(const std::string &line)
     return words;
 }
 
-static bool Number(const std::string &word, long long low, long long high, long long &value)
-{
-    if (word.empty() || word.size() > 20)
-        return false;
-    errno = 0;
-    char *end = nullptr;
-    long long v = strtoll(word.c_str(), &end, 10);
-    if (errno || *end || v < low || v > high)
-        return false;
-    value = v;
-    return true;
-}
-
 static int ClockOfWord(const std::string &word)
 {
     for (int c = 0; c < CLOCK_KINDS; c++)
@@ -81,7 +69,8 @@ static void DecodeRun(const std::vector<std::string> &w, ClockRecords &r)
 {
     long long time, mistakes;
     int clock = w.size() >= CLOCKS_RUN_WORDS ? ClockOfWord(w[1]) : -1;
-    if (clock < 0 || !Number(w[2], INT32_MIN, INT32_MAX, time) || !Number(w[3], INT32_MIN, INT32_MAX, mistakes))
+    if (clock < 0 || !RecordNumber(w[2], INT32_MIN, INT32_MAX, time) ||
+        !RecordNumber(w[3], INT32_MIN, INT32_MAX, mistakes))
         return;
     r.runClock = clock;
     r.tieTime = int32_t(time);
@@ -92,7 +81,7 @@ static void DecodeRun(const std::vector<std::string> &w, ClockRecords &r)
 static bool RecordPlace(const std::vector<std::string> &w, int *clock, int *k)
 {
     long long path;
-    if (w.size() < CLOCKS_RECORD_WORDS || w[0] != CLOCKS_RECORD || !Number(w[2], 1, PATH_COUNT, path))
+    if (w.size() < CLOCKS_RECORD_WORDS || w[0] != CLOCKS_RECORD || !RecordNumber(w[2], 1, PATH_COUNT, path))
         return false;
     *clock = ClockOfWord(w[1]);
     *k = int(path - 1);
@@ -104,9 +93,9 @@ static void DecodeRecord(const std::vector<std::string> &w, ClockRecords &r)
 {
     int clock, k;
     long long time, mistakes, wpm, accuracy;
-    if (!RecordPlace(w, &clock, &k) || !Number(w[3], INT32_MIN, INT32_MAX, time) ||
-        !Number(w[4], INT32_MIN, INT32_MAX, mistakes) || !Number(w[5], -1, CLOCKS_MAX_TENTHS, wpm) ||
-        !Number(w[6], -1, CLOCKS_FULL_ACCURACY_TENTHS, accuracy))
+    if (!RecordPlace(w, &clock, &k) || !RecordNumber(w[3], INT32_MIN, INT32_MAX, time) ||
+        !RecordNumber(w[4], INT32_MIN, INT32_MAX, mistakes) || !RecordNumber(w[5], -1, CLOCKS_MAX_TENTHS, wpm) ||
+        !RecordNumber(w[6], -1, CLOCKS_FULL_ACCURACY_TENTHS, accuracy))
         return;
     r.records[clock][k] = {int32_t(time), int32_t(mistakes)};
     r.bests[clock][k].wpmTenths = int(wpm);

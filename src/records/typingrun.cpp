@@ -60,7 +60,7 @@ static std::vector<std::string> Words(const std::string &line)
 
 // Whole numbers only, in [low, high]; spaces around them as an editor
 // may leave them.
-static bool Number(std::string word, long long low, long long high, long long &value)
+bool RecordNumber(std::string word, long long low, long long high, long long &value)
 {
     size_t first = word.find_first_not_of(' ');
     size_t last = word.find_last_not_of(' ');
@@ -87,9 +87,9 @@ static bool PossibleSpeed(long long characters, long long ms)
 static bool DecodeCounts(const std::vector<std::string> &w, TypingRun &run, TypingTie &tie)
 {
     long long v[6];
-    if (w.size() < TYPING_RUN_WORDS || !Number(w[1], 0, 1, v[0]) || !Number(w[2], INT32_MIN, INT32_MAX, v[1]) ||
-        !Number(w[3], INT32_MIN, INT32_MAX, v[2]) || !Number(w[4], 0, TYPING_MAX_COUNT, v[3]) ||
-        !Number(w[5], 0, v[3], v[4]) || !Number(w[6], 0, TYPING_MAX_COUNT, v[5]) || !PossibleSpeed(v[3], v[5]))
+    if (w.size() < TYPING_RUN_WORDS || !RecordNumber(w[1], 0, 1, v[0]) || !RecordNumber(w[2], INT32_MIN, INT32_MAX, v[1]) ||
+        !RecordNumber(w[3], INT32_MIN, INT32_MAX, v[2]) || !RecordNumber(w[4], 0, TYPING_MAX_COUNT, v[3]) ||
+        !RecordNumber(w[5], 0, v[3], v[4]) || !RecordNumber(w[6], 0, TYPING_MAX_COUNT, v[5]) || !PossibleSpeed(v[3], v[5]))
         return false;
     run.known = v[0] == 1;
     tie.runTime = int32_t(v[1]);
@@ -121,8 +121,8 @@ static bool DecodeBefore(const std::vector<std::string> &w, TypingRecord &r)
 static bool DecodeAwaited(const std::vector<std::string> &w, TypingRecord &r)
 {
     long long v[3];
-    if (w.size() <= TYPING_AWAITED_WORDS || !Number(w[1], INT32_MIN, INT32_MAX, v[0]) ||
-        !Number(w[2], INT32_MIN, INT32_MAX, v[1]) || !Number(w[3], INT32_MIN, INT32_MAX, v[2]))
+    if (w.size() <= TYPING_AWAITED_WORDS || !RecordNumber(w[1], INT32_MIN, INT32_MAX, v[0]) ||
+        !RecordNumber(w[2], INT32_MIN, INT32_MAX, v[1]) || !RecordNumber(w[3], INT32_MIN, INT32_MAX, v[2]))
         return false;
     std::string line = w[TYPING_AWAITED_WORDS];
     for (size_t i = TYPING_AWAITED_WORDS + 1; i < w.size(); i++)
@@ -140,7 +140,7 @@ static bool DecodeAwaited(const std::vector<std::string> &w, TypingRecord &r)
 static int PathOfLine(const std::vector<std::string> &w)
 {
     long long k;
-    if (w.size() < 2 || w[0] != TYPING_PATH || !Number(w[1], 1, PATH_COUNT, k))
+    if (w.size() < 2 || w[0] != TYPING_PATH || !RecordNumber(w[1], 1, PATH_COUNT, k))
         return -1;
     return int(k - 1);
 }
@@ -149,8 +149,8 @@ static bool DecodePath(const std::vector<std::string> &w, TypingRecord &r)
 {
     long long wpm, accuracy;
     int k = PathOfLine(w);
-    if (k < 0 || w.size() < TYPING_PATH_WORDS || !Number(w[2], -1, TYPING_MAX_TENTHS, wpm) ||
-        !Number(w[3], -1, TYPING_FULL_ACCURACY_TENTHS, accuracy))
+    if (k < 0 || w.size() < TYPING_PATH_WORDS || !RecordNumber(w[2], -1, TYPING_MAX_TENTHS, wpm) ||
+        !RecordNumber(w[3], -1, TYPING_FULL_ACCURACY_TENTHS, accuracy))
         return false;
     r.best[k].wpmTenths = int(wpm);
     r.best[k].accuracyTenths = int(accuracy);

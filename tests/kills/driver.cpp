@@ -21,7 +21,10 @@ namespace {
 
 const int32_t LETTER_SECONDS = 10;   // each letter's count; one mistake each
 const int LETTER_CHARACTERS = 100;
-const int RUN_MARKS = 864000;        // tenths of a second up to a day: the typing time of a run's letters
+// Tenths of a second up to a hundred days: the typing time of a run's
+// letters. Wide, so that two of a campaign's hundreds of runs all but never
+// draw the same mark, which would make one run's lines look like another's.
+const int RUN_MARKS = 86400000;
 const time_t SESSION_SPREAD = 100000000;
 
 std::string root;

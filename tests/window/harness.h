@@ -339,6 +339,8 @@ struct Walk {
 bool WalkStory(const std::string &fromScene, Walk &walk);
 // Escape, then "Yes": the game saves and returns to the menu.
 bool QuitAndSave();
+// The fields of the last line of the run's history.tsv, or none.
+std::vector<std::string> LastHistoryFields(const GameRun &run);
 
 // Sound -----------------------------------------------------------------------
 

@@ -87,29 +87,6 @@ int BodyLine(const Scene *scene)
     return 0;
 }
 
-// After the finished page of Scene04e1, a key: the next scene starts, and
-// "Yes" there writes the letter's run. The words of the progress file, or
-// none when the game did not follow.
-// The fields of the last line of the run's history, or none.
-std::vector<std::string> LastHistoryFields(const GameRun &run)
-{
-    std::vector<uint8_t> bytes = ReadFile(SaveDirectory(run) + "/history.tsv");
-    std::string history(bytes.begin(), bytes.end());
-    if (history.size() < 2 || history.back() != '\n')
-        return {};
-    size_t last = history.rfind('\n', history.size() - 2);
-    std::vector<std::string> fields;
-    std::string field;
-    for (char c : history.substr(last == std::string::npos ? 0 : last + 1))
-        if (c == '\t' || c == '\n') {
-            fields.push_back(field);
-            field.clear();
-        } else {
-            field += c;
-        }
-    return fields;
-}
-
 // Another window of the test's own takes the keyboard from the game, as a
 // player called away would be, and gives it back.
 struct FocusThief {
@@ -143,6 +120,9 @@ bool FirstLetterWithSettings(GameRun &run, const char *name, const std::string &
     return WaitFor([] { return CursorAt(0, 0); }, PAGE_MS);
 }
 
+// After the finished page of Scene04e1, a key: the next scene starts, and
+// "Yes" there writes the letter's run. The words of the progress file, or
+// none when the game did not follow.
 std::vector<int32_t> SavedAfterTheLetter(GameRun &run)
 {
     const Scene *next = SceneNamed("Scene04e2");

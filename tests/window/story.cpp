@@ -333,6 +333,25 @@ bool ReadLetterBox(const std::string &sceneName)
     return true;
 }
 
+std::vector<std::string> LastHistoryFields(const GameRun &run)
+{
+    std::vector<uint8_t> bytes = ReadFile(SaveDirectory(run) + "/history.tsv");
+    std::string history(bytes.begin(), bytes.end());
+    if (history.size() < 2 || history.back() != '\n')
+        return {};
+    size_t last = history.rfind('\n', history.size() - 2);
+    std::vector<std::string> fields;
+    std::string field;
+    for (char c : history.substr(last == std::string::npos ? 0 : last + 1))
+        if (c == '\t' || c == '\n') {
+            fields.push_back(field);
+            field.clear();
+        } else {
+            field += c;
+        }
+    return fields;
+}
+
 bool QuitAndSave()
 {
     ParkPointer();
