@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <random>
+#include <set>
 #include <string>
 
 #include <unistd.h>
@@ -21,10 +22,7 @@ namespace {
 
 const int32_t LETTER_SECONDS = 10;   // each letter's count; one mistake each
 const int LETTER_CHARACTERS = 100;
-// Tenths of a second up to a hundred days: the typing time of a run's
-// letters. Wide, so that two of a campaign's hundreds of runs all but never
-// draw the same mark, which would make one run's lines look like another's.
-const int RUN_MARKS = 86400000;
+const int RUN_MARKS = 864000;        // tenths of a second up to a day: the typing time of a run's letters
 const time_t SESSION_SPREAD = 100000000;
 
 std::string root;
@@ -34,10 +32,34 @@ std::string MarkPath()
     return root + "/runmark";
 }
 
-// The run's mark, chosen at "New game" and kept beside the driver's files.
+// Every mark drawn so far: two runs of a campaign with the same mark would
+// make one run's lines look like another's.
+std::set<int> UsedMarks()
+{
+    std::set<int> used;
+    if (FILE *f = fopen((root + "/usedmarks").c_str(), "r")) {
+        for (int m; fscanf(f, "%d", &m) == 1;)
+            used.insert(m);
+        fclose(f);
+    }
+    return used;
+}
+
+// The run's mark, chosen at "New game" and kept beside the driver's files;
+// noted as used before it can be used.
 int NewMark()
 {
-    int mark = 1 + int(random() % (RUN_MARKS - 1));
+    std::set<int> used = UsedMarks();
+    int mark;
+    do
+        mark = 1 + int(random() % (RUN_MARKS - 1));
+    while (used.count(mark));
+    if (FILE *u = fopen((root + "/usedmarks").c_str(), "a")) {
+        fprintf(u, "%d\n", mark);
+        fflush(u);
+        fsync(fileno(u));
+        fclose(u);
+    }
     std::string temp = MarkPath() + ".new";
     FILE *f = fopen(temp.c_str(), "w");
     if (!f)
