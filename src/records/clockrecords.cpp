@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "platform/files.h"
-#include "records/typingrun.h"
+#include "records/recordtext.h"
 
 const char CLOCKS_FILENAME[] = "clocks.dat";
 

@@ -11,6 +11,7 @@
 #include "platform/files.h"
 #include "records/clockrecords.h"
 #include "records/history.h"
+#include "records/recordtext.h"
 
 const char TYPING_FILENAME[] = "typing.dat";
 
@@ -56,24 +57,6 @@ static std::vector<std::string> Words(const std::string &line)
             return words;
         at = tab + 1;
     }
-}
-
-// Whole numbers only, in [low, high]; spaces around them as an editor
-// may leave them.
-bool RecordNumber(std::string word, long long low, long long high, long long &value)
-{
-    size_t first = word.find_first_not_of(' ');
-    size_t last = word.find_last_not_of(' ');
-    word = first == std::string::npos ? "" : word.substr(first, last - first + 1);
-    if (word.empty() || word.size() > 20)
-        return false;
-    errno = 0;
-    char *end = nullptr;
-    long long v = strtoll(word.c_str(), &end, 10);
-    if (errno || *end || v < low || v > high)
-        return false;
-    value = v;
-    return true;
 }
 
 // A speed no typist reaches, from counts that may have been edited by hand.

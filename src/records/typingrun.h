@@ -108,9 +108,4 @@ void LetterAwaitsHistory(const std::string &line);
 // player once when it cannot be added, and forgets it.
 void AddAwaitedHistory();
 
-// A word of the player's small text files read as a whole number in
-// [low, high], spaces around it as an editor may leave them; false for
-// anything else.
-bool RecordNumber(std::string word, long long low, long long high, long long &value);
-
 #endif
