@@ -16,6 +16,7 @@
 #include "presentation/sounds.h"
 #include "presentation/text.h"
 #include "records/dialogs.h"
+#include "records/practicerecords.h"
 #include "records/progress.h"
 #include "records/settings.h"
 #include "records/typingrun.h"
@@ -138,8 +139,7 @@ static Scene *ChoiceMenu(const Scene *scene, bool afterLetter)
     return selection == 1 ? scene->next1 : scene->next2;
 }
 
-// The aids the player chose in the settings.
-static TypingAids ChosenTypingAids()
+TypingAids ChosenTypingAids()
 {
     TypingAids aids;
     aids.underlineMistakes = Setting(SETTING_MISTAKES) == MISTAKES_UNDERLINED;
@@ -169,13 +169,20 @@ static void ReleaseSceneFont()
 // complete, before its finished page rests.
 static SceneEnd PlayLetter(Scene *scene)
 {
-    LetterResult result = typeLetter(scene, sceneFont, page, frame, ORIGINAL_CLOCK, ChosenTypingAids());
+    // From its page on, practice offers the letter.
+    LetterReached(scene);
+    const int letter = LetterOfScene(scene);
+    TypingAids aids = ChosenTypingAids();
+    if (Setting(SETTING_PACE_MARKER) && letter >= 0 && PracticeData.best[letter].kept)
+        aids.pace = &PracticeData.best[letter].keyMs;
+    LetterResult result = typeLetter(scene, sceneFont, page, frame, ORIGINAL_CLOCK, aids);
     KeepAwakeWhileTyping(false);   // however the page ended
     if (result.outcome == LETTER_LEFT)
         return SCENE_LEFT;
     if (result.outcome == LETTER_TIMED_OUT)
         return SCENE_TIMED_OUT;
     LetterFinished(scene, result.counted, result.figures);
+    LetterRunFinished(letter, result.figures, result.keyMs, false);
     FinishedLetterPage(scene, sceneFont, page, ORIGINAL_CLOCK, result);
     return SCENE_LETTER_DONE;
 }

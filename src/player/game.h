@@ -3,7 +3,12 @@
 #ifndef PAPERLUNE_PLAYER_GAME_H
 #define PAPERLUNE_PLAYER_GAME_H
 
+#include "player/typing.h"
+
 void game(int entry);
+
+// The aids the player chose in the settings.
+TypingAids ChosenTypingAids();
 
 // How long the time-out picture stands before a key counts.
 const int TIMEOUT_HOLD_MS = 2000;

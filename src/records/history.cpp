@@ -8,6 +8,7 @@
 #include "platform/files.h"
 #include "records/save.h"
 #include "story/graph.h"
+#include "story/letters.h"
 #include "story/scene.h"
 
 const char HISTORY_FILENAME[] = "history.tsv";
@@ -17,10 +18,16 @@ static const char HISTORY_NEWLINE = '\n';
 static const char HISTORY_RETURN = '\r';   // a spreadsheet may save the lines so
 static const char *const HISTORY_FIELDS[] = {
     "date", "scene", "path", "characters", "mistakes", "typing seconds",
-    "penalty seconds", "words per minute", "accuracy", "missed",
+    "penalty seconds", "words per minute", "accuracy", "missed", "mode",
 };
 static const int HISTORY_FIELD_COUNT = sizeof HISTORY_FIELDS / sizeof HISTORY_FIELDS[0];
-static const int HISTORY_FIELDS_WITHOUT_MISSED = HISTORY_FIELD_COUNT - 1;
+// Lines of earlier versions end after "missed", or before it.
+static const int HISTORY_MISSED_FIELD = 9;
+static const int HISTORY_MODE_FIELD = 10;
+static const int HISTORY_FIELDS_WITHOUT_MISSED = HISTORY_MISSED_FIELD;
+// Where a letter was typed: in the story, or in practice (a drill included).
+static const char HISTORY_STORY[] = "story";
+static const char HISTORY_PRACTICE[] = "practice";
 // A space in the missed field stands for itself as this sign: the
 // entries are separated by spaces.
 static const char HISTORY_SPACE_SIGN[] = "\xE2\x90\xA3";   // U+2423 OPEN BOX
@@ -88,7 +95,7 @@ std::string FormatHistoryLine(const HistoryEntry &e)
     std::string fields[HISTORY_FIELD_COUNT] = {
         e.when, e.scene, std::to_string(e.path), std::to_string(e.characters), std::to_string(e.mistakes),
         Tenths(e.typingTenths), std::to_string(e.penaltySeconds), Tenths(e.wpmTenths), Tenths(e.accuracyTenths),
-        MissedField(e.missed),
+        MissedField(e.missed), e.practice ? HISTORY_PRACTICE : HISTORY_STORY,
     };
     return TabLine(fields);
 }
@@ -163,7 +170,17 @@ static bool ValidTime(const std::string &s)
 
 static bool KnownScene(const std::string &name)
 {
-    return StoryIndexNamed(name.c_str()) >= 0;
+    return StoryIndexNamed(name.c_str()) >= 0 || name == DRILL_NAME;
+}
+
+// Only "story" is the story's: a newer version's way of typing counts
+// apart from it, as practice does.
+static bool ParseMode(const std::string &field, bool &practice)
+{
+    if (field.empty())
+        return false;
+    practice = field != HISTORY_STORY;
+    return true;
 }
 
 static bool ParseMissed(const std::string &field, std::map<char, int> &missed)
@@ -255,8 +272,13 @@ bool ParseHistoryLine(const char *line, size_t length, HistoryEntry &entry)
     if (!ParseTenths(fields[8], e.accuracyTenths) || e.accuracyTenths > HISTORY_FULL_ACCURACY_TENTHS ||
         !AccuracyFits(e.characters, e.mistakes, e.accuracyTenths))
         return false;
-    if (fields.size() >= size_t(HISTORY_FIELD_COUNT)) {
-        if (!ParseMissed(fields[9], e.missed))
+    if (fields.size() > size_t(HISTORY_MODE_FIELD) && !ParseMode(fields[HISTORY_MODE_FIELD], e.practice))
+        return false;
+    // A drill is typed only in practice.
+    if (e.scene == DRILL_NAME && !e.practice)
+        return false;
+    if (fields.size() > size_t(HISTORY_MISSED_FIELD)) {
+        if (!ParseMissed(fields[HISTORY_MISSED_FIELD], e.missed))
             return false;
         long sum = 0;
         for (const auto &m : e.missed)
@@ -311,12 +333,14 @@ std::string LocalIsoTime(time_t when)
 
 // Reading ------------------------------------------------------------------
 
-// The header line, as this version writes it or as a newer one does with
-// more fields after these.
+// The header line, as this version writes it, as an earlier one did
+// without "mode", or as a newer one does with more fields after these.
 static bool IsHeader(const char *line, size_t length)
 {
-    static const std::string header = HistoryHeader();
-    const size_t known = header.size() - 1;   // without its newline
+    std::string header;
+    for (int i = 0; i < HISTORY_MODE_FIELD; i++)
+        header += std::string(i ? "\t" : "") + HISTORY_FIELDS[i];
+    const size_t known = header.size();
     if (length < known || memcmp(line, header.data(), known) != 0)
         return false;
     return length == known || line[known] == HISTORY_TAB;
@@ -354,12 +378,18 @@ HistorySummary SummariseHistory(const unsigned char *bytes, size_t size, bool wh
             continue;
         }
         summary.letters++;
-        if (!summary.hasFastest || e.wpmTenths > summary.fastest.wpmTenths) {
-            summary.fastest = e;
-            summary.hasFastest = true;
+        summary.characters += e.characters;
+        // The story's fastest and practice's are kept apart.
+        bool &has = e.practice ? summary.hasPracticeFastest : summary.hasFastest;
+        HistoryEntry &fastest = e.practice ? summary.practiceFastest : summary.fastest;
+        if (!has || e.wpmTenths > fastest.wpmTenths) {
+            fastest = e;
+            has = true;
         }
         for (const auto &m : e.missed)
             summary.missed[m.first] += m.second;
+        if (!e.practice)
+            summary.storyScenes.insert(e.scene);
         summary.recent.push_back(e);
         if (summary.recent.size() > HISTORY_RECENT)
             summary.recent.erase(summary.recent.begin());

@@ -50,6 +50,7 @@ static const SettingRow SETTING_ROWS[SETTING_COUNT] = {
     {"picture", KIND_WORDS, PICTURE_WHOLE, {"whole", "fill"}},
     {"mistakes", KIND_WORDS, MISTAKES_RED, {"red", "underlined"}},
     {"time_left", KIND_WORDS, 0, {"no", "yes"}},
+    {"pace_marker_in_story", KIND_WORDS, 0, {"no", "yes"}},
 };
 
 static Settings current = DefaultSettings();

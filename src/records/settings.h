@@ -14,6 +14,7 @@ enum SettingId {
     SETTING_PICTURE,               // PICTURE_WHOLE or PICTURE_FILL
     SETTING_MISTAKES,              // MISTAKES_RED or MISTAKES_UNDERLINED
     SETTING_TIME_LEFT,             // 0/1: the seconds left shown while typing
+    SETTING_PACE_MARKER,           // 0/1: the pace marker in the story too, not only in practice
     SETTING_COUNT
 };
 

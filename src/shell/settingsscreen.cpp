@@ -30,9 +30,9 @@ static const int SETTINGS_LABEL_X = 50;
 static const int SETTINGS_VALUE_X = 375;
 static const int SETTINGS_FIRST_ROW_Y = 125;
 static const int SETTINGS_ROW_PITCH = 30;
-// One row is left free below the settings for the clock's choice; "Back"
-// stands where the Hall of Records has it.
-static const int SETTINGS_BACK_Y = 390;
+// Room for nine rows, the clock's choice among them; "Back" below the
+// ninth, ten pixels under where the Hall of Records has it.
+static const int SETTINGS_BACK_Y = 400;
 static const int SETTINGS_BACK_SIZE = 30;
 static const int SETTINGS_HINT_Y = 436;
 static const int SETTINGS_HINT_SIZE = 18;
@@ -62,6 +62,7 @@ static const SettingsRowText SETTINGS_LIST[SETTINGS_ROWS] = {
     {"Picture", SETTING_PICTURE, {"Whole pixels", "Fill the screen"}},
     {"Mistakes", SETTING_MISTAKES, {"In red", "In red and underlined"}},
     {"Time left", SETTING_TIME_LEFT, {SETTINGS_NO, SETTINGS_YES}},
+    {"Pace marker in the story", SETTING_PACE_MARKER, {SETTINGS_NO, SETTINGS_YES}},
 };
 
 static int RowY(int row)

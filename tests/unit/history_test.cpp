@@ -160,13 +160,13 @@ struct DataHome {
 TEST(HistoryLine, WrittenInTheFieldsOrderAndReadBackExactly)
 {
     std::string line = FormatHistoryLine(Sample());
-    EXPECT_EQ(line, std::string(GOOD) + "\n");
+    EXPECT_EQ(line, std::string(GOOD) + "\tstory\n");
     HistoryEntry back;
     ASSERT_TRUE(ParseHistoryLine(line.data(), line.size() - 1, back));
     EXPECT_TRUE(Same(back, Sample()));
     EXPECT_EQ(FormatHistoryLine(back), line);
     EXPECT_EQ(HistoryHeader(), "date\tscene\tpath\tcharacters\tmistakes\ttyping seconds\tpenalty seconds\t"
-                               "words per minute\taccuracy\tmissed\n");
+                               "words per minute\taccuracy\tmissed\tmode\n");
     // A letter without mistakes has an empty tenth field; a spreadsheet
     // may drop it, and whole numbers may lose their ".0".
     HistoryEntry clean = Sample();
@@ -177,8 +177,9 @@ TEST(HistoryLine, WrittenInTheFieldsOrderAndReadBackExactly)
     clean.typingTenths = 950;
     clean.wpmTenths = 520;
     std::string cleanLine = FormatHistoryLine(clean);
-    EXPECT_EQ(cleanLine.substr(cleanLine.size() - 8), "\t100.0\t\n");
-    EXPECT_TRUE(Parses(cleanLine.substr(0, cleanLine.size() - 2)));
+    EXPECT_EQ(cleanLine.substr(cleanLine.size() - 14), "\t100.0\t\tstory\n");
+    // An earlier version's line, without its mode, its empty tenth field dropped.
+    EXPECT_TRUE(Parses(cleanLine.substr(0, cleanLine.size() - 8)));
     EXPECT_TRUE(Parses(WithField(5, "95")));
     // Mistakes whose characters the field does not name: it names fewer, or none.
     HistoryEntry unnamed;

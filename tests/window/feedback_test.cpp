@@ -161,7 +161,8 @@ TEST(Feedback, ALetterAtAKnownPaceIsCardedRecordedAndCharted)
     ASSERT_FALSE(added.empty());
     EXPECT_EQ(added.find('\n'), added.size() - 1) << "one line: " << added;
     std::vector<std::string> f = Split(added.substr(0, added.size() - 1), '\t');
-    ASSERT_EQ(f.size(), 10u) << added;
+    ASSERT_EQ(f.size(), 11u) << added;
+    EXPECT_EQ(f[10], "story");
     EXPECT_EQ(f[0].size(), 25u) << "ISO 8601 with its offset: " << f[0];
     EXPECT_EQ(f[1], LETTER);
     EXPECT_EQ(f[2], "1");
