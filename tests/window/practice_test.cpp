@@ -10,6 +10,8 @@
 #include <cstring>
 #include <string>
 
+#include <sys/stat.h>
+
 #include "story/scene.h"
 
 using namespace harness;
@@ -29,6 +31,17 @@ const int VERDICT_X = CARD_LEFT + 12, VERDICT_Y = CARD_TOP + 6 + 4 * 16;
 
 const char *const PATHS[] = {"Path 1",    "Paths 2-5", "Paths 2-5", "Paths 2-5", "Path 2",    "Paths 3-5",
                              "Paths 3-5", "Paths 3-5", "Paths 3-5", "Paths 3-5", "Path 3",    "Paths 4-5"};
+
+// The file as it stands on disk: a rewrite of the same bytes is a new file
+// (replaced whole) and a new time.
+std::string Identity(const std::string &path)
+{
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0)
+        return "";
+    return std::to_string(st.st_ino) + ":" + std::to_string(st.st_mtim.tv_sec) + "." +
+           std::to_string(st.st_mtim.tv_nsec);
+}
 
 std::string Text(const std::vector<uint8_t> &bytes)
 {
@@ -175,6 +188,7 @@ TEST(Practice, ALetterTypedChangesNothingOfTheStoryAndIsKeptAsTheBest)
               "date\tscene\tpath\tcharacters\tmistakes\ttyping seconds\tpenalty seconds\twords per minute\t"
               "accuracy\tmissed\n2026-03-01T18:04:09+01:00\tScene04e1\t1\t400\t8\t120.0\t56\t40.0\t98.0\te5 t3\n");
     const std::vector<uint8_t> progress = ReadFile(SavePath(run));
+    const std::string written = Identity(SavePath(run));
     ASSERT_TRUE(LaunchToMenu(run));
     ChooseMenuItem(MENU_PRACTICE);
     const Image list = ListScreen("-", "-", "Your weak keys: e, t", 1);
@@ -223,6 +237,8 @@ TEST(Practice, ALetterTypedChangesNothingOfTheStoryAndIsKeptAsTheBest)
         << "Yes did not come back to the list";
     PressKey(XK_Escape, 60);
     ASSERT_TRUE(WaitFor(MenuShown, PAGE_MS));
+    EXPECT_EQ(Identity(SavePath(run)), written) << "the progress file was written again";
+    EXPECT_FALSE(FileExists(PlayerFile(run, "typing.dat"))) << "practice saved the story's typing figures";
     // For a person to look at: the practice letter on the Hall's typing page.
     Image hall;
     ASSERT_TRUE(OpenHall("practice-hall", hall));
