@@ -5,8 +5,10 @@
 #include <cstring>
 
 #include <chrono>
+#include <ctime>
 #include <thread>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -22,6 +24,8 @@ static const int FILE_MAX_LINKS = 40;            // as many as the kernel itself
 static const char FILE_NOT_A_FILE[] = "it is not a plain file";
 static const char FILE_LINK_LOOP[] = "its links go round in a loop";
 static const char FILE_LOCK_HELD[] = "another copy of the game kept it locked";
+static const char FILE_WRITE_STOPPED[] = "stopped before the write";
+static const size_t FILE_TEMP_LETTERS = sizeof FILE_TEMP_PATTERN - 2;   // the X's after the dot
 
 const char FILE_LOCK_SUFFIX[] = ".lock";
 static const unsigned FILE_LOCK_MODE = 0600;     // only the player's own copies take it
@@ -31,6 +35,21 @@ static void Tell(std::string *why, const char *text)
 {
     if (why)
         *why = text;
+}
+
+static bool (*writeGate)(const char *path) = nullptr;
+
+void SetFileWriteGate(bool (*allow)(const char *path))
+{
+    writeGate = allow;
+}
+
+static bool WriteAllowed(const char *path, std::string *why)
+{
+    if (!writeGate || writeGate(path))
+        return true;
+    Tell(why, FILE_WRITE_STOPPED);
+    return false;
 }
 
 std::string DirectoryOf(const std::string &path)
@@ -160,6 +179,8 @@ static bool OverwriteInPlace(const std::string &target, const void *bytes, size_
 
 bool ReplaceFileContents(const char *path, const void *bytes, size_t size, std::string *why)
 {
+    if (!WriteAllowed(path, why))
+        return false;
     // A link stays a link: what changes is the file it leads to.
     std::string target = LinkTarget(path);
     if (target.empty()) {
@@ -314,6 +335,8 @@ FileReadResult ReadFileTail(const char *path, size_t maxBytes, std::vector<unsig
 
 bool AppendToFile(const char *path, const std::string &text, const std::string &header, std::string *why)
 {
+    if (!WriteAllowed(path, why))
+        return false;
     // Not blocking: a pipe by that name, with or without a reader, is
     // refused below before anything is written to it.
     const int flags = O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC;
@@ -362,4 +385,43 @@ bool AppendToFile(const char *path, const std::string &text, const std::string &
         return false;
     }
     return true;
+}
+
+// "<name>.XXXXXX" exactly, as mkostemp fills the pattern in.
+static bool TemporaryOf(const std::string &entry, const std::string &name)
+{
+    if (entry.size() != name.size() + 1 + FILE_TEMP_LETTERS || entry.compare(0, name.size(), name) != 0 ||
+        entry[name.size()] != '.')
+        return false;
+    for (size_t i = name.size() + 1; i < entry.size(); i++) {
+        char c = entry[i];
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
+            return false;
+    }
+    return true;
+}
+
+int RemoveStaleTemporaries(const std::string &dir, const std::vector<std::string> &names, int olderThanS)
+{
+    DIR *d = opendir(dir.c_str());
+    if (!d)
+        return 0;
+    int removed = 0;
+    time_t before = time(nullptr) - olderThanS;
+    while (dirent *e = readdir(d)) {
+        std::string entry = e->d_name;
+        bool ours = false;
+        for (const std::string &name : names)
+            ours = ours || TemporaryOf(entry, name);
+        struct stat st;
+        std::string path = dir + "/" + entry;
+        // Never through a link, never another user's, never one still being written.
+        if (!ours || lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != geteuid() ||
+            st.st_mtime >= before)
+            continue;
+        if (unlink(path.c_str()) == 0)
+            removed++;
+    }
+    closedir(d);
+    return removed;
 }

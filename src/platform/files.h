@@ -74,4 +74,17 @@ extern const char FILE_LOCK_SUFFIX[];
 bool LockFile(const std::string &path, int waitMs, FileLock *lock, std::string *why = nullptr);
 void UnlockFile(FileLock *lock);
 
+// Removes what replacing a file left behind when the process was killed
+// midway: in `dir`, the player's own plain files named "<name>.XXXXXX" (the
+// name of a file replaced there, then six letters or digits) last changed
+// more than `olderThanS` seconds ago, so that a copy of the game saving at
+// this moment keeps its own. Returns how many were removed.
+int RemoveStaleTemporaries(const std::string &dir, const std::vector<std::string> &names, int olderThanS);
+
+// For tests that stop the game between two writes: from now on every write
+// of ReplaceFileContents and AppendToFile for which `allow` returns false
+// fails before it touches anything, as if the process had been killed just
+// before it. Null: every write goes ahead.
+void SetFileWriteGate(bool (*allow)(const char *path));
+
 #endif

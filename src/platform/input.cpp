@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "platform/desktop.h"
+#include "platform/libraryx.h"
 #include "platform/timerthread.h"
 
 static const int KEY_RELEASED_BIT = 0x80;
@@ -52,6 +53,11 @@ static std::atomic<bool> closeWanted{false};
 static std::atomic<bool> f11Down{false};
 static std::atomic<bool> muteWanted{false};
 static std::atomic<bool> f9Down{false};
+// Keys down as the keyboard last told, and those held over from before a
+// page that wants none of them (set by the main thread, cleared by a
+// release or a fresh press).
+static std::atomic<bool> keyPhysicallyDown[KEY_MAX];
+static std::atomic<bool> keyHeldOver[KEY_MAX];
 static int keyQueue[KEY_QUEUE_SIZE];
 static std::atomic<unsigned> keyWrite{0};   // advanced by the input thread only
 static std::atomic<unsigned> keyRead{0};    // advanced by the main thread only
@@ -83,6 +89,11 @@ static int OnKeyTyped(int character, int *scancode)
         *scancode = 0;
         return 0;
     }
+    // A held key's repeats, from a press made before the page began.
+    if (*scancode > 0 && *scancode < KEY_MAX && keyHeldOver[*scancode].load()) {
+        *scancode = 0;
+        return 0;
+    }
     unsigned write = keyWrite.load(std::memory_order_relaxed);
     if (write - keyRead.load(std::memory_order_acquire) < KEY_QUEUE_SIZE) {
         int low = character <= KEY_CHARACTER_MAX ? character : KEY_NO_CHARACTER;
@@ -100,6 +111,14 @@ static int OnKeyTyped(int character, int *scancode)
 static void OnKeyEvent(int scancode)
 {
     bool released = (scancode & KEY_RELEASED_BIT) != 0;
+    int code = scancode & ~KEY_RELEASED_BIT;
+    if (code > 0 && code < KEY_MAX) {
+        // A repeat finds the key down already; a fresh press is the
+        // player's own again.
+        bool wasDown = keyPhysicallyDown[code].exchange(!released);
+        if (released || !wasDown)
+            keyHeldOver[code] = false;
+    }
     // A held key repeats its press; F11 switches and F9 mutes once per press.
     if ((scancode & ~KEY_RELEASED_BIT) == KEY_F11) {
         if (!released && !f11Down.exchange(true))
@@ -227,6 +246,12 @@ void ClearKeys()
     keyRead.store(keyWrite.load(std::memory_order_acquire), std::memory_order_release);
 }
 
+void PassOverHeldKeys()
+{
+    for (int code = 1; code < KEY_MAX; code++)
+        keyHeldOver[code] = keyPhysicallyDown[code].load();
+}
+
 bool KeyDown(int scancode)
 {
     return key[scancode] != 0;
@@ -283,6 +308,11 @@ void ClearState()
     ClearKeys();
     ClearClick();
     ReleaseKey(KEY_ENTER);
+}
+
+void CatchUpInput()
+{
+    LibraryXCatchUp();
 }
 
 bool CloseRequested()

@@ -43,6 +43,9 @@ bool KeyWaiting();
 int ReadKey();            // (scancode << KEY_SCANCODE_SHIFT) | character, as Allegro's readkey
 const int KEY_SCANCODE_SHIFT = 8;
 void ClearKeys();
+// The keys held down now (the one that turned the last page, say) enter the
+// queue again only once let go and pressed anew: their repeats are not keys.
+void PassOverHeldKeys();
 // The key is held down now.
 bool KeyDown(int scancode);
 // Takes a held key as let go, so that it counts again only once pressed
@@ -71,6 +74,11 @@ void ClearState();
 // The window's close button (or the desktop's close shortcut) was used, or
 // the session is ending from outside (platform/session.h).
 bool CloseRequested();
+// Everything the X server had from the keyboard and the pointer at this
+// moment is taken in: a key typed in the same instant as a close request is
+// in the queue when this returns. Nothing is done once the X server is
+// gone.
+void CatchUpInput();
 // The close request from outside the window: a stop signal, the X server
 // going away. Safe in a signal handler: it sets a flag and wakes every wait
 // through a descriptor that stays open for the life of the process, so that

@@ -21,6 +21,7 @@ static const int LIBRARYX_MAX_PASSES = 64;
 // Set on the thread that asks for a flush, for the handler it runs, which
 // says whether events were left in the queue.
 static thread_local bool flushOnly = false;
+static thread_local bool syncFirst = false;
 static thread_local bool leftQueued = false;
 
 // A flush that finds the server not ready to take more reads what it sent
@@ -38,6 +39,9 @@ static void Handle()
         leftQueued = d && FlushAndLook(d);
         return;
     }
+    // The answer comes after every event the server sent before it.
+    if (syncFirst && d)
+        XSync(d, False);
     // The library's round takes at most 50 events; the rest would wait for
     // the next wake, and no wake comes for events already read. What the
     // events made the library send (a window exposed is drawn again) goes
@@ -69,4 +73,14 @@ bool LibraryXFlush()
     _xwin_handle_input();
     flushOnly = false;
     return leftQueued;
+}
+
+bool LibraryXCatchUp()
+{
+    if (!_xwin.display || _xwin_input_handler != Handle)
+        return false;
+    syncFirst = true;
+    _xwin_handle_input();
+    syncFirst = false;
+    return true;
 }

@@ -14,5 +14,10 @@ void LibraryXTakeOver();
 // for an answer. True when doing so read events into the library's queue
 // (a server slow to take the bytes): they want a round (BackgroundWake).
 bool LibraryXFlush();
+// Asks the X server for an answer and takes every event it sent before it
+// into the library's input round now, on this thread: whatever the server
+// had from the keyboard at this moment has reached the game's callbacks
+// when this returns. False when the library has no connection.
+bool LibraryXCatchUp();
 
 #endif

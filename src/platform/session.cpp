@@ -96,6 +96,11 @@ bool SessionEnding()
     return stopSignal.load() != 0 || displayGone.load();
 }
 
+bool DisplayGone()
+{
+    return displayGone.load();
+}
+
 int SessionExitCode()
 {
     return stopSignal.load() == SIGINT ? SESSION_INTERRUPT_EXIT : SESSION_QUIT_EXIT;

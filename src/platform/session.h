@@ -22,6 +22,8 @@ void WatchDisplayLoss(void (*save)());
 // A stop signal came or the X server is gone: nobody may be there to answer
 // a message box, and the process must end soon.
 bool SessionEnding();
+// The X server is gone: nothing may ask it anything any more.
+bool DisplayGone();
 // What the process ends with: 0, or 128 + SIGINT after an interrupt, so that
 // a shell running the game can tell Ctrl-C from "Quit".
 int SessionExitCode();

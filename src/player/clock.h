@@ -16,14 +16,38 @@
 
 const int CLOCK_DIFFICULTIES = 10;   // difficulty 0..9; any other has no time at all
 
+// The clocks a player may choose, in the order of the settings' words.
+enum ClockKind {
+    CLOCK_ORIGINAL,   // the game's own table
+    CLOCK_PACE,       // each letter's limit fitted to the player's own typing
+    CLOCK_NONE,       // no limit, no penalty
+    CLOCK_KINDS
+};
+
 struct ClockRules {
     bool limited;                                // false: a letter never runs out of time
-    int charsPerMinute[CLOCK_DIFFICULTIES];      // the pace a letter's limit is made for
-    int penaltySeconds[CLOCK_DIFFICULTIES];      // what one mistake adds to the clock
+    double charsPerMinute[CLOCK_DIFFICULTIES];   // the pace a letter's limit is made for
+    double penaltySeconds[CLOCK_DIFFICULTIES];   // what one mistake adds to the clock
+    bool typedOnly;    // the limit counts only the characters typed, not each line's last
+    ClockKind kind;
+    int paceWpm;       // CLOCK_PACE: the words per minute the limits were set for
 };
 
 // The game's own clock: 80 to 210 characters a minute, 7 to 10 seconds a mistake.
 extern const ClockRules ORIGINAL_CLOCK;
+// No limit and no penalty; the limit the original table would give is only
+// what the timer sprites stand still at.
+extern const ClockRules NO_CLOCK;
+
+// "Your pace": a typist at exactly `wpm` words per minute with `accuracy`
+// per cent right keys finishes any letter with a fifth of its limit to
+// spare; a mistake costs the time of two characters at that pace. Both
+// held to sensible bounds; the same at every difficulty.
+ClockRules PaceClock(double wpm, double accuracy);
+const double PACE_DEFAULT_WPM = 20;        // the pace of a player with no history yet
+const double PACE_DEFAULT_ACCURACY = 95;
+// The rules of a kind: the pace ones at this pace.
+ClockRules ClockOfKind(ClockKind kind, double wpm, double accuracy);
 
 // Seconds of a steady, monotonic time base: what every letter clock runs on
 // unless a test gives its own.
@@ -36,7 +60,7 @@ struct LetterClock {
     double pausedAt = 0;
     double pausedFor = 0;   // the pauses ended so far
     bool paused = false;
-    int32_t penalties = 0;
+    int64_t penaltyMs = 0;
 };
 
 // The clock at 0, running from now on.
@@ -45,6 +69,7 @@ void ClockStart(LetterClock &clock, TimeSource now = SteadySeconds);
 void ClockPause(LetterClock &clock);
 void ClockResume(LetterClock &clock);
 void ClockAddPenalty(LetterClock &clock, int seconds);
+void ClockAddPenaltyMs(LetterClock &clock, int64_t ms);
 // The typing time: seconds run, pauses left out, penalties not added.
 double ClockRunningSeconds(const LetterClock &clock);
 // The letter's count: whole seconds run plus penalties. It decides the
@@ -58,8 +83,10 @@ int ClockMsToNextSecond(const LetterClock &clock);
 // its 25 lines at the difficulty's pace, rounded to the nearest second; 0
 // for a difficulty outside the table. Meaningless for an unlimited clock.
 int LetterLimit(const ClockRules &rules, char **text, int difficulty);
-// The seconds one mistake costs; 0 outside the table.
+// The seconds one mistake costs, to the nearest second, and to the
+// millisecond; 0 outside the table.
 int LetterPenalty(const ClockRules &rules, int difficulty);
+int LetterPenaltyMs(const ClockRules &rules, int difficulty);
 // The letter has run out of time at this count.
 bool ClockRanOut(const ClockRules &rules, int32_t count, int limit);
 

@@ -16,6 +16,7 @@ struct LetterFigures {
     double typingSeconds = 0;    // the letter's clock, pauses left out, penalties not added
     std::map<char, int> missed;  // expected character -> wrong keys on it
     time_t finishedAt = 0;       // wall-clock time the last line was done
+    int clock = 0;               // the ClockKind it was typed on
 };
 
 // One key compared with the character it should have been; a wrong one

@@ -15,11 +15,11 @@
 #include "presentation/show.h"
 #include "presentation/sounds.h"
 #include "presentation/text.h"
+#include "records/clockrecords.h"
 #include "records/dialogs.h"
 #include "records/practicerecords.h"
 #include "records/progress.h"
 #include "records/settings.h"
-#include "records/typingrun.h"
 #include "story/graph.h"
 
 // Choice menu.
@@ -33,6 +33,22 @@ static const int CHOICE_COUNT = 2;
 
 static const int MUSIC_CHANNEL = 0;
 
+// After the time-out picture: the letter again, or the menu, in the dark
+// above the candle, clear of the picture's own words below it ("press a
+// key": any key takes the answer highlighted).
+static const char TIMEOUT_RETRY[] = "Try again";
+static const char TIMEOUT_MENU[] = "Back to the menu";
+static const char TIMEOUT_GENTLER[] = "A gentler clock can be chosen in Settings.";
+static const int TIMEOUT_CHOICES = 2;
+static const int TIMEOUT_RETRY_CHOICE = 1;
+static const int TIMEOUT_FIRST_Y = 30;
+static const int TIMEOUT_CHOICE_SIZE = 35;
+static const int TIMEOUT_SELECTED_COLOR = 0xF4F0E6;
+static const int TIMEOUT_OTHER_COLOR = 0x8A8070;
+static const int TIMEOUT_GENTLER_Y = 112;
+static const int TIMEOUT_GENTLER_SIZE = 20;
+static const int TIMEOUT_GENTLER_COLOR = 0xD89A8C;
+
 // The music stream the scene player opened last.
 static FSOUND_STREAM *MUSIC_STREAM = nullptr;
 
@@ -40,7 +56,6 @@ static FSOUND_STREAM *MUSIC_STREAM = nullptr;
 static BITMAP *page = nullptr;        // every display mode composes here
 static BITMAP *frame = nullptr;       // the typing page lays its frame over a copy of page
 static ALFONT_FONT *sceneFont = nullptr;
-static bool timedOut = false;
 
 // How a scene ended.
 enum SceneEnd {
@@ -165,8 +180,18 @@ static void ReleaseSceneFont()
     sceneFont = nullptr;
 }
 
+ClockRules ChosenClock()
+{
+    ClockKind kind = ClockKind(Setting(SETTING_CLOCK));
+    double wpm = PACE_DEFAULT_WPM, accuracy = PACE_DEFAULT_ACCURACY;
+    if (kind == CLOCK_PACE)
+        PlayerPace(&wpm, &accuracy);
+    return ClockOfKind(kind, wpm, accuracy);
+}
+
 // A typing scene. The letter's result goes to the records the moment it is
-// complete, before its finished page rests.
+// complete, and is written there at once, before its finished page rests:
+// "Continue Playing" neither types it again nor counts it twice.
 static SceneEnd PlayLetter(Scene *scene)
 {
     // From its page on, practice offers the letter.
@@ -175,7 +200,8 @@ static SceneEnd PlayLetter(Scene *scene)
     TypingAids aids = ChosenTypingAids();
     if (Setting(SETTING_PACE_MARKER) && letter >= 0 && PracticeData.best[letter].kept)
         aids.pace = &PracticeData.best[letter].keyMs;
-    LetterResult result = typeLetter(scene, sceneFont, page, frame, ORIGINAL_CLOCK, aids);
+    const ClockRules rules = ChosenClock();
+    LetterResult result = typeLetter(scene, sceneFont, page, frame, rules, aids);
     KeepAwakeWhileTyping(false);   // however the page ended
     if (result.outcome == LETTER_LEFT)
         return SCENE_LEFT;
@@ -183,8 +209,97 @@ static SceneEnd PlayLetter(Scene *scene)
         return SCENE_TIMED_OUT;
     LetterFinished(scene, result.counted, result.figures);
     LetterRunFinished(letter, result.figures, result.keyMs, false);
-    FinishedLetterPage(scene, sceneFont, page, ORIGINAL_CLOCK, result);
+    FinishedLetterPage(scene, sceneFont, page, rules, result);
     return SCENE_LETTER_DONE;
+}
+
+// What the time-out screen draws over its picture.
+struct TimeOutScreen {
+    ALFONT_FONT *font;
+    bool gentler;   // the line about the Settings' clocks
+};
+
+static void DrawTimeOut(BITMAP *buffer, int selection, void *state)
+{
+    const TimeOutScreen *screen = static_cast<const TimeOutScreen *>(state);
+    blit(DataBitmap(TIMEOUT_IMAGE), buffer, 0, 0, 0, 0, GAME_W, GAME_H);
+    const char *choices[TIMEOUT_CHOICES] = {TIMEOUT_RETRY, TIMEOUT_MENU};
+    for (int i = 0; i < TIMEOUT_CHOICES; i++)
+        Textout_centre(buffer, screen->font, choices[i], GAME_W / 2, TIMEOUT_FIRST_Y + i * TIMEOUT_CHOICE_SIZE,
+                       selection == i + 1 ? TIMEOUT_SELECTED_COLOR : TIMEOUT_OTHER_COLOR, TIMEOUT_CHOICE_SIZE, AA);
+    if (screen->gentler)
+        Textout_centre(buffer, screen->font, TIMEOUT_GENTLER, GAME_W / 2, TIMEOUT_GENTLER_Y, TIMEOUT_GENTLER_COLOR,
+                       TIMEOUT_GENTLER_SIZE, AA);
+}
+
+static int PointedTimeOutChoice(ALFONT_FONT *font, int x, int y)
+{
+    alfont_set_font_size(font, TIMEOUT_CHOICE_SIZE);
+    int widths[TIMEOUT_CHOICES] = {alfont_text_length(font, TIMEOUT_RETRY), alfont_text_length(font, TIMEOUT_MENU)};
+    return ChoiceAt(x, y, TIMEOUT_FIRST_Y, TIMEOUT_CHOICE_SIZE, widths);
+}
+
+// The time-out picture, then its choice: true for "Try again". Escape and
+// the window's close button go back to the menu; Up and Down, the pointer,
+// then any key, Enter or a click choose.
+static bool TimeOutChoice()
+{
+    show(TIMEOUT_IMAGE);
+    DisplayRest(TIMEOUT_HOLD_MS);
+    ClearState();
+    // Said on the first time-out of a run only: a reminder, not a nag.
+    static bool gentlerTold = false;
+    TimeOutScreen screen = {LoadFontOrDie(MENU_FONT), !gentlerTold};
+    gentlerTold = true;
+    MenuScreen menu = MenuScreenFor(page, DrawTimeOut, &screen, true, false);
+    int selection = TIMEOUT_RETRY_CHOICE;
+    bool chosen = false;
+    while (!chosen && !CloseRequested()) {
+        while (KeyWaiting()) {
+            int scancode = ReadKey() >> KEY_SCANCODE_SHIFT;
+            if (scancode == KEY_ESC)
+                selection = TIMEOUT_CHOICES;
+            if (scancode == KEY_UP || scancode == KEY_DOWN) {
+                PlayGameSound(SOUND_KEY);
+                selection = MoveSelection(selection, TIMEOUT_CHOICES, scancode == KEY_UP, scancode == KEY_DOWN);
+                continue;
+            }
+            // Escape is the menu; any other key takes the answer highlighted.
+            chosen = true;
+            break;
+        }
+        int x, y;
+        PointerPosition(&x, &y);
+        int pointed = PointedTimeOutChoice(screen.font, x, y);
+        if (pointed && (x != menu.drawnX || y != menu.drawnY))
+            selection = pointed;
+        if (!chosen && PointerClicked() && pointed) {
+            selection = pointed;
+            chosen = true;
+        }
+        if (!chosen)
+            MenuStep(menu, selection);
+    }
+    alfont_destroy_font(screen.font);
+    ClearState();
+    return chosen && selection == TIMEOUT_RETRY_CHOICE;
+}
+
+// A letter that ran out of time, until it is finished, left, or given up.
+static SceneEnd RetryLetter(Scene *scene)
+{
+    SceneEnd end = SCENE_TIMED_OUT;
+    while (end == SCENE_TIMED_OUT) {
+        // The music stops for the picture, as at the end of a play-through.
+        FSOUND_Stream_Stop(MUSIC_STREAM);
+        if (!TimeOutChoice())
+            return SCENE_TIMED_OUT;
+        // Straight onto the letter's page again, its clock from 0; the
+        // records after a time-out are what they were.
+        FSOUND_Stream_Play(MUSIC_CHANNEL, MUSIC_STREAM);
+        end = PlayLetter(scene);
+    }
+    return end;
 }
 
 // The letter box, the pause picture or the narration pages.
@@ -230,13 +345,6 @@ static void EndPlayThrough()
     FSOUND_Stream_Stop(MUSIC_STREAM);
     FSOUND_Stream_Close(MUSIC_STREAM);
     MUSIC_STREAM = nullptr;
-    if (timedOut) {
-        show(TIMEOUT_IMAGE);
-        DisplayRest(TIMEOUT_HOLD_MS);
-        ClearState();
-        WaitForPress();
-        ClearState();
-    }
     ReleaseSceneFont();
     destroy_bitmap(frame);
     destroy_bitmap(page);
@@ -251,11 +359,9 @@ void game(int entry)
 
     page = CreateBackBuffer();
     frame = CreateBackBuffer();
-    timedOut = false;
     // "New game" has zeroed the run's counts before; a continued run keeps them.
     PlayThroughBegun();
     ClearKeys();
-    bool letterDone = false;   // the scene before this one was a completed letter
 
     while (scene) {
         SceneBegun(scene);
@@ -263,21 +369,15 @@ void game(int entry)
         // as "Yes" would save at this scene.
         if (LeaveForClose())
             break;
-        // A finished letter is written at once, so that a power cut or a
-        // kill loses nothing of it: the resume point names the scene after
-        // it, and runTime already holds its time, so "Continue Playing"
-        // neither types it again nor counts it twice.
-        if (letterDone)
-            SaveProgress();
         StartMusic(scene);
         sceneFont = LoadFontOrDie(scene->font);
 
         SceneEnd end = scene->typing ? PlayLetter(scene) : PlayReading(scene);
-        timedOut = end == SCENE_TIMED_OUT;
+        if (end == SCENE_TIMED_OUT)
+            end = RetryLetter(scene);
         if (end == SCENE_LEFT || end == SCENE_TIMED_OUT)
             break;
-        letterDone = end == SCENE_LETTER_DONE;
-        scene = NextScene(scene, letterDone);
+        scene = NextScene(scene, end == SCENE_LETTER_DONE);
     }
     EndPlayThrough();
 }

@@ -81,8 +81,9 @@ void PracticeLetter(int letter)
         return;
     // The marker follows the best as it stood when the page opened.
     const BestRun best = PracticeData.best[letter];
+    const ClockRules rules = ChosenClock();
     PracticePage p = OpenPage(scene);
-    LetterResult result = typeLetter(scene, p.font, p.page, p.frame, ORIGINAL_CLOCK,
+    LetterResult result = typeLetter(scene, p.font, p.page, p.frame, rules,
                                      PracticeAids(best.kept ? &best.keyMs : nullptr));
     KeepAwakeWhileTyping(false);
     if (result.outcome == LETTER_TIMED_OUT)
@@ -95,7 +96,7 @@ void PracticeLetter(int letter)
         c.bestAccuracy = RunAccuracy(best);
         c.bestSeconds = best.typingMs / 1000.0;
         c.newBest = LetterRunFinished(letter, result.figures, result.keyMs, true);
-        FinishedLetterPage(scene, p.font, p.page, ORIGINAL_CLOCK, result, &c);
+        FinishedLetterPage(scene, p.font, p.page, rules, result, &c);
     }
     ClosePage(p);
 }
@@ -205,8 +206,7 @@ void PracticeDrill(const std::vector<int> &letters, const std::vector<char> &mis
     Scene drill = *StoryScene(StoryIndexNamed(StoryLetterAt(letters[0]).scene));
     drill.text = DrillText(lines);
     // No limit: the drill is for the keys, not the clock.
-    ClockRules rules = ORIGINAL_CLOCK;
-    rules.limited = false;
+    const ClockRules rules = ClockOfKind(CLOCK_NONE, PACE_DEFAULT_WPM, PACE_DEFAULT_ACCURACY);
     PracticePage p = OpenPage(&drill);
     LetterResult result = typeLetter(&drill, p.font, p.page, p.frame, rules, PracticeAids(nullptr));
     if (result.outcome == LETTER_COMPLETED) {

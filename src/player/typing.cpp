@@ -8,6 +8,7 @@
 #include "platform/display.h"
 #include "platform/geometry.h"
 #include "platform/input.h"
+#include "platform/session.h"
 #include "player/keyboardhints.h"
 #include "player/lettercard.h"
 #include "presentation/datafile.h"
@@ -60,8 +61,23 @@ static const int PAUSE_TITLE_SIZE = 35;
 static const int PAUSE_TITLE_DY = -35;
 static const int PAUSE_HINT_SIZE = 20;
 static const int PAUSE_HINT_DY = 5;
+// The letter's lines under the pause's veil: the bare paper, so that a pause
+// is no time to read ahead.
+static const int PAUSE_COVER_TOP = 45;
+static const int PAUSE_COVER_HEIGHT = SCENE_TEXT_LINES * 15;
+
+// Said once a run, on the first letter, in the line under it.
+static const char TYPE_BACKSPACE_NOTE[] = "Mistakes stay: type on, no Backspace";
+static const int TYPE_NOTE_COLOR = 0x5A5046;
+// The clock the letter was set for, in the paper's top margin at the left.
+static const char TYPE_PACE_FORMAT[] = "Set for your pace: %d wpm";
+static const char TYPE_NO_CLOCK_NOTE[] = "No clock: take your time";
+static const int TYPE_CLOCK_NOTE_X = 35;
+static const int TYPE_CLOCK_NOTE_Y = 23;
 
 static const int ASCII_MASK = 0xFF;
+static const int64_t MS_PER_SECOND = 1000;
+static const int64_t MS_HALF_SECOND = 500;
 
 bool QWERTZ = false;
 
@@ -231,8 +247,9 @@ void TypingCursorAndSprites(BITMAP *frame, const Scene *scene, ALFONT_FONT *font
     solid_mode();
 }
 
-static void DrawPauseOverlay(BITMAP *frame, ALFONT_FONT *font)
+static void DrawPauseOverlay(BITMAP *frame, const Scene *scene, ALFONT_FONT *font)
 {
+    blit(DataBitmap(scene->background), frame, 0, PAUSE_COVER_TOP, 0, PAUSE_COVER_TOP, GAME_W, PAUSE_COVER_HEIGHT);
     drawing_mode(DRAW_MODE_TRANS, nullptr, 0, 0);
     set_trans_blender(0, 0, 0, PAUSE_VEIL_ALPHA);
     rectfill(frame, 0, 0, frame->w - 1, frame->h - 1, PAUSE_VEIL_COLOR);
@@ -269,6 +286,7 @@ struct TypingState {
     int drawnCount;       // the count the sprites on screen show
     int drawnPace;        // the pace marker's keys on screen, -1 for none
     unsigned focusLosses; // the window's losses of the keyboard seen so far
+    bool backspaceNote;   // the line under the letter that Backspace is not needed
     KeyboardHints hints;
     LetterClock clock;
     LetterFigures figures;
@@ -278,7 +296,8 @@ struct TypingState {
 // What a key or a look at the keys came to.
 enum TypingStep {
     TYPING_GOES_ON,
-    TYPING_LEFT,   // the player confirmed the quit dialog
+    TYPING_LEFT,      // the player confirmed the quit dialog
+    TYPING_CLOSING,   // the game is being closed, once the keys typed before are judged
 };
 
 static void StartPause(TypingState &t)
@@ -321,20 +340,22 @@ static void JudgeTypedKey(TypingState &t, int pressed)
     if (j.mistake && t.aids.underlineMistakes)
         hline(t.page, TYPE_AREA_X + t.x, y + TYPE_UNDERLINE_DROP, TYPE_AREA_X + t.x + width - 1, TYPE_MISTAKES_COLOR);
     t.x += width;
-    const int penalty = LetterPenalty(*t.rules, t.scene->difficulty);
     if (j.mistake)
-        ClockAddPenalty(t.clock, penalty);
-    CountKey(t.figures, current[t.pos], j.mistake, penalty);
+        ClockAddPenaltyMs(t.clock, LetterPenaltyMs(*t.rules, t.scene->difficulty));
+    // The penalties are summed once, from the clock, when the letter ends.
+    CountKey(t.figures, current[t.pos], j.mistake, 0);
     t.keyMs.push_back(KeyTimeNow(t.clock));
     t.pos++;
 }
 
-// One key from the queue, in the order it was typed.
+// The question Escape asks: the story's quit dialog unless the page was
+// given another.
 static bool AskToLeave(const TypingState &t)
 {
     return t.aids.askToLeave ? t.aids.askToLeave() : quitWnd();
 }
 
+// One key from the queue, in the order it was typed.
 static TypingStep TakeKey(TypingState &t, int pressed)
 {
     int scancode = pressed >> KEY_SCANCODE_SHIFT;
@@ -354,6 +375,10 @@ static TypingStep TakeKey(TypingState &t, int pressed)
         }
         return TYPING_GOES_ON;
     }
+    // The key every typist reaches for after a slip: the slip stays, and
+    // the typing goes on where it stands, without a sound.
+    if (scancode == KEY_BACKSPACE)
+        return TYPING_GOES_ON;
     if (t.pos == int(strlen(t.scene->text[t.line])) - 1)
         EndLine(t);
     else
@@ -369,9 +394,14 @@ static TypingStep LookAround(TypingState &t)
     // key of the queue: its state is read from the keyboard at each wake.
     if (KeyboardHintsPoll(&t.hints))
         t.dirty = true;
-    // The window's close button is "Yes" in the quit dialog.
-    if (CloseRequested() && AskToLeave(t))
-        return TYPING_LEFT;
+    // The window's close button (or a stop signal) is "Yes" in the quit
+    // dialog, but only after every key typed before it: the key that
+    // finished the letter in the same instant must not be lost to it.
+    if (CloseRequested()) {
+        if (!DisplayGone())
+            CatchUpInput();
+        return TYPING_CLOSING;
+    }
     // Escape held down: the keys typed before it are judged first (its
     // press waits in the queue behind them), and the dialog opens when
     // the queue comes to it; held on, it opens again after "No". The
@@ -415,6 +445,26 @@ static void DrawPace(TypingState &t)
         TypingPaceMarker(t.frame, t.scene, t.font, line, pos);
 }
 
+std::string ClockNoteText(const ClockRules &rules)
+{
+    if (rules.kind == CLOCK_NONE)
+        return TYPE_NO_CLOCK_NOTE;
+    if (rules.kind != CLOCK_PACE)
+        return "";
+    char text[64];
+    snprintf(text, sizeof text, TYPE_PACE_FORMAT, rules.paceWpm);
+    return text;
+}
+
+// Which clock the letter runs on, when it is not the original.
+static void DrawClockNote(BITMAP *frame, ALFONT_FONT *font, const ClockRules &rules)
+{
+    std::string note = ClockNoteText(rules);
+    if (!note.empty())
+        Textout(frame, font, note.c_str(), TYPE_CLOCK_NOTE_X, TYPE_CLOCK_NOTE_Y, TYPE_NOTE_COLOR, TYPE_NOTICE_SIZE,
+                AA);
+}
+
 static void PresentFrame(TypingState &t)
 {
     if (!t.paused && (Count(t) != t.drawnCount || PaceKeys(t) != t.drawnPace))
@@ -425,13 +475,18 @@ static void PresentFrame(TypingState &t)
     t.drawnCount = Count(t);
     t.drawnPace = PaceKeys(t);
     if (t.paused) {
-        DrawPauseOverlay(t.frame, t.font);
+        DrawPauseOverlay(t.frame, t.scene, t.font);
     } else {
         DrawPace(t);
         TypingCursorAndSprites(t.frame, t.scene, t.font, t.line, t.pos, t.x, SpriteCount(*t.rules, t.drawnCount),
                                t.limit);
         if (t.aids.timeLeft && t.rules->limited)
             DrawTimeLeft(t.frame, t.font, t.drawnCount, t.limit);
+        DrawClockNote(t.frame, t.font, *t.rules);
+        // The layout's hint, when it comes, has the line under the letter.
+        if (t.backspaceNote && !t.hints.layout.hint)
+            Textout_centre(t.frame, t.font, TYPE_BACKSPACE_NOTE, TYPE_LAYOUT_NOTICE_CENTRE, TYPE_LAYOUT_NOTICE_Y,
+                           TYPE_NOTE_COLOR, TYPE_NOTICE_SIZE, AA);
         DrawKeyboardHints(t.frame, t.font, t.hints);
     }
     if (t.firstFrame) {
@@ -468,8 +523,12 @@ static void StartLetter(TypingState &t)
     t.drawnPace = -1;
     KeyboardHintsStart(&t.hints);
     t.focusLosses = WindowFocusLosses();
+    static bool backspaceTold = false;
+    t.backspaceNote = !backspaceTold;
+    backspaceTold = true;
     ClockStart(t.clock);
     ClearKeys();
+    PassOverHeldKeys();
     SkipBlankLines(t.scene, &t.line, &t.pos, &t.x);
 }
 
@@ -486,13 +545,17 @@ LetterResult typeLetter(Scene *scene, ALFONT_FONT *font, BITMAP *page, BITMAP *f
     StartLetter(t);
     LetterResult result;
     while (!t.timedOut && t.line <= TYPE_LAST_LINE) {
-        if (LookAround(t) == TYPING_LEFT)
+        TypingStep look = LookAround(t);
+        if (look == TYPING_LEFT)
             return result;
         // Every key waiting is judged, in the order it was typed; none is
         // dropped because another came within the same frame.
         while (t.line <= TYPE_LAST_LINE && !RanOut(t) && KeyWaiting())
             if (TakeKey(t, ReadKey()) == TYPING_LEFT)
                 return result;
+        // Closed with the letter unfinished: saved where it stood.
+        if (look == TYPING_CLOSING && t.line <= TYPE_LAST_LINE && AskToLeave(t))
+            return result;
         // No screen saver over a letter being typed; a pause or the last
         // line typed lets it come again.
         KeepAwakeWhileTyping(!t.paused && t.line <= TYPE_LAST_LINE);
@@ -512,6 +575,8 @@ LetterResult typeLetter(Scene *scene, ALFONT_FONT *font, BITMAP *page, BITMAP *f
     result.figures = t.figures;
     result.keyMs = t.keyMs;
     result.figures.typingSeconds = ClockRunningSeconds(t.clock);
+    result.figures.penaltySeconds = int((t.clock.penaltyMs + MS_HALF_SECOND) / MS_PER_SECOND);
+    result.figures.clock = rules.kind;
     result.figures.finishedAt = time(nullptr);
     return result;
 }

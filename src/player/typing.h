@@ -50,6 +50,10 @@ void FinishedLetterPage(const Scene *scene, ALFONT_FONT *font, BITMAP *page, con
                         const LetterResult &result, const PracticeComparison *practice = nullptr);
 const int TYPE_DONE_HOLD_MS = 2000;
 
+// What the page's top margin says of the clock: "Set for your pace: 38
+// wpm", "No clock: take your time", or nothing for the original.
+std::string ClockNoteText(const ClockRules &rules);
+
 // Exchange Y and Z of typed keys; false, as nothing sets it.
 extern bool QWERTZ;
 

@@ -1,3 +1,4 @@
+#include "records/clockrecords.h"
 #include "records/dialogs.h"
 #include "records/progress.h"
 #include "records/rules.h"
@@ -31,6 +32,7 @@ static const char CREDITS_SPEED_FORMAT[] = "Your typing: %s wpm, %s %% right";
 static const char CREDITS_COUNT_FORMAT[] = "%d %s in %s";
 static const char CREDITS_MISTAKE[] = "mistake";
 static const char CREDITS_MISTAKES[] = "mistakes";
+static const char *const CREDITS_CLOCK_NAMES[CLOCK_KINDS] = {"", ", Your pace", ", No clock"};
 
 static const int CREDITS_ENDINGS = PATH_COUNT;
 static const char *const CREDITS_ENDING_NUMBERS[CREDITS_ENDINGS] = {
@@ -94,7 +96,7 @@ const char *CreditsLine(int i)
 }
 
 void CreditsTotals(bool known, double wpm, double accuracy, int32_t mistakes, int32_t runTime, std::string *speed,
-                   std::string *count)
+                   std::string *count, int clock)
 {
     char text[96];
     speed->clear();
@@ -107,6 +109,9 @@ void CreditsTotals(bool known, double wpm, double accuracy, int32_t mistakes, in
     snprintf(text, sizeof text, CREDITS_COUNT_FORMAT, shown, shown == 1 ? CREDITS_MISTAKE : CREDITS_MISTAKES,
              HsTimeText(runTime < 0 ? 0 : runTime).c_str());
     *count = text;
+    // The table the run went to, when it is not the original's.
+    if (clock > CLOCK_ORIGINAL && clock < CLOCK_KINDS)
+        *count += CREDITS_CLOCK_NAMES[clock];
 }
 
 // The totals stand until the next ending.
@@ -114,7 +119,8 @@ static void SetCreditsTotals()
 {
     double wpm = 0, accuracy = 0;
     bool known = RunTotals(TypingData, &wpm, &accuracy);
-    CreditsTotals(known, wpm, accuracy, SaveData.runMistakes, SaveData.runTime, &creditsSpeed, &creditsCount);
+    CreditsTotals(known, wpm, accuracy, SaveData.runMistakes, SaveData.runTime, &creditsSpeed, &creditsCount,
+                  ClockData.runClock);
     totalsSet = true;
 }
 

@@ -1,9 +1,11 @@
+#include "records/clockrecords.h"
 #include "records/dialogs.h"
 #include "records/rules.h"
 #include "records/save.h"
 #include "records/typinghall.h"
 
 #include <allegro.h>
+#include <algorithm>
 #include <cstdio>
 
 #include "platform/geometry.h"
@@ -51,6 +53,25 @@ static const int SECONDS_PER_MINUTE = 60;
 
 static const int HS_RECORDS_PAGE = 1;   // the table of times
 static const int HS_TYPING_PAGE = 2;    // "Your typing"
+static const int HS_PACE_PAGE = 3;      // the table of times on "Your pace"
+static const int HS_NO_CLOCK_PAGE = 4;  // the table of times with "No clock"
+static const int HS_PAGES = 4;
+
+// The other clocks' tables: the table of times under a line that says which
+// play-throughs it keeps; the way on to the next page beside the way back.
+static const char *const HS_CLOCK_LINES[CLOCK_KINDS] = {
+    "",
+    "Clock: Your pace. Every letter on Your pace or the original clock.",
+    "Clock: No clock. A letter or more typed without a clock.",
+};
+static const int HS_CLOCK_LINE_X = 80;
+static const int HS_CLOCK_LINE_Y = 108;
+static const int HS_CLOCK_LINE_SIZE = 20;
+static const int HS_NEXT_X = HS2_NEXT_X;
+// Each page's item at the left (the page before) and in the middle (the
+// page after), by page; null where there is none.
+static const char *const HS_BEFORE_ITEMS[HS_PAGES + 1] = {nullptr, nullptr, HS2_RECORDS, HS_TYPING, "Your pace"};
+static const char *const HS_AFTER_ITEMS[HS_PAGES + 1] = {nullptr, HS_TYPING, HS2_NEXT, "No clock", nullptr};
 
 static const char *const HS_ROW_LABELS[PATH_COUNT] = {
     HS_PATH1, HS_PATH2, HS_PATH3, HS_PATH4, HS_PATH5,
@@ -98,7 +119,7 @@ static int HsTextLength(ALFONT_FONT *font, const char *text, int size)
 }
 
 // The table never changes while it is open; only the pointer moves over it.
-static void DrawRecords(BITMAP *buffer, ALFONT_FONT *font)
+static void DrawTable(BITMAP *buffer, ALFONT_FONT *font, const PathRecord records[PATH_COUNT])
 {
     blit(DataBitmap(HS_BACKGROUND), buffer, 0, 0, 0, 0, GAME_W, GAME_H);
     Textout(buffer, font, HS_TITLE, HS_TITLE_X, HS_TITLE_Y, HS_TEXT_COLOR, HS_BIG, AA);
@@ -109,11 +130,17 @@ static void DrawRecords(BITMAP *buffer, ALFONT_FONT *font)
         Textout(buffer, font, HS_ROW_LABELS[k], HS_LABEL_X, HS_HEADER_Y + HS_ROW_PITCH * (k + 1),
                 HS_TEXT_COLOR, HS_NORMAL, AA);
     for (int k = 0; k < PATH_COUNT; k++) {
-        const PathRecord &best = SaveData.pathRecords[k];
+        const PathRecord &best = records[k];
         int y = HS_HEADER_Y + HS_ROW_PITCH * (k + 1);
         Textout(buffer, font, HsMistakesText(best.bestTime, best.bestMistakes).c_str(), HS_MISTAKES_X, y, HS_TEXT_COLOR, HS_NORMAL, AA);
         Textout(buffer, font, HsTimeText(best.bestTime).c_str(), HS_TIME_X, y, HS_TEXT_COLOR, HS_NORMAL, AA);
     }
+}
+
+// The first page: the original clock's table, from the progress file.
+static void DrawRecords(BITMAP *buffer, ALFONT_FONT *font)
+{
+    DrawTable(buffer, font, SaveData.pathRecords);
     Textout(buffer, font, HS_TYPING_KEY, HS_LABEL_X + HsTextLength(font, HS_TYPING, HS_NORMAL) + HS_TYPING_KEY_GAP,
             HS_QUIT_Y + HS_TYPING_KEY_DROP, HS_TEXT_COLOR, HS_TYPING_KEY_SIZE, AA);
     Textout(buffer, font, HS_TYPING, HS_LABEL_X, HS_QUIT_Y, HS_TEXT_COLOR, HS_NORMAL, AA);
@@ -129,20 +156,54 @@ struct HallScreen {
     BITMAP *typingPage;
 };
 
+// The table of another clock, its line, and its page's items.
+static void DrawClockRecords(BITMAP *buffer, ALFONT_FONT *font, int clock, int page)
+{
+    DrawTable(buffer, font, ClockData.records[clock]);
+    Textout(buffer, font, HS_CLOCK_LINES[clock], HS_CLOCK_LINE_X, HS_CLOCK_LINE_Y, HS_TEXT_COLOR, HS_CLOCK_LINE_SIZE,
+            AA);
+    Textout(buffer, font, HS_BEFORE_ITEMS[page], HS_LABEL_X, HS_QUIT_Y, HS_TEXT_COLOR, HS_NORMAL, AA);
+    if (HS_AFTER_ITEMS[page])
+        Textout(buffer, font, HS_AFTER_ITEMS[page], HS_NEXT_X, HS_QUIT_Y, HS_TEXT_COLOR, HS_NORMAL, AA);
+    Textout(buffer, font, HS_QUIT, HS_QUIT_X, HS_QUIT_Y, HS_TEXT_COLOR, HS_NORMAL, AA);
+}
+
 // The selection is the page.
 static void DrawHall(BITMAP *buffer, int page, void *state)
 {
     HallScreen *hall = static_cast<HallScreen *>(state);
-    if (page != HS_TYPING_PAGE) {
+    if (page == HS_RECORDS_PAGE) {
         DrawRecords(buffer, hall->font);
+        return;
+    }
+    if (page != HS_TYPING_PAGE) {
+        DrawClockRecords(buffer, hall->font, page == HS_PACE_PAGE ? CLOCK_PACE : CLOCK_NONE, page);
         return;
     }
     // Its many sizes of text would be drawn afresh for every move of the pointer.
     if (!hall->typingPage) {
         hall->typingPage = CreateBackBuffer();
-        DrawTypingPage(hall->typingPage, hall->font, ReadHistory(), TypingData);
+        DrawTypingPage(hall->typingPage, hall->font, ReadHistory(), TypingData, ClockData);
     }
     blit(hall->typingPage, buffer, 0, 0, 0, 0, GAME_W, GAME_H);
+}
+
+// The page to turn to by a click on an item of the row of "Back": -1 for
+// the page before, +1 for the page after, 0 for none; a click above or
+// below an item sets *click to HS_CLICK_CLEAR.
+static int HallItemClicked(ALFONT_FONT *font, int page, int x, int y, HsClick *click)
+{
+    // The first page's item, at the left, turns to the page after it.
+    const char *left = page == HS_RECORDS_PAGE ? HS_TYPING : HS_BEFORE_ITEMS[page];
+    HsClick before = HsItemClickAt(HS_LABEL_X, x, y, alfont_text_length(font, left));
+    HsClick after = HS_AFTER_ITEMS[page] && page != HS_RECORDS_PAGE
+            ? HsItemClickAt(HS_NEXT_X, x, y, alfont_text_length(font, HS_AFTER_ITEMS[page]))
+            : HS_CLICK_NONE;
+    if (before == HS_CLICK_CLEAR || after == HS_CLICK_CLEAR)
+        *click = HS_CLICK_CLEAR;
+    if (before == HS_CLICK_LEAVE)
+        return page == HS_RECORDS_PAGE ? +1 : -1;
+    return after == HS_CLICK_LEAVE ? +1 : 0;
 }
 
 void highscoreWnd()
@@ -160,9 +221,9 @@ void highscoreWnd()
             if (KeyHit(KEY_ENTER))
                 break;
             if (KeyHit(KEY_RIGHT))
-                page = HS_TYPING_PAGE;
+                page = std::min(page + 1, HS_PAGES);
             else if (KeyHit(KEY_LEFT))
-                page = HS_RECORDS_PAGE;
+                page = std::max(page - 1, HS_RECORDS_PAGE);
             ClearState();
         }
         int x, y;
@@ -170,16 +231,13 @@ void highscoreWnd()
         if (PointerClicked()) {
             // Measured at the size "Back", drawn last, has left on the font.
             HsClick click = HsClickAt(x, y, alfont_text_length(font, HS_QUIT));
-            // The other page's item, at the left: "Records" or "Your typing".
-            HsClick records = page == HS_TYPING_PAGE
-                    ? HsItemClickAt(HS2_RECORDS_X, x, y, alfont_text_length(font, HS2_RECORDS))
-                    : HsItemClickAt(HS_LABEL_X, x, y, alfont_text_length(font, HS_TYPING));
             if (click == HS_CLICK_LEAVE)
                 break;
-            if (records == HS_CLICK_LEAVE) {
-                page = page == HS_TYPING_PAGE ? HS_RECORDS_PAGE : HS_TYPING_PAGE;
+            int turn = HallItemClicked(font, page, x, y, &click);
+            if (turn) {
+                page += turn;
                 ClearState();
-            } else if (click == HS_CLICK_CLEAR || records == HS_CLICK_CLEAR) {
+            } else if (click == HS_CLICK_CLEAR) {
                 ClearState();
             }
         }

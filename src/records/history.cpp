@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdio>
 #include <cmath>
 #include <cstring>
 
@@ -16,15 +17,29 @@ const char HISTORY_FILENAME[] = "history.tsv";
 static const char HISTORY_TAB = '\t';
 static const char HISTORY_NEWLINE = '\n';
 static const char HISTORY_RETURN = '\r';   // a spreadsheet may save the lines so
+static const char HISTORY_TRAILING_SPACE = ' ';
+static const char HISTORY_BOM[] = "\xEF\xBB\xBF";   // an editor's mark of UTF-8
+// Far more than the lines other copies of the game can add between a save
+// and its history line.
+static const size_t HISTORY_SAME_LINE_BYTES = 65536;
+static const char HISTORY_FAILED_FORMAT[] =
+    "A finished letter could not be added to\n"
+    "%s\n"
+    "(%s).\n"
+    "The game goes on; the progress is kept.";
 static const char *const HISTORY_FIELDS[] = {
     "date", "scene", "path", "characters", "mistakes", "typing seconds",
-    "penalty seconds", "words per minute", "accuracy", "missed", "mode",
+    "penalty seconds", "words per minute", "accuracy", "missed", "clock", "mode",
 };
 static const int HISTORY_FIELD_COUNT = sizeof HISTORY_FIELDS / sizeof HISTORY_FIELDS[0];
 // Lines of earlier versions end after "missed", or before it.
 static const int HISTORY_MISSED_FIELD = 9;
-static const int HISTORY_MODE_FIELD = 10;
+static const int HISTORY_CLOCK_FIELD = 10;
 static const int HISTORY_FIELDS_WITHOUT_MISSED = HISTORY_MISSED_FIELD;
+// The clocks' words, in ClockKind order.
+static const char *const HISTORY_CLOCKS[] = {"original", "pace", "none"};
+static const int HISTORY_CLOCK_COUNT = sizeof HISTORY_CLOCKS / sizeof HISTORY_CLOCKS[0];
+static const int HISTORY_MODE_FIELD = 11;
 // Where a letter was typed: in the story, or in practice (a drill included).
 static const char HISTORY_STORY[] = "story";
 static const char HISTORY_PRACTICE[] = "practice";
@@ -95,7 +110,8 @@ std::string FormatHistoryLine(const HistoryEntry &e)
     std::string fields[HISTORY_FIELD_COUNT] = {
         e.when, e.scene, std::to_string(e.path), std::to_string(e.characters), std::to_string(e.mistakes),
         Tenths(e.typingTenths), std::to_string(e.penaltySeconds), Tenths(e.wpmTenths), Tenths(e.accuracyTenths),
-        MissedField(e.missed), e.practice ? HISTORY_PRACTICE : HISTORY_STORY,
+        MissedField(e.missed), HISTORY_CLOCKS[e.clock >= 0 && e.clock < HISTORY_CLOCK_COUNT ? e.clock : 0],
+        e.practice ? HISTORY_PRACTICE : HISTORY_STORY,
     };
     return TabLine(fields);
 }
@@ -212,6 +228,19 @@ static bool ParseMissed(const std::string &field, std::map<char, int> &missed)
     return true;
 }
 
+// A clock's word; one this version does not know (a newer version's
+// clock) counts as the gentlest it knows.
+static bool ParseClock(const std::string &field, int &clock)
+{
+    if (field.empty())
+        return false;
+    clock = HISTORY_CLOCK_COUNT - 1;
+    for (int c = 0; c < HISTORY_CLOCK_COUNT; c++)
+        if (field == HISTORY_CLOCKS[c])
+            clock = c;
+    return true;
+}
+
 // The words per minute a line may give for its characters and its typing
 // time, which was rounded to a tenth before it was written.
 static bool WpmFits(int characters, int typingTenths, int wpmTenths)
@@ -272,6 +301,8 @@ bool ParseHistoryLine(const char *line, size_t length, HistoryEntry &entry)
     if (!ParseTenths(fields[8], e.accuracyTenths) || e.accuracyTenths > HISTORY_FULL_ACCURACY_TENTHS ||
         !AccuracyFits(e.characters, e.mistakes, e.accuracyTenths))
         return false;
+    if (fields.size() > size_t(HISTORY_CLOCK_FIELD) && !ParseClock(fields[HISTORY_CLOCK_FIELD], e.clock))
+        return false;
     if (fields.size() > size_t(HISTORY_MODE_FIELD) && !ParseMode(fields[HISTORY_MODE_FIELD], e.practice))
         return false;
     // A drill is typed only in practice.
@@ -311,6 +342,7 @@ HistoryEntry HistoryEntryFor(const LetterFigures &f, const char *scene, int path
     e.penaltySeconds = f.penaltySeconds;
     e.wpmTenths = ToTenths(WordsPerMinute(f.characters, f.typingSeconds));
     e.accuracyTenths = ToTenths(Accuracy(f.characters - f.mistakes, f.characters));
+    e.clock = f.clock;
     // The letters hold printable ASCII only; anything else is left out of the count.
     for (const auto &m : f.missed)
         if (m.first == ' ' || (m.first >= HISTORY_FIRST_PRINTABLE && m.first <= HISTORY_LAST_PRINTABLE))
@@ -334,11 +366,11 @@ std::string LocalIsoTime(time_t when)
 // Reading ------------------------------------------------------------------
 
 // The header line, as this version writes it, as an earlier one did
-// without "mode", or as a newer one does with more fields after these.
+// without "clock", or as a newer one does with more fields after these.
 static bool IsHeader(const char *line, size_t length)
 {
     std::string header;
-    for (int i = 0; i < HISTORY_MODE_FIELD; i++)
+    for (int i = 0; i < HISTORY_CLOCK_FIELD; i++)
         header += std::string(i ? "\t" : "") + HISTORY_FIELDS[i];
     const size_t known = header.size();
     if (length < known || memcmp(line, header.data(), known) != 0)
@@ -355,16 +387,16 @@ HistorySummary SummariseHistory(const unsigned char *bytes, size_t size, bool wh
         // The bound cut into the first line: it starts after its newline.
         const void *first = size ? memchr(text, HISTORY_NEWLINE, size) : nullptr;
         at = first ? static_cast<const char *>(first) - text + 1 : size;
+    } else if (size >= strlen(HISTORY_BOM) && memcmp(text, HISTORY_BOM, strlen(HISTORY_BOM)) == 0) {
+        at = strlen(HISTORY_BOM);
     }
     while (at < size) {
+        // A last line without its newline is read as it stands: one cut
+        // short does not read whole and is passed over below.
         const void *newline = memchr(text + at, HISTORY_NEWLINE, size - at);
-        if (!newline) {
-            summary.skipped++;   // cut short: no newline
-            break;
-        }
-        size_t end = static_cast<const char *>(newline) - text;
+        size_t end = newline ? static_cast<const char *>(newline) - text : size;
         size_t length = end - at;
-        if (length && text[end - 1] == HISTORY_RETURN)
+        while (length && (text[at + length - 1] == HISTORY_RETURN || text[at + length - 1] == HISTORY_TRAILING_SPACE))
             length--;
         const char *line = text + at;
         at = end + 1;
@@ -414,7 +446,17 @@ std::string HistoryPath()
     return PlayerFilePath(HISTORY_FILENAME);
 }
 
-bool AppendHistory(const HistoryEntry &entry, std::string *why)
+// The bytes hold `line` (with its newline) as a line of their own.
+static bool HoldsLine(const std::vector<unsigned char> &bytes, bool whole, const std::string &line)
+{
+    std::string text(bytes.begin(), bytes.end());
+    for (size_t at = text.find(line); at != std::string::npos; at = text.find(line, at + 1))
+        if ((at == 0 && whole) || (at > 0 && text[at - 1] == HISTORY_NEWLINE))
+            return true;
+    return false;
+}
+
+bool AppendHistoryLine(const std::string &line, std::string *why)
 {
     // A run that may not write its progress writes nothing at all.
     if (SaveFileProblem())
@@ -425,9 +467,27 @@ bool AppendHistory(const HistoryEntry &entry, std::string *why)
     // cannot be had the line still goes in: losing it would be worse.
     FileLock lock;
     LockProgress(&lock);
-    bool appended = AppendToFile(path.c_str(), FormatHistoryLine(entry), HistoryHeader(), why);
+    std::vector<unsigned char> tail;
+    bool whole = false;
+    bool appended = ReadFileTail(path.c_str(), HISTORY_SAME_LINE_BYTES, tail, &whole) == FILE_READ &&
+                    HoldsLine(tail, whole, line);
+    if (!appended)
+        appended = AppendToFile(path.c_str(), line, HistoryHeader(), why);
     UnlockFile(&lock);
     return appended;
+}
+
+bool AppendHistory(const HistoryEntry &entry, std::string *why)
+{
+    return AppendHistoryLine(FormatHistoryLine(entry), why);
+}
+
+std::string HistoryProblem(const std::string &why)
+{
+    std::string path = HistoryPath();
+    std::vector<char> text(sizeof HISTORY_FAILED_FORMAT + path.size() + why.size());
+    snprintf(text.data(), text.size(), HISTORY_FAILED_FORMAT, path.c_str(), why.c_str());
+    return text.data();
 }
 
 HistorySummary ReadHistory()

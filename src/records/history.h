@@ -34,6 +34,7 @@ struct HistoryEntry {
     int accuracyTenths = 0;  // per cent x 10
     std::map<char, int> missed;   // expected character -> wrong keys on it
     bool practice = false;   // typed in practice, not in the story; a line without a mode was the story's
+    int clock = 0;           // the ClockKind it was typed on; a line without one was on the original
 };
 
 // The first line of a new file, and one entry as a line; both end in "\n".
@@ -65,8 +66,10 @@ struct HistorySummary {
     std::set<std::string> storyScenes;   // the scenes of the story's lines: letters the player reached
 };
 // What the bytes of the file hold. `whole`: they start at the file's start;
-// otherwise their first line is cut by the bound and not counted. A last
-// line without its newline is cut too, and counted.
+// otherwise their first line is cut by the bound and not counted. Lines are
+// read as an editor may leave them: a byte order mark, carriage returns,
+// spaces at their end, and a last line without its newline (taken when it
+// reads whole, counted as passed over when it was cut).
 HistorySummary SummariseHistory(const unsigned char *bytes, size_t size, bool whole);
 // The n characters missed most often, most first; equal counts in
 // character order.
@@ -75,8 +78,14 @@ std::vector<std::pair<char, long>> MostMissed(const std::map<char, long> &missed
 // Where the player's history is: beside the progress file.
 std::string HistoryPath();
 // Appends a finished letter, unless the progress file could not be read
-// this run; false when nothing was added.
+// this run (false, and `why` left empty) or the file's last lines hold that
+// very line already: a line names its letter's moment to the second, so
+// the same finish is never written twice. False when it could not be
+// added; `why` then says why.
+bool AppendHistoryLine(const std::string &line, std::string *why = nullptr);
 bool AppendHistory(const HistoryEntry &entry, std::string *why = nullptr);
+// The message for the player when a line could not be added for `why`.
+std::string HistoryProblem(const std::string &why);
 // Reads the file's last HISTORY_READ_BYTES; a missing file is an empty
 // history.
 HistorySummary ReadHistory();

@@ -19,10 +19,11 @@ void PlayThroughBegun();
 void SceneBegun(const Scene *scene);
 // A letter was typed to its end. Its time (the clock's count) and mistakes
 // join the run's, the game continues after it, and its figures go into the
-// history and into the run's. From here on any save counts it once.
+// history and into the run's, its clock into the run's table; all of it is
+// saved at once, and from here on any save counts it once.
 void LetterFinished(const Scene *scene, int32_t counted, const LetterFigures &figures);
-// A closing scene was reached: the path's record and typing bests where the
-// run beats them, and the credits' ending lines; then the game is saved.
+// A closing scene was reached: the path's record and typing bests, in the
+// table of the run's clock, where the run beats them, and the credits' ending lines; then the game is saved.
 // Returns the path, 0 when the scene belongs to none.
 int PathEnded();
 

@@ -51,9 +51,10 @@ int RecordEnding(SaveRecord &record);
 
 // The play-through's totals on the closing lines of the roll: "Your typing:
 // 42.3 wpm, 97.5 % right" (empty when the speed is not known) and "3
-// mistakes in 12min+5s".
+// mistakes in 12min+5s", with the clock's name after it when the run was
+// not all on the original clock: "3 mistakes in 12min+5s, Your pace".
 void CreditsTotals(bool known, double wpm, double accuracy, int32_t mistakes, int32_t runTime, std::string *speed,
-                   std::string *count);
+                   std::string *count, int clock = 0);
 
 // Roll offset of the first frame on a screen of the given height.
 int CreditsStartOffset(int screenH);

@@ -18,6 +18,8 @@ static const int WORD_BYTES = 4;
 // Another copy holds the lock only while it reads, writes and syncs 52 bytes,
 // which a busy disk can still stretch past a second.
 static const int SAVE_LOCK_WAIT_MS = 3000;
+// A save takes milliseconds: a temporary file this old is a killed save's.
+static const int SAVE_LEFTOVER_AGE_S = 60;
 
 // Short lines: the message box is no wider than the screen.
 static const char SAVE_PROBLEM_FORMAT[] =
@@ -309,7 +311,7 @@ static std::string Format(const char *format, const std::string &a, const std::s
 }
 
 // One place's try: the record merged, under the lock, with what is there.
-static bool SaveIn(const std::string &dir, std::string *why)
+static bool SaveIn(const std::string &dir, SaveBeside beside, std::string *why)
 {
     if (!MakePlayerDirectory(dir, why))
         return false;
@@ -338,6 +340,8 @@ static bool SaveIn(const std::string &dir, std::string *why)
     case SAVE_MISSING:
         break;
     }
+    if (beside)
+        beside(dir, whole ? &stored : nullptr, record);
     bool written = WriteSaveFile(path.c_str(), record, why);
     UnlockFile(&lock);
     if (written) {
@@ -348,14 +352,14 @@ static bool SaveIn(const std::string &dir, std::string *why)
 }
 
 // Tries every place in turn; the message for the player, if any, in *told.
-static bool WriteProgress(std::string *told)
+static bool WriteProgress(SaveBeside beside, std::string *told)
 {
     if (!saveProblem.empty())
         return false;
     std::vector<std::string> failed, reasons;
     for (const std::string &dir : savePlaces) {
         std::string why;
-        if (SaveIn(dir, &why)) {
+        if (SaveIn(dir, beside, &why)) {
             if (!failed.empty())
                 *told = Format(SAVE_MOVED_FORMAT, failed.front(), reasons.front(), FileIn(dir));
             return true;
@@ -406,6 +410,38 @@ static SaveReadResult FindSave(const std::string &path, std::vector<FoundSave> &
     return result;
 }
 
+std::vector<std::string> ProgressDirectories()
+{
+    std::vector<std::string> dirs = {DirectoryOf(savePath)};
+    std::vector<std::string> candidates = savePlaces;
+    candidates.insert(candidates.end(), oldSaveDirs.begin(), oldSaveDirs.end());
+    for (const std::string &dir : candidates) {
+        bool seen = false;
+        for (const std::string &earlier : dirs)
+            seen = seen || earlier == dir;
+        if (!seen)
+            dirs.push_back(dir);
+    }
+    return dirs;
+}
+
+void RemoveLeftoverTemporaries(const char *name)
+{
+    for (const std::string &dir : savePlaces)
+        RemoveStaleTemporaries(dir, {name}, SAVE_LEFTOVER_AGE_S);
+}
+
+void TellPlayerOnce(const std::string &text)
+{
+    bool first;
+    {
+        std::lock_guard<std::mutex> hold(saveLock);
+        first = FirstTelling(text);
+    }
+    if (first)
+        Tell(text);
+}
+
 void LoadGameData()
 {
     std::string told;
@@ -420,6 +456,7 @@ void LoadGameData()
         savePlaces = SavePlaces(UserDataDirectory(SAVE_DIRNAME), startDir, UserStateDirectory(SAVE_DIRNAME));
         savePath = FileIn(savePlaces.front());
         saveProblem.clear();
+        RemoveLeftoverTemporaries(SAVE_FILENAME);
 
         std::vector<FoundSave> found;
         std::string why;
@@ -440,20 +477,13 @@ void LoadGameData()
         // Every other place may hold a record: one that had to go elsewhere
         // while the data home could not take it, or an earlier version's,
         // which is copied, never moved, so that version still finds its own.
-        std::vector<std::string> others(savePlaces.begin() + 1, savePlaces.end());
-        for (const std::string &dir : oldSaveDirs) {
-            bool seen = false;
-            for (const std::string &place : savePlaces)
-                seen = seen || place == dir;
-            if (!seen)
-                others.push_back(dir);
-        }
-        for (const std::string &dir : others)
-            FindSave(FileIn(dir), found, nullptr);
+        std::vector<std::string> places = ProgressDirectories();
+        for (size_t i = 1; i < places.size(); i++)
+            FindSave(FileIn(places[i]), found, nullptr);
         SaveData = CombineFoundSaves(found);
         // Not being able to write it costs nothing yet: the next save tries again.
         if (!settled)
-            WriteProgress(&told);
+            WriteProgress(nullptr, &told);
         if (!FirstTelling(told))
             told.clear();
     }
@@ -461,13 +491,13 @@ void LoadGameData()
         Tell(told);
 }
 
-bool SaveGameData()
+bool SaveGameData(SaveBeside beside)
 {
     std::string told;
     bool saved;
     {
         std::lock_guard<std::mutex> hold(saveLock);
-        saved = WriteProgress(&told);
+        saved = WriteProgress(beside, &told);
         if (!FirstTelling(told))
             told.clear();
     }

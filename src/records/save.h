@@ -40,7 +40,23 @@ void LoadGameData();
 // the state home do. A failure is told once per cause and the game goes
 // on; SaveData keeps everything, so the next save tries again. Nothing is
 // written while SaveFileProblem is set.
-bool SaveGameData();
+//
+// `beside`, when given, does the work on the player's files beside the
+// progress file in the same save: in each place tried, under the lock and
+// once the record to write is known, just before the progress file is
+// written. `onDisk` is the whole record the place held, null when none.
+typedef void (*SaveBeside)(const std::string &dir, const SaveRecord *onDisk, const SaveRecord &saving);
+bool SaveGameData(SaveBeside beside = nullptr);
+// Every directory the progress may have gone to, the one it was last read
+// from or written to first: the save places, then the places of earlier
+// versions. Files beside the progress are read from all of them.
+std::vector<std::string> ProgressDirectories();
+// Removes, in every save place, the temporary files a killed save of the
+// file `name` left behind a minute or more ago.
+void RemoveLeftoverTemporaries(const char *name);
+// Shows a message for the player the first time a run meets it, as a save's
+// own messages are told once per cause.
+void TellPlayerOnce(const std::string &text);
 // Directories where earlier versions kept gmstat.dat, as absolute paths; the
 // first is the one the game was started in, which is also where progress
 // goes when the data home cannot take it. Set by start-up before

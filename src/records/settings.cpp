@@ -32,12 +32,14 @@ static const char SETTINGS_LEFT_ALONE[] =
     "Your changes hold until the game is closed.";
 
 enum SettingKind { KIND_PERCENT, KIND_WORDS };
+static const int SETTING_MOST_WORDS = 3;
 
 struct SettingRow {
     const char *key;
     SettingKind kind;
     int defaultValue;
-    const char *words[2];   // KIND_WORDS: the word of value 0 and of value 1
+    // KIND_WORDS: the word of value 0, 1 and so on; null after the last.
+    const char *words[SETTING_MOST_WORDS];
 };
 
 // In the order of SettingId.
@@ -50,8 +52,18 @@ static const SettingRow SETTING_ROWS[SETTING_COUNT] = {
     {"picture", KIND_WORDS, PICTURE_WHOLE, {"whole", "fill"}},
     {"mistakes", KIND_WORDS, MISTAKES_RED, {"red", "underlined"}},
     {"time_left", KIND_WORDS, 0, {"no", "yes"}},
+    {"clock", KIND_WORDS, 0, {"original", "pace", "none"}},
     {"pace_marker_in_story", KIND_WORDS, 0, {"no", "yes"}},
 };
+
+// How many values a choice has.
+static int WordCount(const SettingRow &row)
+{
+    int n = 0;
+    while (n < SETTING_MOST_WORDS && row.words[n])
+        n++;
+    return n;
+}
 
 static Settings current = DefaultSettings();
 static std::string fileText;          // as last read or written: its unknown lines are kept
@@ -78,7 +90,7 @@ std::string SettingWord(SettingId id, int value)
     const SettingRow &row = SETTING_ROWS[id];
     if (row.kind == KIND_PERCENT)
         return std::to_string(value);
-    return row.words[value ? 1 : 0];
+    return row.words[value > 0 && value < WordCount(row) ? value : 0];
 }
 
 static std::string Trimmed(const std::string &s)
@@ -140,7 +152,7 @@ static int KeyOfLine(const std::string &line, std::string *word)
 static int ValueOfWord(const SettingRow &row, const std::string &word)
 {
     if (row.kind == KIND_WORDS) {
-        for (int v = 0; v < 2; v++)
+        for (int v = 0; v < WordCount(row); v++)
             if (word == row.words[v])
                 return v;
         return -1;
@@ -191,8 +203,10 @@ std::string EncodeSettings(const std::string &old, const Settings &settings)
 
 int SteppedSetting(SettingId id, int value, int direction)
 {
-    if (SETTING_ROWS[id].kind == KIND_WORDS)
-        return value ? 0 : 1;
+    if (SETTING_ROWS[id].kind == KIND_WORDS) {
+        int n = WordCount(SETTING_ROWS[id]);
+        return ((value + (direction < 0 ? -1 : 1)) % n + n) % n;
+    }
     int stepped = (value / SETTINGS_PERCENT_STEP + (direction > 0 ? 1 : 0)) * SETTINGS_PERCENT_STEP;
     if (direction < 0 && value % SETTINGS_PERCENT_STEP == 0)
         stepped = value - SETTINGS_PERCENT_STEP;

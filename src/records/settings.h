@@ -14,6 +14,7 @@ enum SettingId {
     SETTING_PICTURE,               // PICTURE_WHOLE or PICTURE_FILL
     SETTING_MISTAKES,              // MISTAKES_RED or MISTAKES_UNDERLINED
     SETTING_TIME_LEFT,             // 0/1: the seconds left shown while typing
+    SETTING_CLOCK,                 // a ClockKind: original, pace or none
     SETTING_PACE_MARKER,           // 0/1: the pace marker in the story too, not only in practice
     SETTING_COUNT
 };
@@ -60,7 +61,7 @@ Settings DecodeSettings(const std::string &text);
 // new file begins with a comment that says what it is.
 std::string EncodeSettings(const std::string &old, const Settings &settings);
 // The next value of a setting a step of `direction` (+1, -1) away: volumes
-// in tens, held at their ends; choices go round.
+// in tens, held at their ends; choices go round, either way.
 int SteppedSetting(SettingId id, int value, int direction);
 
 #endif

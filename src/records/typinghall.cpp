@@ -24,21 +24,21 @@ static const int HS2_GRID_COLOR = 0xD8CCB8;
 static const int HS2_AXIS_COLOR = 0x5A5046;
 static const int HS2_MARK = 2;                     // half the size of a point's mark
 
-// Bests of the paths.
+// Bests of the paths, each clock's apart: a column per clock, each cell the
+// best words per minute over the best accuracy.
 static const char HS2_BESTS_CAPTION[] = "Best of a finished play-through";
 static const int HS2_BESTS_CAPTION_Y = 108;
 static const char HS2_PATH[] = "Path";
-static const char HS2_WPM[] = "wpm";
-static const char HS2_ACCURACY[] = "accuracy";
 static const char HS2_NOT_FINISHED[] = "N/A";
+static const char HS2_WPM_UNIT[] = " wpm";
 static const char HS2_PER_CENT[] = " %";
-static const char HS2_PATH_LABEL[] = "Path %d";
 static const int HS2_PATH_X = 50;
-static const int HS2_WPM_X = 128;
-static const int HS2_ACCURACY_X = 185;
 static const int HS2_HEADER_Y = 128;
-static const int HS2_ROW_Y = 154;
-static const int HS2_ROW_PITCH = 24;
+static const int HS2_ROW_Y = 148;
+static const int HS2_ROW_PITCH = 26;
+static const int HS2_ACCURACY_DROP = 12;   // the accuracy under the speed in a cell
+static const char *const HS2_CLOCK_NAMES[CLOCK_KINDS] = {"Original", "Your pace", "No clock"};
+static const int HS2_CLOCK_X[CLOCK_KINDS] = {92, 162, 232};
 
 // The chart.
 static const char HS2_CHART_WPM[] = "wpm";
@@ -95,6 +95,7 @@ static const int HS2_MESSAGE_PITCH = 28;
 // The items: "Back" where the first page has it, and the way back to it.
 static const char HS2_BACK[] = "Back";
 const char HS2_RECORDS[] = "Records";
+const char HS2_NEXT[] = "Your pace";
 static const int HS2_BACK_X = 500;
 static const int HS2_ITEM_Y = 380;
 
@@ -151,22 +152,30 @@ static int TextWidth(ALFONT_FONT *font, const char *text, int size)
     return alfont_text_length(font, text);
 }
 
-static void DrawBests(BITMAP *buffer, ALFONT_FONT *font, const TypingRecord &record)
+static std::string BestText(int tenths, const char *unit)
+{
+    return tenths < 0 ? HS2_NOT_FINISHED : OneDecimal(tenths / 10.0) + unit;
+}
+
+static void DrawBests(BITMAP *buffer, ALFONT_FONT *font, const TypingRecord &record, const ClockRecords &clocks)
 {
     Textout(buffer, font, HS2_BESTS_CAPTION, HS2_PATH_X, HS2_BESTS_CAPTION_Y, HS2_TEXT_COLOR, HS2_SMALL, AA);
-    Textout(buffer, font, HS2_PATH, HS2_PATH_X, HS2_HEADER_Y, HS2_TEXT_COLOR, HS2_NORMAL, AA);
-    Textout(buffer, font, HS2_WPM, HS2_WPM_X, HS2_HEADER_Y, HS2_TEXT_COLOR, HS2_NORMAL, AA);
-    Textout(buffer, font, HS2_ACCURACY, HS2_ACCURACY_X, HS2_HEADER_Y, HS2_TEXT_COLOR, HS2_NORMAL, AA);
+    Textout(buffer, font, HS2_PATH, HS2_PATH_X, HS2_HEADER_Y, HS2_TEXT_COLOR, HS2_SMALL, AA);
+    for (int c = 0; c < CLOCK_KINDS; c++)
+        Textout(buffer, font, HS2_CLOCK_NAMES[c], HS2_CLOCK_X[c], HS2_HEADER_Y, HS2_TEXT_COLOR, HS2_SMALL, AA);
     for (int k = 0; k < PATH_COUNT; k++) {
-        const TypingBest &best = record.best[k];
         int y = HS2_ROW_Y + HS2_ROW_PITCH * k;
-        char label[16];
-        snprintf(label, sizeof label, HS2_PATH_LABEL, k + 1);
-        Textout(buffer, font, label, HS2_PATH_X, y, HS2_TEXT_COLOR, HS2_NORMAL, AA);
-        std::string wpm = best.wpmTenths < 0 ? HS2_NOT_FINISHED : OneDecimal(best.wpmTenths / 10.0);
-        std::string accuracy = best.accuracyTenths < 0 ? HS2_NOT_FINISHED : OneDecimal(best.accuracyTenths / 10.0) + HS2_PER_CENT;
-        Textout(buffer, font, wpm.c_str(), HS2_WPM_X, y, HS2_TEXT_COLOR, HS2_NORMAL, AA);
-        Textout(buffer, font, accuracy.c_str(), HS2_ACCURACY_X, y, HS2_TEXT_COLOR, HS2_NORMAL, AA);
+        Textout(buffer, font, std::to_string(k + 1).c_str(), HS2_PATH_X, y, HS2_TEXT_COLOR, HS2_SMALL, AA);
+        for (int c = 0; c < CLOCK_KINDS; c++) {
+            // The original's bests are typing.dat's, as older versions keep them.
+            int wpm = c == CLOCK_ORIGINAL ? record.best[k].wpmTenths : clocks.bests[c][k].wpmTenths;
+            int accuracy = c == CLOCK_ORIGINAL ? record.best[k].accuracyTenths : clocks.bests[c][k].accuracyTenths;
+            Textout(buffer, font, BestText(wpm, HS2_WPM_UNIT).c_str(), HS2_CLOCK_X[c], y, HS2_TEXT_COLOR, HS2_TINY,
+                    AA);
+            if (accuracy >= 0)
+                Textout(buffer, font, BestText(accuracy, HS2_PER_CENT).c_str(), HS2_CLOCK_X[c],
+                        y + HS2_ACCURACY_DROP, HS2_ACCURACY_COLOR, HS2_TINY, AA);
+        }
     }
 }
 
@@ -311,12 +320,13 @@ static void DrawSkipped(BITMAP *buffer, ALFONT_FONT *font, long skipped, int y)
     Textout(buffer, font, text, HS2_FACTS_X, y, HS2_TEXT_COLOR, HS2_SMALL, AA);
 }
 
-void DrawTypingPage(BITMAP *buffer, ALFONT_FONT *font, const HistorySummary &history, const TypingRecord &record)
+void DrawTypingPage(BITMAP *buffer, ALFONT_FONT *font, const HistorySummary &history, const TypingRecord &record,
+                    const ClockRecords &clocks)
 {
     int skippedY = HS2_SKIPPED_Y;
     blit(DataBitmap(HS_BACKGROUND), buffer, 0, 0, 0, 0, buffer->w, buffer->h);
     Textout(buffer, font, HS2_TITLE, HS2_TITLE_X, HS2_TITLE_Y, HS2_TEXT_COLOR, HS2_BIG, AA);
-    DrawBests(buffer, font, record);
+    DrawBests(buffer, font, record, clocks);
     if (history.unreadable) {
         DrawLines(buffer, font, HS2_UNREADABLE_LINES, int(sizeof HS2_UNREADABLE_LINES / sizeof *HS2_UNREADABLE_LINES));
     } else if (history.recent.empty()) {
@@ -327,6 +337,7 @@ void DrawTypingPage(BITMAP *buffer, ALFONT_FONT *font, const HistorySummary &his
     }
     DrawSkipped(buffer, font, history.skipped, skippedY);
     Textout(buffer, font, HS2_RECORDS, HS2_RECORDS_X, HS2_ITEM_Y, HS2_TEXT_COLOR, HS2_ITEM, AA);
+    Textout(buffer, font, HS2_NEXT, HS2_NEXT_X, HS2_ITEM_Y, HS2_TEXT_COLOR, HS2_ITEM, AA);
     // Last, as on the first page: "Back" is measured at this size.
     Textout(buffer, font, HS2_BACK, HS2_BACK_X, HS2_ITEM_Y, HS2_TEXT_COLOR, HS2_ITEM, AA);
 }

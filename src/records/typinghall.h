@@ -8,6 +8,7 @@
 #include <string>
 
 #include "presentation/alfont.h"
+#include "records/clockrecords.h"
 #include "records/history.h"
 #include "records/typingrun.h"
 
@@ -42,8 +43,13 @@ std::string CharacterName(char c);
 // the size of "Back".
 extern const char HS2_RECORDS[];   // "Records"
 const int HS2_RECORDS_X = 50;
+// And the one on to the next page, the table of "Your pace".
+extern const char HS2_NEXT[];      // "Your pace"
+const int HS2_NEXT_X = 270;
 
-// The page for this history and these bests, into the buffer.
-void DrawTypingPage(BITMAP *buffer, ALFONT_FONT *font, const HistorySummary &history, const TypingRecord &record);
+// The page for this history and these bests (the original clock's in
+// `record`, the other clocks' in `clocks`), into the buffer.
+void DrawTypingPage(BITMAP *buffer, ALFONT_FONT *font, const HistorySummary &history, const TypingRecord &record,
+                    const ClockRecords &clocks);
 
 #endif

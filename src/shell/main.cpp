@@ -15,6 +15,7 @@
 #include "presentation/show.h"
 #include "presentation/sounds.h"
 #include "presentation/text.h"
+#include "records/clockrecords.h"
 #include "records/save.h"
 #include "records/settings.h"
 #include "records/practicerecords.h"
@@ -83,6 +84,7 @@ static void FinishStartUp()
     SetGameSounds(type_sample, bell_sample);
     LoadGameData();
     LoadTypingData();
+    LoadClockRecords();
     // The game plays on; it only never writes a file it could not read.
     if (const char *problem = SaveFileProblem())
         DisplayMessage(problem);

@@ -30,8 +30,8 @@ static const int SETTINGS_LABEL_X = 50;
 static const int SETTINGS_VALUE_X = 375;
 static const int SETTINGS_FIRST_ROW_Y = 125;
 static const int SETTINGS_ROW_PITCH = 30;
-// Room for nine rows, the clock's choice among them; "Back" below the
-// ninth, ten pixels under where the Hall of Records has it.
+// "Back" below the ninth row, ten pixels under where the Hall of Records
+// has it.
 static const int SETTINGS_BACK_Y = 400;
 static const int SETTINGS_BACK_SIZE = 30;
 static const int SETTINGS_HINT_Y = 436;
@@ -51,7 +51,7 @@ static const int SETTINGS_BACK_BAND_RIGHT = 580;
 struct SettingsRowText {
     const char *label;
     SettingId id;
-    const char *words[2];   // the values' texts of a choice; volumes are shown in per cent
+    const char *words[3];   // the values' texts of a choice; volumes are shown in per cent
 };
 
 static const SettingsRowText SETTINGS_LIST[SETTINGS_ROWS] = {
@@ -62,6 +62,7 @@ static const SettingsRowText SETTINGS_LIST[SETTINGS_ROWS] = {
     {"Picture", SETTING_PICTURE, {"Whole pixels", "Fill the screen"}},
     {"Mistakes", SETTING_MISTAKES, {"In red", "In red and underlined"}},
     {"Time left", SETTING_TIME_LEFT, {SETTINGS_NO, SETTINGS_YES}},
+    {"Clock", SETTING_CLOCK, {"Original", "Your pace", "No clock"}},
     {"Pace marker in the story", SETTING_PACE_MARKER, {SETTINGS_NO, SETTINGS_YES}},
 };
 
@@ -93,8 +94,10 @@ std::string SettingsValueText(SettingId id, int value)
     for (const SettingsRowText &row : SETTINGS_LIST) {
         if (row.id != id)
             continue;
-        if (row.words[0])
-            return row.words[value ? 1 : 0];
+        if (row.words[0]) {
+            int n = row.words[2] ? 3 : 2;
+            return row.words[value > 0 && value < n ? value : 0];
+        }
         char text[16];
         snprintf(text, sizeof text, SETTINGS_PERCENT_FORMAT, value);
         return text;

@@ -2,6 +2,7 @@
 // test moves by hand.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -177,7 +178,7 @@ TEST(LetterClock, RulesAreDataAndTheOriginalTableIsOneOfThem)
     }
     // Another clock is another table: one pace for every difficulty, two
     // seconds a mistake, and a limit at all or none.
-    ClockRules even = {true, {}, {}};
+    ClockRules even = ORIGINAL_CLOCK;
     for (int d = 0; d < CLOCK_DIFFICULTIES; d++) {
         even.charsPerMinute[d] = 111;
         even.penaltySeconds[d] = 2;
@@ -192,4 +193,111 @@ TEST(LetterClock, RulesAreDataAndTheOriginalTableIsOneOfThem)
     none.limited = false;
     EXPECT_FALSE(ClockRanOut(none, 100000, 420));
     EXPECT_FALSE(ClockRanOut(none, 0, 0));
+}
+
+namespace {
+
+// A typist at `wpm` with a wrong key every `every` keys, typing every key of
+// the text on the clock's rules: the count when the last key is in.
+int32_t TypedCount(const ClockRules &rules, char **text, int difficulty, double wpm, int every)
+{
+    fakeNow = 0;
+    LetterClock clock;
+    ClockStart(clock, FakeNow);
+    int keys = 0;
+    for (int l = 0; l < SCENE_TEXT_LINES; l++)
+        keys += strlen(text[l]) ? int(strlen(text[l])) - 1 : 0;
+    for (int i = 1; i <= keys; i++) {
+        fakeNow += 60.0 / (wpm * 5);
+        if (i % every == 0)
+            ClockAddPenaltyMs(clock, LetterPenaltyMs(rules, difficulty));
+    }
+    return ClockCount(clock);
+}
+
+}  // namespace
+
+TEST(PaceClock, ATypistAtThePaceFinishesWithAFifthToSpare)
+{
+    Text letter = OfTotal(600);   // 16 lines: 584 keys
+    const struct {
+        double wpm, accuracy;
+        int every;   // a wrong key every so many keys: 100 - accuracy per cent
+    } typists[] = {{30, 95, 20}, {20, 95, 20}, {52, 98, 50}, {100, 99, 100}, {45, 90, 10}};
+    for (const auto &t : typists) {
+        SCOPED_TRACE(t.wpm);
+        ClockRules pace = PaceClock(t.wpm, t.accuracy);
+        EXPECT_EQ(pace.kind, CLOCK_PACE);
+        EXPECT_EQ(pace.paceWpm, int(t.wpm));
+        // A mistake costs two characters' time at that pace.
+        EXPECT_EQ(LetterPenaltyMs(pace, 4), int(std::lround(2 * 12000 / t.wpm)));
+        for (int d : {0, 5, 9}) {
+            int limit = LetterLimit(pace, letter.get(), d);
+            int32_t used = TypedCount(pace, letter.get(), d, t.wpm, t.every);
+            EXPECT_NEAR(used, 0.8 * limit, 1.5) << "difficulty " << d << ", limit " << limit;
+            EXPECT_FALSE(ClockRanOut(pace, used, limit));
+            // A fifth slower, or twice as many wrong keys, is still within it;
+            // a third slower is not.
+            EXPECT_FALSE(ClockRanOut(pace, TypedCount(pace, letter.get(), d, t.wpm / 1.2, t.every), limit));
+            EXPECT_FALSE(ClockRanOut(pace, TypedCount(pace, letter.get(), d, t.wpm, t.every / 2), limit));
+            EXPECT_TRUE(ClockRanOut(pace, TypedCount(pace, letter.get(), d, t.wpm / 1.34, t.every), limit));
+        }
+    }
+    // Fast typists get a tighter clock than the original, slow ones a kinder one.
+    EXPECT_LT(LetterLimit(PaceClock(100, 99), letter.get(), 9), LetterLimit(ORIGINAL_CLOCK, letter.get(), 9));
+    EXPECT_GT(LetterLimit(PaceClock(30, 95), letter.get(), 9), LetterLimit(ORIGINAL_CLOCK, letter.get(), 9));
+    EXPECT_GT(LetterLimit(PaceClock(20, 95), letter.get(), 1), LetterLimit(ORIGINAL_CLOCK, letter.get(), 1));
+    // Only the keys typed count: a line's last character ends it untyped.
+    Text lines({"ab", "cd", "", "ef"});
+    ClockRules even = PaceClock(12, 100);   // a key a second, 1.25 s with the fifth to spare
+    EXPECT_EQ(LetterLimit(even, lines.get(), 3), 4);   // 3 keys
+    EXPECT_EQ(LetterLimit(even, lines.get(), 10), 0) << "no time outside the table";
+}
+
+TEST(PaceClock, OddPacesAreHeldAndNoClockNeverRunsOut)
+{
+    Text letter = OfTotal(400);
+    // No pace, a negative one, not a number: the slowest pace there is.
+    for (double wpm : {0.0, -5.0, std::nan("")}) {
+        ClockRules held = PaceClock(wpm, 95);
+        EXPECT_EQ(held.paceWpm, 1);
+        EXPECT_GT(LetterLimit(held, letter.get(), 3), 0);
+    }
+    EXPECT_EQ(LetterLimit(PaceClock(30, 150), letter.get(), 3), LetterLimit(PaceClock(30, 100), letter.get(), 3));
+    EXPECT_EQ(LetterLimit(PaceClock(30, -4), letter.get(), 3), LetterLimit(PaceClock(30, 0), letter.get(), 3));
+    EXPECT_EQ(ClockOfKind(CLOCK_PACE, 30, 95).paceWpm, 30);
+    EXPECT_EQ(ClockOfKind(CLOCK_ORIGINAL, 30, 95).kind, CLOCK_ORIGINAL);
+    // No clock: no penalty, never out of time; the sprites stand at the
+    // limit the original gives.
+    ClockRules none = ClockOfKind(CLOCK_NONE, 30, 95);
+    EXPECT_EQ(none.kind, CLOCK_NONE);
+    EXPECT_EQ(LetterPenaltyMs(none, 5), 0);
+    EXPECT_FALSE(ClockRanOut(none, INT32_MAX, LetterLimit(none, letter.get(), 5)));
+    EXPECT_EQ(LetterLimit(none, letter.get(), 5), LetterLimit(ORIGINAL_CLOCK, letter.get(), 5));
+}
+
+TEST(LetterClock, PartsOfASecondOfPenaltyAddUpWithTheTimeRun)
+{
+    fakeNow = 0;
+    LetterClock clock;
+    ClockStart(clock, FakeNow);
+    for (int i = 0; i < 3; i++)
+        ClockAddPenaltyMs(clock, 800);   // 2.4 s
+    fakeNow = 0.5;
+    EXPECT_EQ(ClockCount(clock), 2);     // 2.9
+    EXPECT_EQ(ClockMsToNextSecond(clock), 100);
+    fakeNow = 0.7;
+    EXPECT_EQ(ClockCount(clock), 3);     // 3.1
+    EXPECT_EQ(ClockMsToNextSecond(clock), 900);
+    EXPECT_DOUBLE_EQ(ClockRunningSeconds(clock), 0.7) << "penalties are never typing time";
+    // Whole-second penalties count exactly as before.
+    LetterClock whole;
+    ClockStart(whole, FakeNow);
+    ClockAddPenalty(whole, 7);
+    fakeNow = 0.7 + 0.999;
+    EXPECT_EQ(ClockCount(whole), 7);
+    // Held at the largest count, never wrapped.
+    ClockAddPenaltyMs(whole, INT64_MAX / 2);
+    ClockAddPenaltyMs(whole, INT64_MAX / 2);
+    EXPECT_EQ(ClockCount(whole), INT32_MAX);
 }

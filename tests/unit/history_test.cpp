@@ -18,6 +18,7 @@
 #include <unistd.h>
 
 #include "platform/files.h"
+#include "player/clock.h"
 #include "records/history.h"
 #include "records/rules.h"
 #include "records/save.h"
@@ -159,14 +160,15 @@ struct DataHome {
 
 TEST(HistoryLine, WrittenInTheFieldsOrderAndReadBackExactly)
 {
+    // GOOD is a line as earlier versions wrote it; this one adds the clock.
     std::string line = FormatHistoryLine(Sample());
-    EXPECT_EQ(line, std::string(GOOD) + "\tstory\n");
+    EXPECT_EQ(line, std::string(GOOD) + "\toriginal\tstory\n");
     HistoryEntry back;
     ASSERT_TRUE(ParseHistoryLine(line.data(), line.size() - 1, back));
     EXPECT_TRUE(Same(back, Sample()));
     EXPECT_EQ(FormatHistoryLine(back), line);
     EXPECT_EQ(HistoryHeader(), "date\tscene\tpath\tcharacters\tmistakes\ttyping seconds\tpenalty seconds\t"
-                               "words per minute\taccuracy\tmissed\tmode\n");
+                               "words per minute\taccuracy\tmissed\tclock\tmode\n");
     // A letter without mistakes has an empty tenth field; a spreadsheet
     // may drop it, and whole numbers may lose their ".0".
     HistoryEntry clean = Sample();
@@ -177,9 +179,10 @@ TEST(HistoryLine, WrittenInTheFieldsOrderAndReadBackExactly)
     clean.typingTenths = 950;
     clean.wpmTenths = 520;
     std::string cleanLine = FormatHistoryLine(clean);
-    EXPECT_EQ(cleanLine.substr(cleanLine.size() - 14), "\t100.0\t\tstory\n");
-    // An earlier version's line, without its mode, its empty tenth field dropped.
-    EXPECT_TRUE(Parses(cleanLine.substr(0, cleanLine.size() - 8)));
+    EXPECT_EQ(cleanLine.substr(cleanLine.size() - 23), "\t100.0\t\toriginal\tstory\n");
+    // Such a line of an earlier version, without the clock and the mode.
+    cleanLine = cleanLine.substr(0, cleanLine.size() - 15) + "\n";
+    EXPECT_TRUE(Parses(cleanLine.substr(0, cleanLine.size() - 2)));
     EXPECT_TRUE(Parses(WithField(5, "95")));
     // Mistakes whose characters the field does not name: it names fewer, or none.
     HistoryEntry unnamed;
@@ -457,7 +460,7 @@ TEST(NewerFiles, HistoryLinesAndTypingLinesAreReadSavedAndStillThere)
     ASSERT_EQ(SaveFileProblem(), nullptr);
     std::string history = HistoryPath(), typing = (scratch.dir / "paperlune" / "typing.dat").string();
 
-    std::string newerHeader = HistoryHeader().substr(0, HistoryHeader().size() - 1) + "\tclock\tmode\n";
+    std::string newerHeader = HistoryHeader().substr(0, HistoryHeader().size() - 1) + "\tmode\n";
     std::string newer = std::string(GOOD) + "\toriginal\tpractice\n";
     std::string newerClean = FirstFields(9) + "\t\tpace\n";   // no mistakes: an empty tenth field
     Spill(history, newerHeader + newer + newerClean);
@@ -568,7 +571,8 @@ TEST(TypingFigures, TheRunCountsOnlyWithTheProgressItWasSavedWith)
     EXPECT_EQ(EncodeTyping(back), EncodeTyping(r));
     EXPECT_TRUE(back.run.known);
     EXPECT_EQ(back.run.right, 495);
-    EXPECT_FALSE(DecodeTyping("garbage\nrun\t1\t0\t0\t5\t5\t5\n").run.known);
+    // A first line that is not the file's name is a line passed over, not the whole file.
+    EXPECT_TRUE(DecodeTyping("garbage\nrun\t1\t0\t0\t5\t5\t5\n").run.known);
     EXPECT_FALSE(DecodeTyping("paperlune typing 1\nrun\t1\t0\t0\t5\t6\t5\n").run.known) << "more right than keys";
     EXPECT_EQ(DecodeTyping("paperlune typing 1\npath\t6\t500\t990\npath\t1\t-7\t990\n").best[0].wpmTenths, -1);
     EXPECT_EQ(DecodeTyping("paperlune typing 1\npath\t1\t500\t1001\n").best[0].accuracyTenths, -1);
@@ -624,8 +628,15 @@ TEST(EndingTotals, TheClosingLinesGiveThePlayThroughsFigures)
     EXPECT_EQ(count, "1 mistake in 0min+59s");
     CreditsTotals(true, 0, 0, -1, -1, &speed, &count);
     EXPECT_EQ(count, "0 mistakes in 0min+0s");
+    // The clock is named when it is not the original.
+    CreditsTotals(true, 42.34, 97.46, 3, 725, &speed, &count, CLOCK_PACE);
+    EXPECT_EQ(count, "3 mistakes in 12min+5s, Your pace");
+    CreditsTotals(true, 42.34, 97.46, 3, 725, &speed, &count, CLOCK_NONE);
+    EXPECT_EQ(count, "3 mistakes in 12min+5s, No clock");
+    CreditsTotals(true, 42.34, 97.46, 3, 725, &speed, &count, CLOCK_ORIGINAL);
+    EXPECT_EQ(count, "3 mistakes in 12min+5s");
     // They fit the roll's width.
-    CreditsTotals(true, 9999.9, 100.0, 99999, 359999, &speed, &count);
+    CreditsTotals(true, 9999.9, 100.0, 99999, 359999, &speed, &count, CLOCK_PACE);
     EXPECT_LE(speed.size(), 40u);
     EXPECT_LE(count.size(), 40u);
 }

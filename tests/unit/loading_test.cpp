@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -153,7 +154,9 @@ TEST(Loading, JpegPicturesDecodedLaterAreThoseDecodedAtOnce)
     StartLibrary(LIBRARY_TRUE_COLOUR | LIBRARY_JPEG);
     DATAFILE *ref = load_datafile(GAME_DAT.c_str());   // the add-on's own loader
     ASSERT_NE(ref, nullptr);
-    std::string start = get_current_dir_name();
+    char *cwd = get_current_dir_name();   // the caller's to free
+    std::string start = cwd;
+    free(cwd);
     ASSERT_EQ(chdir(PAPERLUNE_DATA_DIR), 0);
     StartPictureLoading();
     ASSERT_EQ(LoadGameDataFile(), nullptr);

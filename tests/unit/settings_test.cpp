@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "player/clock.h"
 #include "records/settings.h"
 
 namespace fs = std::filesystem;
@@ -69,9 +70,9 @@ TEST(Settings, RoundTripKeepsWhatTheGameDoesNotKnowInPlace)
 
     // A newer version's key and a player's comment stay where they were; a
     // known key is rewritten on its own line, not moved.
-    std::string old = "# mine\nclock = pace\nmusic = 70\n\n; note\nfuture_thing = 3\n";
+    std::string old = "# mine\nink = sepia\nmusic = 70\n\n; note\nfuture_thing = 3\n";
     std::string out = EncodeSettings(old, s);
-    EXPECT_EQ(out.find("# mine\nclock = pace\nmusic = 30\n\n; note\nfuture_thing = 3\n"), 0u) << out;
+    EXPECT_EQ(out.find("# mine\nink = sepia\nmusic = 30\n\n; note\nfuture_thing = 3\n"), 0u) << out;
     EXPECT_NE(out.find("picture = fill\n"), std::string::npos);
     EXPECT_NE(out.find("mistakes = underlined\n"), std::string::npos);
     EXPECT_EQ(out.find("music", out.find("music") + 1), std::string::npos) << "one music line";
@@ -107,6 +108,29 @@ TEST(Settings, StepsHoldVolumesAtTheirEndsAndTurnChoicesRound)
     EXPECT_EQ(SteppedSetting(SETTING_KEY_SOUNDS, 0, -1), 0);
     EXPECT_EQ(SteppedSetting(SETTING_PICTURE, PICTURE_WHOLE, -1), PICTURE_FILL);
     EXPECT_EQ(SteppedSetting(SETTING_MUTE, 1, +1), 0);
+    // The clock has three values, round either way.
+    EXPECT_EQ(SteppedSetting(SETTING_CLOCK, CLOCK_ORIGINAL, +1), CLOCK_PACE);
+    EXPECT_EQ(SteppedSetting(SETTING_CLOCK, CLOCK_PACE, +1), CLOCK_NONE);
+    EXPECT_EQ(SteppedSetting(SETTING_CLOCK, CLOCK_NONE, +1), CLOCK_ORIGINAL);
+    EXPECT_EQ(SteppedSetting(SETTING_CLOCK, CLOCK_ORIGINAL, -1), CLOCK_NONE);
+    EXPECT_EQ(SteppedSetting(SETTING_CLOCK, CLOCK_NONE, -1), CLOCK_PACE);
+}
+
+TEST(Settings, TheClockReadsEachOfItsThreeWordsAndOriginalByDefault)
+{
+    EXPECT_EQ(DefaultSettings().value[SETTING_CLOCK], CLOCK_ORIGINAL);
+    EXPECT_STREQ(SettingKey(SETTING_CLOCK), "clock");
+    const char *words[] = {"original", "pace", "none"};
+    for (int kind = CLOCK_ORIGINAL; kind < CLOCK_KINDS; kind++) {
+        EXPECT_EQ(SettingWord(SETTING_CLOCK, kind), words[kind]);
+        Settings s = DecodeSettings(std::string("clock = ") + words[kind] + "\n");
+        EXPECT_EQ(s.value[SETTING_CLOCK], kind) << words[kind];
+        // Written and read back, the third word too.
+        EXPECT_EQ(DecodeSettings(EncodeSettings("", s)).value[SETTING_CLOCK], kind);
+    }
+    EXPECT_EQ(DecodeSettings("clock = None\n").value[SETTING_CLOCK], CLOCK_NONE) << "any case";
+    EXPECT_EQ(DecodeSettings("clock = slow\nmusic = 10\n").value[SETTING_CLOCK], CLOCK_ORIGINAL);
+    EXPECT_EQ(DecodeSettings("clock = 2\n").value[SETTING_CLOCK], CLOCK_ORIGINAL) << "words, not numbers";
 }
 
 TEST(Settings, ChangesAreKeptAndReadAtTheNextStart)

@@ -163,15 +163,22 @@ TEST(Menu, ChoicesAndSettingsAnswerThePointerOverTheirOwnText)
     EXPECT_EQ(SettingsItemAt(60, 135), 1);
     EXPECT_EQ(SettingsItemAt(450, 135), 1) << "the value is part of the row";
     EXPECT_EQ(SettingOfRow(1), SETTING_MUSIC);
-    EXPECT_EQ(SettingsItemAt(60, 125 + 30 * 7 + 10), SETTINGS_ROWS);
+    EXPECT_EQ(SettingsItemAt(60, 125 + 30 * 6 + 10), 7);
+    EXPECT_EQ(SettingOfRow(7), SETTING_TIME_LEFT);
+    EXPECT_EQ(SettingOfRow(8), SETTING_CLOCK);
+    // The pace marker's row, the last, and nothing between it and "Back".
+    EXPECT_EQ(SettingsItemAt(60, 125 + 30 * 8 + 10), SETTINGS_ROWS);
     EXPECT_EQ(SettingOfRow(SETTINGS_ROWS), SETTING_PACE_MARKER);
-    EXPECT_EQ(SettingsItemAt(60, 125 + 30 * 8 + 10), 0) << "the free row for the clock";
-    EXPECT_EQ(SettingsItemAt(520, 390), 0) << "Back is clear of a ninth row";
+    EXPECT_EQ(SettingsItemAt(60, 125 + 30 * 9 + 5), 0);
+    EXPECT_EQ(SettingsItemAt(520, 390), SETTINGS_ROWS) << "Back is clear of the ninth row";
     EXPECT_EQ(SettingsItemAt(520, 412), SETTINGS_BACK);
     EXPECT_EQ(SettingsItemAt(100, 412), 0);
     EXPECT_EQ(SettingsValueText(SETTING_MUSIC, 40), "40%");
     EXPECT_EQ(SettingsValueText(SETTING_PICTURE, PICTURE_FILL), "Fill the screen");
     EXPECT_EQ(SettingsValueText(SETTING_PAUSE_ON_FOCUS_LOSS, 0), "No");
+    EXPECT_EQ(SettingsValueText(SETTING_CLOCK, CLOCK_ORIGINAL), "Original");
+    EXPECT_EQ(SettingsValueText(SETTING_CLOCK, CLOCK_PACE), "Your pace");
+    EXPECT_EQ(SettingsValueText(SETTING_CLOCK, CLOCK_NONE), "No clock");
 }
 
 TEST(TypingAids, TimeLeftReadsAsMinutesAndSecondsAndNeverBelowNothing)

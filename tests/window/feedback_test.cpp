@@ -161,8 +161,9 @@ TEST(Feedback, ALetterAtAKnownPaceIsCardedRecordedAndCharted)
     ASSERT_FALSE(added.empty());
     EXPECT_EQ(added.find('\n'), added.size() - 1) << "one line: " << added;
     std::vector<std::string> f = Split(added.substr(0, added.size() - 1), '\t');
-    ASSERT_EQ(f.size(), 11u) << added;
-    EXPECT_EQ(f[10], "story");
+    ASSERT_EQ(f.size(), 12u) << added;
+    EXPECT_EQ(f[10], "original") << "the clock it was typed on";
+    EXPECT_EQ(f[11], "story");
     EXPECT_EQ(f[0].size(), 25u) << "ISO 8601 with its offset: " << f[0];
     EXPECT_EQ(f[1], LETTER);
     EXPECT_EQ(f[2], "1");
@@ -242,19 +243,23 @@ TEST(Feedback, WithoutAHistoryTheSecondPageSaysSo)
         {"No letters typed yet.", 458, 160, 0, 20, true},
         {"Every letter you finish", 458, 188, 0, 20, true},
         {"is added here.", 458, 216, 0, 20, true},
-        {"Path 4", 50, 226, 0, 20},
-        {"45.5", 128, 226, 0, 20},
-        {"97.0 %", 185, 226, 0, 20},
-        {"Path 3", 50, 202, 0, 20},
-        {"N/A", 128, 202, 0, 20},
-        {"N/A", 185, 202, 0, 20},
+        // The original clock's column: the speed over the accuracy, in red.
+        {"4", 50, 226, 0, 16},
+        {"45.5 wpm", 92, 226, 0, 14},
+        {"97.0 %", 92, 238, 0xC4262A, 14},
+        {"3", 50, 200, 0, 16},
+        {"N/A", 92, 200, 0, 14},
+        {"N/A", 162, 200, 0, 14},
+        {"N/A", 232, 200, 0, 14},
+        {"N/A", 162, 226, 0, 14},
+        {"N/A", 232, 226, 0, 14},
     };
     Image expected = Compose(HS_BACKGROUND, items);
     EXPECT_LT(Difference(page, expected, 300, 150, 320, 100), 1.5) << "says plainly there is none";
-    EXPECT_LT(Difference(page, expected, 45, 198, 230, 50), 1.5) << "the best of path 4, and none for path 3";
-    items[4].text = "45.6";
-    EXPECT_GT(Difference(page, Compose(HS_BACKGROUND, items), 45, 222, 230, 25),
-              Difference(page, expected, 45, 222, 230, 25) + 0.5);
+    EXPECT_LT(Difference(page, expected, 45, 198, 245, 56), 1.5) << "the best of path 4, and none for path 3";
+    items[4].text = "45.6 wpm";
+    EXPECT_GT(Difference(page, Compose(HS_BACKGROUND, items), 45, 224, 245, 14),
+              Difference(page, expected, 45, 224, 245, 14) + 0.5);
     // Escape does not leave: the Left after it still finds the Hall, and
     // goes back to the first page as it was.
     PressKey(XK_Escape);

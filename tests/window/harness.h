@@ -302,6 +302,9 @@ struct TypingPlan {
     // 0: none.
     int pauseEveryWords = 0;
     int pausesMade = 0;           // out
+    // The key that ends the last line is left for the test to send, once the
+    // cursor stands on that line's last character.
+    bool leaveLastKey = false;
     // out: the least the letter's clock can have run, pauses left out: from
     // the page seen to the last key sent, less the pauses as the harness saw
     // them from outside (F12 sent to the veil seen gone).

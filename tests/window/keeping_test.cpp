@@ -284,12 +284,51 @@ TEST(Keeping, FinishedLetterSurvivesTermination)
     ASSERT_TRUE(QuitFromMenu(next));
 }
 
+// SIGTERM in the same instant as the key that ends the letter: the key is
+// judged before the close is answered, and the letter is kept, with its one
+// line of history. Twenty times, as the two race.
+TEST(Keeping, TerminationWithTheLastKeyKeepsTheLetter)
+{
+    const int ROUNDS = 20;
+    for (int round = 0; round < ROUNDS; round++) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        GameRun run = Prepare("term-last-key");
+        WriteSave(run, BEFORE_LETTER);
+        ASSERT_TRUE(LaunchToMenu(run));
+        ChooseMenuItem(MENU_CONTINUE);
+        TypingPlan plan;
+        plan.leaveLastKey = true;
+        ASSERT_TRUE(TypeLetter("Scene05", plan));
+        // Pressed, and known to the X server, when the signal goes.
+        KeyDown(XK_space);
+        kill(run.pid, SIGTERM);
+        KeyUp(XK_space);
+        ASSERT_TRUE(WaitExit(run, END_MS)) << "SIGTERM did not end the game in time";
+        EXPECT_EQ(run.exitCode, 0);
+        std::vector<int32_t> words = SaveWords(run);
+        ASSERT_EQ(words.size(), 13u);
+        EXPECT_EQ(words[0], AFTER_LETTER_ID) << "the letter's last key was lost to the close";
+        EXPECT_EQ(words[2], BEFORE_LETTER[2]);
+        std::vector<uint8_t> history = ReadFile(SaveDirectory(run) + "/history.tsv");
+        std::string text(history.begin(), history.end());
+        size_t lines = 0;
+        for (size_t at = text.find("\tScene05\t"); at != std::string::npos; at = text.find("\tScene05\t", at + 1))
+            lines++;
+        EXPECT_EQ(lines, 1u) << text;
+        if (HasFailure())
+            break;
+    }
+}
+
 TEST(Keeping, FinishedLetterIsOnDiskAtOnceAndTheXServerGoingEndsTheGame)
 {
     GameRun run = Prepare("x-gone-letter");
     ASSERT_TRUE(FinishScene05Letter(run));
-    // The scene after the letter begins: the letter is written now, before
-    // anything could end the game (a kill, a power cut).
+    // The letter is written while its finished page stands, before anything
+    // could end the game (a kill, a power cut).
+    EXPECT_TRUE(WaitFor([&] { return SaveWords(run).size() == 13 && SaveWords(run)[0] == AFTER_LETTER_ID; }, PAGE_MS))
+        << "the finished letter is not on disk while its page rests";
+    ExpectLetterKept(run);
     ASSERT_TRUE(FinishLetter());
     ASSERT_TRUE(FirstPageOf("Scene05e1"));
     ExpectLetterKept(run);

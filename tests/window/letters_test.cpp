@@ -233,9 +233,9 @@ TEST(Letters, WrongKeysShowInRedCountAndCostTime)
     TypingPlan plan;
     plan.wrong = {
         {line, space, 'x'},          // a wrong key where a space belongs: a red "_"
-        {line, 0, XK_Left},          // arrows, Enter and Backspace are mistakes too
+        {line, 0, XK_Left},          // arrows and Enter are mistakes too (Backspace is no key at all)
         {line, 1, XK_Return},
-        {line, space + 1, XK_BackSpace},
+        {line, space + 1, XK_Right},
         {line, space + 2, '#'},      // a wrong character: the right one in red
     };
     ASSERT_TRUE(TypeLetter("Scene04e1", plan));
@@ -332,7 +332,8 @@ TEST(Letters, TimeOutShowsItsPictureAndContinueReplaysTheLetterOnce)
     SavePng(Screenshot(), ShotPath("timeout"));
     EXPECT_EQ(SaveWords(run), Fresh(141, 40, 1)) << "a time-out writes nothing";
     std::this_thread::sleep_until(shown + std::chrono::milliseconds(TIMEOUT_HOLD_MS + HOLD_MARGIN_MS));
-    PressKey(XK_space);
+    // Its choice: Escape is "Back to the menu".
+    PressKey(XK_Escape);
     ASSERT_TRUE(WaitFor(MenuShown, PAGE_MS));
     // Continue plays the same letter again, from its start.
     ChooseMenuItem(MENU_CONTINUE);

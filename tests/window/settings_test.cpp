@@ -19,8 +19,8 @@ const int EXIT_MS = 10000;
 const int PAGE_MS = 8000;
 
 const char *const LABELS[] = {"Music", "Key sounds", "Pause when the window loses focus", "Full screen at start",
-                              "Picture", "Mistakes", "Time left", "Pace marker in the story"};
-const int ROWS = 8;
+                              "Picture", "Mistakes", "Time left", "Clock", "Pace marker in the story"};
+const int ROWS = 9;
 
 // The settings screen as it must look with these values and row `selected`
 // (1..ROWS, ROWS + 1 for "Back") in red.
@@ -59,7 +59,8 @@ std::string FileText(const std::string &path)
     return std::string(bytes.begin(), bytes.end());
 }
 
-const std::vector<std::string> DEFAULTS = {"100%", "100%", "Yes", "Yes", "Whole pixels", "In red", "No", "No"};
+const std::vector<std::string> DEFAULTS = {"100%", "100%", "Yes", "Yes", "Whole pixels", "In red", "No", "Original",
+                                           "No"};
 
 }  // namespace
 
@@ -93,6 +94,17 @@ TEST(Settings, AChangeIsShownKeptAndReadAtTheNextStart)
     changed[6] = "Yes";
     Click(400, 125 + 30 * 6 + 12);
     ASSERT_TRUE(WaitFor([&] { return SettingsShown(changed, 7); }, PAGE_MS));
+    // And the clock, on the row below: "Your pace".
+    changed[7] = "Your pace";
+    Click(400, 125 + 30 * 7 + 12);
+    ASSERT_TRUE(WaitFor([&] { return SettingsShown(changed, 8); }, PAGE_MS));
+    SavePng(Screenshot(), ShotPath("settings-clock"));
+    EXPECT_NE(FileText(SettingsFilePath(run)).find("clock = pace\n"), std::string::npos);
+    // And the pace marker in the story, the last row, clear of "Back".
+    changed[8] = "Yes";
+    Click(400, 125 + 30 * 8 + 12);
+    ASSERT_TRUE(WaitFor([&] { return SettingsShown(changed, 9); }, PAGE_MS));
+    EXPECT_NE(FileText(SettingsFilePath(run)).find("pace_marker_in_story = yes\n"), std::string::npos);
     PressKey(XK_Escape, 60);
     ASSERT_TRUE(WaitFor(MenuShown, PAGE_MS));
     ASSERT_TRUE(QuitFromMenu(run));

@@ -280,6 +280,8 @@ bool TypeLetter(const std::string &sceneName, TypingPlan &plan)
         int next = line + 1;
         while (next < 25 && scene->text[next][0] == 0)
             next++;
+        if (next >= 25 && plan.leaveLastKey)
+            return WaitFor([&] { return CursorAt(line, x); }, KEY_MS, 3);
         auto keySent = std::chrono::steady_clock::now();
         TypeChar(' ');
         plan.leastTypingSeconds = std::chrono::duration<double>(keySent - firstSeen - paused).count();
