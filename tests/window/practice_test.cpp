@@ -213,9 +213,10 @@ TEST(Practice, ALetterTypedChangesNothingOfTheStoryAndIsKeptAsTheBest)
     ASSERT_TRUE(FinishLetter());
     std::string history = Text(ReadFile(PlayerFile(run, "history.tsv")));
     std::vector<std::string> f = LastFields(history);
-    ASSERT_EQ(f.size(), 11u) << history;
+    ASSERT_EQ(f.size(), 12u) << history;
     EXPECT_EQ(f[1], LETTER);
-    EXPECT_EQ(f[10], "practice");
+    EXPECT_EQ(f[10], "original") << "the clock chosen in the settings";
+    EXPECT_EQ(f[11], "practice");
     std::string kept = Text(ReadFile(PlayerFile(run, "practice.dat")));
     EXPECT_NE(kept.find("\nbest\tScene04e1\tpractice\t"), std::string::npos) << kept;
     EXPECT_EQ(ReadFile(SavePath(run)), progress) << "practice wrote the progress file";
