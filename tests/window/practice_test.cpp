@@ -325,3 +325,63 @@ TEST(Practice, ASlowerRunSeesTheMarkerAheadAndTheBestStands)
     ASSERT_TRUE(WaitFor(MenuShown, PAGE_MS));
     ASSERT_TRUE(QuitFromMenu(run));
 }
+
+// With "Pace marker in the story", the story's letter shows the marker of
+// a slow best behind the cursor; the faster story run becomes the best, and
+// the letter counts as reached from its page on.
+TEST(Practice, TheMarkerInTheStoryAndAStoryRunKeptAsTheBest)
+{
+    GameRun run = Prepare("practice-story");
+    WriteSave(run, SaveAt(141));   // the first letter's own place
+    ASSERT_TRUE(WriteSettings(run, "pace_marker_in_story = yes\n"));
+    const Scene *scene = SceneNamed(LETTER);
+    ASSERT_NE(scene, nullptr);
+    std::vector<Cell> cells = JudgedCells(scene);
+    // A key a second: the marker stands at the start while the letter is typed.
+    std::string keys;
+    for (size_t i = 0; i < cells.size(); i++)
+        keys += (i ? "," : "") + std::to_string(int(i + 1) * 1000);
+    const std::string slow = "best\tScene04e1\tpractice\t" + std::to_string(cells.size()) + "\t0\t" +
+                             std::to_string((cells.size() + 1) * 1000) + "\t" + keys + "\n";
+    WriteText(PlayerFile(run, "practice.dat"), "paperlune practice 1\n" + slow);
+    ASSERT_TRUE(LaunchToMenu(run));
+    ChooseMenuItem(MENU_CONTINUE);
+
+    ASSERT_TRUE(WaitFor([] { return CursorAt(0, 0); }, PAGE_MS));
+    const char *first = scene->text[0];
+    int x = 0;
+    for (int p = 0; p < 6; p++) {
+        TypeChar(first[p]);
+        x += TypeAdvance(first[p]);
+        ASSERT_TRUE(WaitFor([&] { return CursorAt(0, x); }, KEY_MS));
+    }
+    Image mid = Screenshot();
+    SavePng(mid, ShotPath("practice-story-marker"));
+    int marker = MarkerCell(mid, scene, cells);
+    ASSERT_GE(marker, 0) << "no marker in the story";
+    EXPECT_LT(marker, 6) << "the slow best's marker is not behind the cursor";
+    std::string reached = Text(ReadFile(PlayerFile(run, "practice.dat")));
+    EXPECT_NE(reached.find("\nreached\tScene04e1\n"), std::string::npos) << reached;
+
+    for (int l = 0; l < 25; l++) {
+        int length = strlen(scene->text[l]);
+        if (length == 0)
+            continue;
+        TypeBurst(l ? std::string(scene->text[l], length - 1) : std::string(first + 6, length - 7));
+        TypeChar(' ');
+        int next = l + 1;
+        while (next < 25 && scene->text[next][0] == 0)
+            next++;
+        if (next < 25)
+            ASSERT_TRUE(WaitFor([&] { return CursorAt(next, 0); }, KEY_MS)) << "line " << next;
+    }
+    ASSERT_TRUE(WaitFor([&] { return Text(ReadFile(PlayerFile(run, "practice.dat"))).find(slow) == std::string::npos; },
+                        PAGE_MS))
+        << "the faster story run was not kept";
+    std::string kept = Text(ReadFile(PlayerFile(run, "practice.dat")));
+    EXPECT_NE(kept.find("\nbest\tScene04e1\tstory\t" + std::to_string(cells.size()) + "\t0\t"), std::string::npos)
+        << kept;
+    ASSERT_TRUE(FinishLetter());
+    ASSERT_TRUE(QuitAndSave());
+    ASSERT_TRUE(QuitFromMenu(run));
+}
