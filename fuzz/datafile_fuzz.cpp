@@ -1,7 +1,9 @@
-// The walk over a datafile's bytes, fuzzed. Two promises hold for every
-// input: the walk never crashes, whatever it is given; and what it accepts,
+// The walk over a datafile's bytes, fuzzed. Three promises hold for every
+// input: the walk never crashes, whatever it is given; what it accepts,
 // with the trial decode of the JPEG objects, the library loads whole, each
-// picture of the size the walk reported.
+// picture of the size the walk reported; and the walk for one picture,
+// which start-up runs before its first slide, accepts all that the whole
+// walk accepts and finds that picture as it did.
 #include <allegro.h>
 
 #include <cstdio>
@@ -50,9 +52,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // The game's own rules: only that the walk survives.
     CheckDataBytes(data, size, GAME_DATA_SLOTS, DATA_PICTURES);
 
+    // The walk for the first slide alone, on the game's own rules: that it survives.
+    DataPicture one;
+    CheckDataPicture(data, size, GAME_DATA_SLOTS, DATA_PICTURES, INTRO_FIRST_IMAGE, one);
+
     DataFound found[FUZZ_SLOT_COUNT];
     if (CheckDataBytes(data, size, FUZZ_SLOTS, FUZZ_SLOT_COUNT, found, DataJpegDecodes))
         return 0;
+    for (int i = 0; i < FUZZ_SLOT_COUNT; i++) {
+        if (CheckDataPicture(data, size, FUZZ_SLOTS, FUZZ_SLOT_COUNT, i, one))
+            Broken("the walk for one picture refused what the whole walk accepted");
+        if (FUZZ_SLOTS[i].used && (one.found.width != found[i].width || one.found.height != found[i].height))
+            Broken("the walk for one picture found it at another size");
+    }
     FILE *f = fopen(scratch.c_str(), "wb");
     if (!f || fwrite(data, 1, size, f) != size || fclose(f) != 0)
         Broken("cannot write the scratch file");

@@ -57,6 +57,8 @@ static BITMAP *scaledFrame = nullptr;  // lastFrame scaled or smoothed, when not
 static bool pictureFill = false;       // smoothed to fill, else whole pixels
 static void (*modeListener)(bool fullScreen) = nullptr;
 static void (*afterFirstFrame)() = nullptr;
+static bool frameShown = false;        // a picture has reached the screen
+static bool describeWhenShown = false; // the window's description waits for it
 
 static const DisplayRect WHOLE_PICTURE = {0, 0, GAME_W, GAME_H};
 
@@ -143,6 +145,20 @@ static void AllowResizing()
     DesktopLimitWindowSize(gameWindow, std::min(minW, SCREEN_W), std::min(minH, SCREEN_H), SCREEN_W, SCREEN_H);
 }
 
+// What the desktop learns of the window (its names, icon and process) and
+// the screen saver held off in full screen: some twenty round trips to the
+// server, on two connections, that the first picture need not wait for.
+static void DescribeWindow()
+{
+    if (!frameShown) {
+        describeWhenShown = true;
+        return;
+    }
+    describeWhenShown = false;
+    DescribeGameWindow(gameWindow, windowTitle);
+    KeepAwakeWhileFullScreen(fullScreen);
+}
+
 static bool SetMode(bool full)
 {
     // A window the size of the monitor, which the desktop then shows full
@@ -170,7 +186,6 @@ static bool SetMode(bool full)
         place.y = monitor.y + (monitor.h - place.h) / 2;
     }
     fullScreen = full;
-    KeepAwakeWhileFullScreen(full);
     set_close_button_callback(InputCloseButton);
     // Without it the library follows the pointer in relative steps from a
     // spot it warps the real pointer to, and after a switch of mode the
@@ -178,7 +193,7 @@ static bool SetMode(bool full)
     // pointer stays hidden over the window all the same.
     enable_hardware_cursor();
     gameWindow = FindGameWindow();
-    DescribeGameWindow(gameWindow, windowTitle);
+    DescribeWindow();
     DesktopFollowWindow(gameWindow);
     // On the chosen monitor; a window manager that does not take the
     // monitor from the request puts a full screen on the one it stands on.
@@ -325,6 +340,7 @@ void DisplayShut()
     KeepAwakeShut();
     DesktopClose();
     gameWindow = 0;
+    frameShown = describeWhenShown = false;
 }
 
 void DisplayPresent(BITMAP *frame)
@@ -338,6 +354,11 @@ void DisplayPresent(BITMAP *frame)
         PutOnScreen(changed);
     }
     InputFramePresented();
+    if (changed.w > 0 && !frameShown) {
+        frameShown = true;
+        if (describeWhenShown)
+            DescribeWindow();
+    }
     if (changed.w > 0 && afterFirstFrame) {
         void (*work)() = afterFirstFrame;
         afterFirstFrame = nullptr;
@@ -357,13 +378,15 @@ void DisplayFade(BITMAP *target)
         return;
     }
     blit(lastFrame, work, 0, 0, 0, 0, GAME_W, GAME_H);
-    // A step of weight 0 changes nothing on the screen: its time is spent
-    // before the fade is asked for, and the first step that shows comes at once.
+    // A step of weight 0 changes nothing on the screen, nor anything the
+    // next step makes: it would change only the top byte of each pixel,
+    // which no blend reads. It is left out, and the first step that shows
+    // comes at once.
     auto due = std::chrono::steady_clock::now();
     for (int step = 0; step < SHOW_STEPS; step++) {
-        ShowBlendStep(work, target, ShowWeight(step));
         if (ShowWeight(step) == 0)
             continue;
+        ShowBlendStep(work, target, ShowWeight(step));
         std::this_thread::sleep_until(due);
         DisplayPresent(work);
         due += SHOW_STEP_TIME;

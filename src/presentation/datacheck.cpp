@@ -248,14 +248,25 @@ struct ObjectSeen {
     size_t size;
 };
 
-static const char *CheckObject(Reader &r, int index, ObjectSeen &seen)
-{
+// An object's header as the walk read it, its body skipped.
+struct ObjectHeader {
     uint32_t type;
-    bool hasChecksum = false;
-    uint32_t checksum = 0;
-    if (!Read32(r, type))
+    bool hasChecksum;
+    uint32_t checksum;
+    const uint8_t *start;   // the type word, where the checksum starts
+    const uint8_t *body;
+    size_t size;
+};
+
+// Properties, type and sizes, up to the next object: all that the walk
+// needs to find every object, without a byte of the bodies.
+static const char *ReadObjectHeader(Reader &r, int index, ObjectHeader &h)
+{
+    h.hasChecksum = false;
+    h.checksum = 0;
+    if (!Read32(r, h.type))
         return Refuse(DATA_ENDS_BEFORE, DATA_FILENAME, index);
-    while (type == uint32_t(DAT_PROPERTY)) {
+    while (h.type == uint32_t(DAT_PROPERTY)) {
         uint32_t id, length;
         if (!Read32(r, id) || !Read32(r, length) || length > Left(r))
             return Refuse(DATA_ENDS_INSIDE, DATA_FILENAME, index);
@@ -264,18 +275,18 @@ static const char *CheckObject(Reader &r, int index, ObjectSeen &seen)
         if (!FourLetters(id) || !WellFormedText(text, length))
             return Refuse(DATA_BROKEN_HEADER, DATA_FILENAME, index);
         if (id == DATA_CHECKSUM_PROPERTY) {
-            if (hasChecksum || !ParseChecksum(text, length, checksum))
+            if (h.hasChecksum || !ParseChecksum(text, length, h.checksum))
                 return Refuse(DATA_BROKEN_CHECKSUM, DATA_FILENAME, index);
-            hasChecksum = true;
+            h.hasChecksum = true;
         }
-        if (!Read32(r, type))
+        if (!Read32(r, h.type))
             return Refuse(DATA_ENDS_INSIDE, DATA_FILENAME, index);
     }
-    size_t start = r.at - 4;
+    h.start = r.p + r.at - 4;
     uint32_t stored, unpacked;
     if (!Read32(r, stored) || !Read32(r, unpacked))
         return Refuse(DATA_ENDS_INSIDE, DATA_FILENAME, index);
-    if (!FourLetters(type))
+    if (!FourLetters(h.type))
         return Refuse(DATA_BROKEN_HEADER, DATA_FILENAME, index);
     if (int32_t(unpacked) < 0)
         return Refuse(DATA_PACKED_OBJECT, index, DATA_FILENAME);
@@ -283,26 +294,40 @@ static const char *CheckObject(Reader &r, int index, ObjectSeen &seen)
         return Refuse(DATA_BROKEN_HEADER, DATA_FILENAME, index);
     if (stored > Left(r))
         return Refuse(DATA_ENDS_INSIDE, DATA_FILENAME, index);
-    const uint8_t *body = r.p + r.at;
+    h.body = r.p + r.at;
+    h.size = stored;
     r.at += stored;
+    return nullptr;
+}
+
+static const char *CheckObjectBody(int index, const ObjectHeader &h, ObjectSeen &seen)
+{
     // Before anything of the body is read: damage there shows here first.
-    if (hasChecksum && DataChecksum(r.p + start, OBJECT_HEADER + stored) != checksum)
+    if (h.hasChecksum && DataChecksum(h.start, OBJECT_HEADER + h.size) != h.checksum)
         return Refuse(DATA_WRONG_CHECKSUM, DATA_FILENAME, index);
 
-    seen = {{0, 0, false}, false, 0, hasChecksum, body, stored};
-    if (type == uint32_t(DAT_BITMAP)) {
-        if (const char *problem = CheckBitmap(body, stored, seen.found, seen.depth))
+    seen = {{0, 0, false}, false, 0, h.hasChecksum, h.body, h.size};
+    if (h.type == uint32_t(DAT_BITMAP)) {
+        if (const char *problem = CheckBitmap(h.body, h.size, seen.found, seen.depth))
             return Refuse(DATA_BROKEN_BITMAP, DATA_FILENAME, index, problem);
         seen.picture = true;
-    } else if (type == uint32_t(DAT_JPEG)) {
-        if (const char *problem = CheckJpegStream(body, stored, seen.found.width, seen.found.height))
+    } else if (h.type == uint32_t(DAT_JPEG)) {
+        if (const char *problem = CheckJpegStream(h.body, h.size, seen.found.width, seen.found.height))
             return Refuse(DATA_BROKEN_JPEG, DATA_FILENAME, index, problem);
         seen.found.jpeg = true;
         seen.picture = true;
-    } else if (LibraryKind(type)) {
-        return Refuse(DATA_FOREIGN_KIND, index, DATA_FILENAME, KindName(type));
+    } else if (LibraryKind(h.type)) {
+        return Refuse(DATA_FOREIGN_KIND, index, DATA_FILENAME, KindName(h.type));
     }
     return nullptr;
+}
+
+static const char *CheckObject(Reader &r, int index, ObjectSeen &seen)
+{
+    ObjectHeader h;
+    if (const char *problem = ReadObjectHeader(r, index, h))
+        return problem;
+    return CheckObjectBody(index, h, seen);
 }
 
 static const char *CheckSlot(int index, const DataSlot &slot, const ObjectSeen &seen)
@@ -321,15 +346,10 @@ static const char *CheckSlot(int index, const DataSlot &slot, const ObjectSeen &
     return nullptr;
 }
 
-// Damage is reported first, then too few objects, then an object of the
-// wrong kind or size for its slot, and last a JPEG stream that does not
-// decode: a cut file is not decoded in vain.
-const char *CheckDataBytes(const uint8_t *bytes, size_t size, const DataSlot *slots, int slotCount,
-                           DataFound *found, JpegTrial trial, bool trustChecksums,
-                           std::vector<std::pair<const uint8_t *, size_t>> *bitmaps)
+// The file's own header: its magic numbers and the count of objects.
+static const char *ReadFileHeader(Reader &r, uint32_t &count)
 {
-    Reader r = {bytes, size, 0};
-    uint32_t magic, datMagic, count;
+    uint32_t magic, datMagic;
     if (!Read32(r, magic))
         return Refuse(DATA_NOT_A_DATAFILE, DATA_FILENAME);
     if (magic == uint32_t(F_PACK_MAGIC))
@@ -342,7 +362,34 @@ const char *CheckDataBytes(const uint8_t *bytes, size_t size, const DataSlot *sl
         return Refuse(DATA_NOT_A_DATAFILE, DATA_FILENAME);
     if (int32_t(count) < 0)
         return Refuse(DATA_BAD_COUNT, DATA_FILENAME, int32_t(count));
+    return nullptr;
+}
 
+// What follows the last object, and which objects carry a checksum.
+static const char *CheckEnd(const Reader &r, int withChecksum, int firstWithout, int count, int slotCount)
+{
+    if (Left(r))
+        return Refuse(DATA_TRAILING, DATA_FILENAME, Left(r));
+    // A file written with checksums has one on every object; an object
+    // without one has had its property damaged.
+    if (withChecksum && firstWithout >= 0)
+        return Refuse(DATA_NO_CHECKSUM, DATA_FILENAME, firstWithout);
+    if (count < slotCount)
+        return Refuse(DATA_TOO_FEW_OBJECTS, DATA_FILENAME, count, slotCount);
+    return nullptr;
+}
+
+// Damage is reported first, then too few objects, then an object of the
+// wrong kind or size for its slot, and last a JPEG stream that does not
+// decode: a cut file is not decoded in vain.
+const char *CheckDataBytes(const uint8_t *bytes, size_t size, const DataSlot *slots, int slotCount,
+                           DataFound *found, JpegTrial trial, bool trustChecksums,
+                           std::vector<std::pair<const uint8_t *, size_t>> *bitmaps)
+{
+    Reader r = {bytes, size, 0};
+    uint32_t count;
+    if (const char *problem = ReadFileHeader(r, count))
+        return problem;
     std::vector<ObjectSeen> seen(slotCount > 0 ? size_t(slotCount) : 0);
     std::vector<std::pair<int, ObjectSeen>> jpegs;
     int withChecksum = 0;
@@ -362,14 +409,8 @@ const char *CheckDataBytes(const uint8_t *bytes, size_t size, const DataSlot *sl
         else if (firstWithout < 0)
             firstWithout = i;
     }
-    if (Left(r))
-        return Refuse(DATA_TRAILING, DATA_FILENAME, Left(r));
-    // A file written with checksums has one on every object; an object
-    // without one has had its property damaged.
-    if (withChecksum && firstWithout >= 0)
-        return Refuse(DATA_NO_CHECKSUM, DATA_FILENAME, firstWithout);
-    if (int(count) < slotCount)
-        return Refuse(DATA_TOO_FEW_OBJECTS, DATA_FILENAME, int(count), slotCount);
+    if (const char *problem = CheckEnd(r, withChecksum, firstWithout, int(count), slotCount))
+        return problem;
     for (int i = 0; i < slotCount; i++) {
         if (const char *problem = CheckSlot(i, slots[i], seen[i]))
             return problem;
@@ -381,6 +422,39 @@ const char *CheckDataBytes(const uint8_t *bytes, size_t size, const DataSlot *sl
         for (const auto &[index, object] : jpegs)
             if (!trial(object.body, object.size, object.found.width, object.found.height))
                 return Refuse(DATA_BROKEN_JPEG, DATA_FILENAME, index, JPEG_UNDECODABLE);
+    return nullptr;
+}
+
+const char *CheckDataPicture(const uint8_t *bytes, size_t size, const DataSlot *slots, int slotCount, int index,
+                             DataPicture &picture)
+{
+    picture = {{0, 0, false}, nullptr, 0, false};
+    Reader r = {bytes, size, 0};
+    uint32_t count;
+    if (const char *problem = ReadFileHeader(r, count))
+        return problem;
+    ObjectSeen seen = {{0, 0, false}, false, 0, false, nullptr, 0};
+    int withChecksum = 0;
+    int firstWithout = -1;
+    for (int i = 0; i < int(count); i++) {
+        ObjectHeader h;
+        if (const char *problem = ReadObjectHeader(r, i, h))
+            return problem;
+        if (i == index)
+            if (const char *problem = CheckObjectBody(i, h, seen))
+                return problem;
+        if (h.hasChecksum)
+            withChecksum++;
+        else if (firstWithout < 0)
+            firstWithout = i;
+    }
+    if (const char *problem = CheckEnd(r, withChecksum, firstWithout, int(count), slotCount))
+        return problem;
+    if (index < 0 || index >= slotCount)
+        return Refuse(DATA_NOT_A_BITMAP, index, DATA_FILENAME);
+    if (const char *problem = CheckSlot(index, slots[index], seen))
+        return problem;
+    picture = {seen.found, seen.body, seen.size, withChecksum == int(count)};
     return nullptr;
 }
 
@@ -403,29 +477,57 @@ void ReleaseCheckedGameData()
     checkedSize = 0;
 }
 
-const char *CheckGameDataFile(const char *path)
+// Maps `path` in place of the file the last check mapped; null when it
+// cannot be read. `whole`: every page at once, for a walk of every byte.
+static const uint8_t *MapGameData(const char *path, bool whole)
 {
     ReleaseCheckedGameData();
     // Mapped, not read: no copy, and no memory to fault in page by page.
     int fd = open(path, O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        return Refuse(DATA_UNREADABLE, DATA_FILENAME);
+        return nullptr;
     struct stat st;
     bool plain = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= 0 && size_t(st.st_size) <= DATA_MAX_FILE;
     size_t size = plain ? size_t(st.st_size) : 0;
-    void *mapped = plain && size ? mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0) : nullptr;
+    void *mapped = plain && size ? mmap(nullptr, size, PROT_READ, MAP_PRIVATE | (whole ? MAP_POPULATE : 0), fd, 0)
+                                 : MAP_FAILED;
     close(fd);
-    if (!plain || mapped == MAP_FAILED)
-        return Refuse(DATA_UNREADABLE, DATA_FILENAME);
+    // An empty file is read, and is no datafile.
+    static const uint8_t nothing[1] = {0};
+    if (plain && !size)
+        return nothing;
+    if (mapped == MAP_FAILED)
+        return nullptr;
     checkedMap = mapped;
     checkedSize = size;
+    return static_cast<const uint8_t *>(mapped);
+}
+
+const char *CheckGameDataFile(const char *path)
+{
+    const uint8_t *bytes = MapGameData(path, true);
+    if (!bytes)
+        return Refuse(DATA_UNREADABLE, DATA_FILENAME);
     // The pictures the trial decodes are kept for the loader, which then
     // decodes none of them again.
-    const char *problem = CheckDataBytes(static_cast<const uint8_t *>(mapped), size, GAME_DATA_SLOTS, DATA_PICTURES,
-                                         nullptr, KeepDecodedJpeg, true, &checkedBitmaps);
+    const char *problem = CheckDataBytes(bytes, checkedSize, GAME_DATA_SLOTS, DATA_PICTURES, nullptr, KeepDecodedJpeg,
+                                         true, &checkedBitmaps);
     if (problem) {
         ForgetDecodedJpegs();
         ReleaseCheckedGameData();
     }
+    return problem;
+}
+
+const char *CheckGameDataPicture(const char *path, int index, DataPicture &picture)
+{
+    picture = {{0, 0, false}, nullptr, 0, false};
+    // Only the pages the walk reads: the headers and the one picture.
+    const uint8_t *bytes = MapGameData(path, false);
+    if (!bytes)
+        return Refuse(DATA_UNREADABLE, DATA_FILENAME);
+    const char *problem = CheckDataPicture(bytes, checkedSize, GAME_DATA_SLOTS, DATA_PICTURES, index, picture);
+    if (problem)
+        ReleaseCheckedGameData();
     return problem;
 }

@@ -47,6 +47,24 @@ const char *CheckDataBytes(const uint8_t *bytes, size_t size, const DataSlot *sl
                            DataFound *found = nullptr, JpegTrial trial = nullptr, bool trustChecksums = false,
                            std::vector<std::pair<const uint8_t *, size_t>> *bitmaps = nullptr);
 
+// What the walk of one picture found of it, and of the file.
+struct DataPicture {
+    DataFound found;
+    const uint8_t *body;    // the object's bytes, within the file
+    size_t size;
+    bool whole;             // every object of the file carries its checksum
+};
+
+// The walk for one picture alone, which may be shown before the rest of the
+// file is checked: the file's header, every object's header (properties,
+// type, sizes, where it ends) and all of the object at `index`, against its
+// slot. Damage elsewhere in a body passes: CheckDataBytes must still pass
+// before any other picture of the file is used. `picture` tells whether
+// every object carries its checksum; without them, damage elsewhere could be
+// told apart only by decoding every picture.
+const char *CheckDataPicture(const uint8_t *bytes, size_t size, const DataSlot *slots, int slotCount, int index,
+                             DataPicture &picture);
+
 // Reads `path` and walks it against the game's own slots. A file whose every
 // object carries its checksum is whole as the build made it, and its JPEG
 // objects are left for the loader; any other has them decoded on trial
@@ -54,6 +72,10 @@ const char *CheckDataBytes(const uint8_t *bytes, size_t size, const DataSlot *sl
 // for the loader. A file that passes stays mapped, for the loader to take
 // its bitmaps from the very bytes checked (CheckedBitmapBytes).
 const char *CheckGameDataFile(const char *path);
+// Maps `path` and walks what its picture at `index` needs of it against the
+// game's own slots (CheckDataPicture). A file that passes stays mapped, and
+// `picture` points into it, until the next check or the release.
+const char *CheckGameDataPicture(const char *path, int index, DataPicture &picture);
 // The bitmap objects' bytes of the file the last passing check mapped, in
 // file order; empty after a failed one.
 const std::vector<std::pair<const uint8_t *, size_t>> &CheckedBitmapBytes();

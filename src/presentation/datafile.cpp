@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "platform/fatal.h"
 #include "platform/input.h"
 #include "presentation/bitmapobject.h"
 #include "presentation/datacheck.h"
@@ -37,8 +38,20 @@ static bool DecodeWhileIdle()
     return false;
 }
 
+// The one picture shown before the rest of game.dat is checked and loaded,
+// made from its checked bytes; it stands for its position until shutdown,
+// so a fade that began with it keeps it.
+static BITMAP *firstPicture = nullptr;
+static int firstIndex = -1;
+
 BITMAP *DataBitmap(int index)
 {
+    if (index == firstIndex)
+        return firstPicture;
+    // No other picture before the whole file is checked.
+    if (!data)
+        if (const char *problem = LoadGameDataFile())
+            FatalExit(problem);
     if (size_t(index) < waiting.size() && waiting[index])
         Finish(size_t(index));
     return static_cast<BITMAP *>(data[index].dat);
@@ -76,25 +89,51 @@ void StartPictureLoading()
     RegisterBitmapObjects();
 }
 
+const char *OpenGameDataFile(int first)
+{
+    DataPicture picture;
+    if (const char *problem = CheckGameDataPicture(DATA_FILENAME, first, picture))
+        return problem;
+    // Without checksums, damage elsewhere shows only when every picture is
+    // decoded: the whole file is checked first.
+    if (!picture.whole)
+        return LoadGameDataFile();
+    const DataFound &found = picture.found;
+    BITMAP *shown = found.jpeg ? DecodeDataJpeg(picture.body, picture.size, found.width, found.height)
+                               : BitmapFromObject(picture.body, picture.size);
+    if (!shown)
+        return LoadGameDataFile();
+    firstPicture = shown;
+    firstIndex = first;
+    return nullptr;
+}
+
 const char *LoadGameDataFile()
 {
+    if (data)
+        return nullptr;
     // The loader trusts what it reads: nothing damaged may reach it.
     if (const char *problem = CheckGameDataFile(DATA_FILENAME))
         return problem;
-    // Only the first picture is needed at once; the rest are decoded or
-    // filled as they are first shown or while the intro rests.
+    // No picture is needed at once; each is decoded or filled as it is
+    // first shown or while the intro rests.
     DeferJpegDecoding(true);
     OfferBitmapBytes(CheckedBitmapBytes());
-    data = load_datafile(DATA_FILENAME);
+    DATAFILE *loaded = load_datafile(DATA_FILENAME);
     DeferJpegDecoding(false);
     // Pictures the check decoded, and bytes it offered, that the loader did
     // not take.
     ForgetDecodedJpegs();
     OfferBitmapBytes({});
-    if (const char *problem = CheckGameData(data))
+    if (const char *problem = CheckGameData(loaded)) {
+        if (loaded)
+            unload_datafile(loaded);
         return problem;
+    }
+    data = loaded;
+    // The loader's own picture for the first one is never shown.
     for (int i = 0; data[i].type != DAT_END; i++)
-        waiting.push_back(JpegWaiting(data[i].dat) || BitmapWaiting(data[i].dat));
+        waiting.push_back(i != firstIndex && (JpegWaiting(data[i].dat) || BitmapWaiting(data[i].dat)));
     InputSetIdleWork(DecodeWhileIdle);
     return nullptr;
 }
@@ -106,6 +145,10 @@ void UnloadGameDataFile()
     if (data)
         unload_datafile(data);
     data = nullptr;
+    if (firstPicture)
+        destroy_bitmap(firstPicture);
+    firstPicture = nullptr;
+    firstIndex = -1;
     // Nothing made from the checked file's bytes is left.
     ReleaseCheckedGameData();
 }

@@ -19,12 +19,21 @@ extern DATAFILE *data;                // the loaded game.dat, from start-up to s
 
 // Registers the JPEG objects' loader; before the first load.
 void StartPictureLoading();
-// Checks game.dat as bytes, loads it into `data` and checks what loaded:
-// null when the game may play with it, else the message for the player.
+// Checks what the picture at `first` needs of game.dat, and makes that
+// picture, so that it may be shown at once: null when it may, else the
+// message for the player. The rest of the file is checked and loaded by
+// LoadGameDataFile, before any other picture is used (DataBitmap sees to
+// it). A file without checksums is checked and loaded whole here.
+const char *OpenGameDataFile(int first);
+// Checks all of game.dat as bytes, loads it into `data` and checks what
+// loaded: null when the game may play with it, else the message for the
+// player. Once loaded, nothing more is done.
 const char *LoadGameDataFile();
 void UnloadGameDataFile();
 
-// Picture at a position of the loaded datafile.
+// Picture at a position of the datafile. Any but the first picture loads the
+// rest of the file if that has not been done, and a file found damaged ends
+// the game with its message.
 BITMAP *DataBitmap(int index);
 
 // Checks a loaded datafile: null when it is fit to play, else a message that

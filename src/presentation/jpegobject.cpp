@@ -310,6 +310,11 @@ static BITMAP *TrialDecode(const uint8_t *bytes, size_t size, int width, int hei
     return picture;
 }
 
+BITMAP *DecodeDataJpeg(const uint8_t *bytes, size_t size, int width, int height)
+{
+    return TrialDecode(bytes, size, width, height);
+}
+
 bool DataJpegDecodes(const uint8_t *bytes, size_t size, int width, int height)
 {
     BITMAP *picture = TrialDecode(bytes, size, width, height);

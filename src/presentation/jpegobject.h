@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include <allegro.h>
+
 // Walks a JPEG stream's markers and segments: lengths within the stream,
 // tables that make sense, one baseline frame the add-on decodes safely, scans
 // that use only tables defined before them, and an end marker. Null when it
@@ -18,6 +20,9 @@ const char *CheckJpegStream(const uint8_t *bytes, size_t size, int &width, int &
 // of the given size. Needs the library started, the add-on initialised and
 // the colour depth set.
 bool DataJpegDecodes(const uint8_t *bytes, size_t size, int width, int height);
+// The picture itself, as the loader would make it from these bytes, or null
+// when it does not decode to that size.
+BITMAP *DecodeDataJpeg(const uint8_t *bytes, size_t size, int width, int height);
 // The same trial, keeping the picture for the loader: start-up decodes every
 // picture on trial, and the loader then takes each one instead of decoding
 // its stream a second time.

@@ -247,6 +247,7 @@ static std::string ClocksPath()
 
 void LoadClockRecords()
 {
+    RemoveLeftoverTemporaries(CLOCKS_FILENAME);
     std::vector<unsigned char> bytes;
     FileReadResult read = ReadFileHead(ClocksPath().c_str(), CLOCKS_READ_BYTES, bytes);
     clocksUnreadable = read == FILE_UNREADABLE;

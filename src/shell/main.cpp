@@ -62,15 +62,18 @@ static void KeepScreenChoice(bool fullScreen)
     ChangeSetting(SETTING_FULLSCREEN, fullScreen);
 }
 
-// What the first slide does not need, done once it shows: the keyboard
-// (its input method takes longer than all the rest), the sound, the fonts,
-// the samples, the player's files and the story.
+// What the first slide does not need, done once it shows: the check of the
+// rest of game.dat first, so that a damaged file is refused before anything
+// else starts; then the keyboard (its input method takes longer than all the
+// rest), the sound, the fonts, the samples, the player's files and the story.
 static void FinishStartUp()
 {
     static bool done = false;
     if (done)
         return;
     done = true;
+    if (const char *problem = LoadGameDataFile())
+        FatalError(problem);
     SystemStartKeyboard();
     FSOUND_Init(APP_MIX_RATE, APP_SOUND_CHANNELS, 0);
     ApplySettings();
@@ -118,8 +121,9 @@ int main(int, char **)
     // F11's choice is the next start's; F9 mutes anywhere.
     DisplaySetModeListener(KeepScreenChoice);
     InputSetMuteKeyHandler(ToggleMute);
-    // A damaged game.dat is refused before any of its pictures is shown.
-    if (const char *problem = LoadGameDataFile())
+    // A damaged game.dat is refused before any of its damaged pictures is
+    // shown: what the first slide needs of it now, the rest as it shows.
+    if (const char *problem = OpenGameDataFile(INTRO_FIRST_IMAGE))
         FatalError(problem);
 
     // The rest as soon as the first slide shows; at once when the intro

@@ -21,6 +21,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "records/clockrecords.h"
 #include "records/save.h"
 #include "records/typingrun.h"
 #include "story/graph.h"
@@ -34,7 +35,7 @@ const int SHORTEST_LIFE_US = 10000;
 const int LONGEST_LIFE_US = 90000;   // a session's start (some 30 ms) and a few letters
 const int32_t LETTER_SECONDS = 10;
 const int LETTER_CHARACTERS = 100;
-const char *const OWN_FILES[] = {"gmstat.dat", "gmstat.dat.lock", "typing.dat", "history.tsv"};
+const char *const OWN_FILES[] = {"gmstat.dat", "gmstat.dat.lock", "typing.dat", "clocks.dat", "history.tsv"};
 
 std::string Slurp(const std::string &path)
 {
@@ -118,6 +119,7 @@ struct Campaign {
         std::vector<std::string> leftovers = AgeLeftovers({data, root / "start", root / "state" / "paperlune"});
         LoadGameData();
         LoadTypingData();
+        LoadClockRecords();
         ASSERT_EQ(SaveFileProblem(), nullptr);
         EXPECT_EQ(fs::file_size(data / "gmstat.dat"), 52u) << "the progress file is not whole";
         for (const std::string &path : leftovers)

@@ -242,6 +242,65 @@ TEST(DataCheck, FlippedBitsInTheRealFileAreRefusedNamingThePicture)
     }
 }
 
+// The walk for the first slide alone reads every header and the whole of
+// that one picture: damage in any header, a cut, or damage in the picture
+// itself is refused; damage in another picture's body is left to the whole
+// walk, which still refuses it.
+TEST(DataCheck, TheWalkForOnePictureRefusesAllButDamageInOtherBodies)
+{
+    const std::vector<uint8_t> &real = RealGameData();
+    ASSERT_FALSE(real.empty());
+    std::vector<DatSpan> spans = DatafileSpans(real);
+    ASSERT_EQ(spans.size(), size_t(DATA_PICTURES));
+    const int first = INTRO_FIRST_IMAGE;
+    DataPicture picture;
+    auto WalkFirst = [&](const std::vector<uint8_t> &bytes) {
+        return CheckDataPicture(bytes.data(), bytes.size(), GAME_DATA_SLOTS, DATA_PICTURES, first, picture);
+    };
+    ASSERT_EQ(WalkFirst(real), nullptr) << WalkFirst(real);
+    EXPECT_TRUE(picture.whole);
+    EXPECT_TRUE(picture.found.jpeg);
+    EXPECT_EQ(picture.found.width, FULL_WIDTH);
+    EXPECT_EQ(picture.found.height, FULL_HEIGHT);
+    EXPECT_EQ(picture.body, real.data() + spans[first].data);
+    EXPECT_EQ(picture.size, spans[first].end - spans[first].data);
+
+    struct Flip {
+        size_t at;
+        const char *expect;   // null: the picture's walk passes, the whole walk refuses
+    };
+    const Flip flips[] = {
+        {(spans[first].data + spans[first].end) / 2, "picture 27 does not match its checksum"},
+        {spans[first].header + 1, "picture 27 does not match its checksum"},
+        {spans[3].header + 6, "picture 3 has a broken header"},
+        {spans[30].start, "picture 30 has a broken header"},
+        {spans[12].header - 3, "picture 12"},
+        {11, "stray bytes follow"},   // count 33 -> 32
+        {(spans[28].data + spans[28].end) / 2, nullptr},
+        {spans[3].data + 1000, nullptr},
+        {spans[0].data + 10, nullptr},
+    };
+    for (const Flip &flip : flips) {
+        std::vector<uint8_t> bytes = real;
+        bytes[flip.at] ^= 0x01;
+        const char *message = WalkFirst(bytes);
+        if (flip.expect)
+            EXPECT_TRUE(Says(message, flip.expect)) << "at " << flip.at << ": " << Text(message);
+        else
+            EXPECT_EQ(message, nullptr) << "at " << flip.at << ": " << message;
+        EXPECT_NE(Walk(bytes), nullptr) << "at " << flip.at << ": the whole walk passed";
+    }
+    std::vector<uint8_t> cut(real.begin(), real.begin() + spans[31].data + 5);
+    EXPECT_TRUE(Says(WalkFirst(cut), "picture 31 runs past the end")) << Text(WalkFirst(cut));
+
+    // Without checksums the file says so, and the slot is still checked.
+    std::vector<DatObject> objects = GameShaped();
+    ASSERT_EQ(WalkFirst(EncodeDatafile(objects, false)), nullptr);
+    EXPECT_FALSE(picture.whole);
+    objects[first] = Bitmap(12, 10);
+    EXPECT_TRUE(Says(WalkFirst(EncodeDatafile(objects, false)), "Picture 27 of game.dat is 12 x 10"));
+}
+
 TEST(DataCheck, WithoutChecksumsTheKindsAndSizesOfTheSlotsAreStillChecked)
 {
     std::vector<DatObject> objects = GameShaped();

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "datwriter.h"
@@ -82,6 +83,45 @@ TEST(Foundation, FadeStepBlendsOnlyTheTargetsOwnOpaqueArea)
     EXPECT_NEAR(getr32(getpixel(work, 5, 5)), 200, 3);
     destroy_bitmap(target);
     destroy_bitmap(work);
+}
+
+// The fade leaves its step of weight 0 out: the next step must make the
+// same picture without it, whatever the top bytes and the mask pixels.
+TEST(Foundation, FadeStepOfWeightZeroChangesNothingTheNextStepMakes)
+{
+    StartLibrary(LIBRARY_PARTS);
+    BITMAP *before = create_bitmap_ex(32, 37, 23);
+    BITMAP *target = create_bitmap_ex(32, 29, 31);   // narrower and taller
+    uint32_t x = 2463534242u;
+    auto next = [&x] {
+        x ^= x << 13;
+        x ^= x >> 17;
+        x ^= x << 5;
+        return x;
+    };
+    for (int yy = 0; yy < before->h; yy++)
+        for (int xx = 0; xx < before->w; xx++)
+            reinterpret_cast<uint32_t *>(before->line[yy])[xx] = next();
+    for (int yy = 0; yy < target->h; yy++)
+        for (int xx = 0; xx < target->w; xx++) {
+            uint32_t c = next();
+            reinterpret_cast<uint32_t *>(target->line[yy])[xx] = c % 5 == 0 ? MASK_COLOR_32 : c;
+        }
+    BITMAP *withZero = create_bitmap_ex(32, before->w, before->h);
+    BITMAP *without = create_bitmap_ex(32, before->w, before->h);
+    blit(before, withZero, 0, 0, 0, 0, before->w, before->h);
+    blit(before, without, 0, 0, 0, 0, before->w, before->h);
+    ShowBlendStep(withZero, target, ShowWeight(0));
+    ShowBlendStep(withZero, target, ShowWeight(1));
+    ShowBlendStep(without, target, ShowWeight(1));
+    int differences = 0;
+    for (int yy = 0; yy < before->h; yy++)
+        differences += memcmp(withZero->line[yy], without->line[yy], size_t(before->w) * 4) != 0;
+    EXPECT_EQ(differences, 0) << "rows that differ";
+    destroy_bitmap(without);
+    destroy_bitmap(withZero);
+    destroy_bitmap(target);
+    destroy_bitmap(before);
 }
 
 TEST(Foundation, PackedDatafileLoadsBothKindsWithTheMaskKept)

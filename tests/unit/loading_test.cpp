@@ -186,3 +186,32 @@ TEST(Loading, JpegPicturesDecodedLaterAreThoseDecodedAtOnce)
     UnloadGameDataFile();
     unload_datafile(ref);
 }
+
+// Start-up shows the first slide from the checked bytes of that picture
+// alone: it is the decoder's own picture, nothing else is loaded until
+// another picture is asked for, and then the first one stays as it was.
+TEST(Loading, TheFirstSlideShowsBeforeTheRestIsLoaded)
+{
+    StartLibrary(LIBRARY_TRUE_COLOUR | LIBRARY_JPEG);
+    DATAFILE *ref = load_datafile(GAME_DAT.c_str());   // the add-on's own loader
+    ASSERT_NE(ref, nullptr);
+    std::string start = get_current_dir_name();
+    ASSERT_EQ(chdir(PAPERLUNE_DATA_DIR), 0);
+    StartPictureLoading();
+    ASSERT_EQ(OpenGameDataFile(INTRO_FIRST_IMAGE), nullptr);
+    EXPECT_EQ(data, nullptr) << "the rest waits until the first slide shows";
+    BITMAP *first = DataBitmap(INTRO_FIRST_IMAGE);
+    EXPECT_EQ(Differs(first, static_cast<BITMAP *>(ref[INTRO_FIRST_IMAGE].dat)), "");
+
+    // Any other picture checks and loads the rest first.
+    BITMAP *next = DataBitmap(INTRO_FIRST_IMAGE + 1);
+    ASSERT_EQ(chdir(start.c_str()), 0);
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(Differs(next, static_cast<BITMAP *>(ref[INTRO_FIRST_IMAGE + 1].dat)), "");
+    EXPECT_EQ(Differs(DataBitmap(MENU_BACKGROUND), static_cast<BITMAP *>(ref[MENU_BACKGROUND].dat)), "");
+    EXPECT_EQ(DataBitmap(INTRO_FIRST_IMAGE), first) << "a fade begun with the first slide keeps it";
+    EXPECT_EQ(LoadGameDataFile(), nullptr);
+    EXPECT_EQ(DataBitmap(INTRO_FIRST_IMAGE), first);
+    UnloadGameDataFile();
+    unload_datafile(ref);
+}

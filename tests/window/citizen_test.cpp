@@ -1,7 +1,8 @@
 // The game among the desktop's other programs: without a sound device it
 // says so once, in its own words, and the sound library's lines stay off the
 // terminal; the screen saver stays away while a letter is typed or the game
-// fills the screen, and comes back on pause, in a window and after quitting.
+// fills the screen, and comes back on pause, in a window and after quitting;
+// the window tells the desktop its names, icon and process.
 #include "harness.h"
 
 #include <gtest/gtest.h>
@@ -170,4 +171,18 @@ TEST(Citizen, TheScreenSaverKeepsAwayFromALetterAndAFullScreenOnly)
     // Quitting from full screen releases it.
     ASSERT_TRUE(QuitFromMenu(run));
     EXPECT_TRUE(saver.ComesOn(SAVER_MS)) << "after quitting";
+}
+
+// Told once the first slide shows, not before: the first picture does not
+// wait for it.
+TEST(Citizen, TheWindowTellsItsNamesIconAndProcess)
+{
+    GameRun run = Prepare("described");
+    ASSERT_TRUE(Launch(run));
+    EXPECT_TRUE(WaitFor([] {
+        return GameWindowHasProperty("_NET_WM_NAME") && GameWindowHasProperty("_NET_WM_ICON_NAME") &&
+               GameWindowHasProperty("_NET_WM_ICON") && GameWindowHasProperty("_NET_WM_PID") &&
+               GameWindowHasProperty("WM_CLIENT_MACHINE");
+    }, PAGE_MS));
+    Kill(run);
 }

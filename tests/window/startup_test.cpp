@@ -140,6 +140,43 @@ TEST(Startup, MissingShortOrDamagedGameDataIsRefusedWithAMessage)
     }
 }
 
+// The first slide may show before the rest of game.dat is checked; damage
+// anywhere else is still refused before the damaged picture could be shown:
+// no later slide, no menu, nothing of the player's written.
+TEST(Startup, DamageBeyondTheFirstSlideIsRefusedBeforeThatPictureShows)
+{
+    std::vector<uint8_t> real = ReadFile(std::string(PAPERLUNE_DATA_DIR) + "/game.dat");
+    std::vector<DatSpan> spans = DatafileSpans(real);
+    ASSERT_EQ(spans.size(), PICTURES);
+    // The next slide, the menu's picture (JPEGs) and a typing page (a bitmap).
+    for (int picture : {28, 7, 3}) {
+        std::vector<uint8_t> bytes = real;
+        bytes[(spans[picture].data + spans[picture].end) / 2] ^= 0x10;
+        std::string name = "damaged" + std::to_string(picture);
+        GameRun run = Prepare(name.c_str());
+        WriteFile(PathIn(run, "game.dat"), bytes);
+        MoveMouse(620, 20);
+        ASSERT_TRUE(Launch(run));
+        std::string text;
+        bool shownLater = false, menu = false;
+        WaitFor([&] {
+            if (!(text = MessageBox(run)).empty())
+                return true;
+            shownLater = shownLater || ShownPicture(Screenshot(), {28, 29, 30, 31, 32}) >= 0;
+            menu = menu || MenuShown();
+            return shownLater || menu;
+        }, INTRO_MS, 10);
+        EXPECT_FALSE(shownLater) << name << ": a slide after the first came before the refusal";
+        EXPECT_FALSE(menu) << name << ": the menu came before the refusal";
+        std::string expect = "picture " + std::to_string(picture) + " does not match its checksum";
+        EXPECT_NE(text.find(expect), std::string::npos) << name << ": " << text;
+        EXPECT_FALSE(FileExists(SavePath(run))) << name << ": nothing further ran";
+        DismissMessageBox(run);
+        ASSERT_TRUE(WaitExit(run, EXIT_MS)) << name;
+        EXPECT_EQ(run.exitCode, 1) << name;
+    }
+}
+
 TEST(Startup, MissingTypewriterFontStopsAtOnceWithoutTouchingTheProgressFile)
 {
     GameRun run = Prepare("notypefont");
