@@ -28,10 +28,6 @@ static const double PRACTICE_MS_PER_SECOND = 1000.0;
 
 PracticeRecord PracticeData;
 
-// practice.dat is there but is not the game's: left as it is until a new
-// best replaces it whole.
-static bool practiceForeign = false;
-
 static std::vector<std::string> Split(const std::string &text, char separator)
 {
     std::vector<std::string> words;
@@ -289,7 +285,10 @@ static bool ReadPracticeFile(PracticeRecord &record, bool *foreign)
 
 void LoadPracticeData()
 {
-    ReadPracticeFile(PracticeData, &practiceForeign);
+    // A file that is not the game's is found again at each write, and left
+    // as it is until a new best replaces it whole.
+    bool foreign;
+    ReadPracticeFile(PracticeData, &foreign);
 }
 
 // Writes PracticeData merged with what another copy of the game wrote
@@ -310,8 +309,7 @@ static void WritePractice(bool replaceForeign)
     }
     if (!foreign || replaceForeign) {
         std::string text = EncodePractice(PracticeData);
-        if (ReplaceFileContents(PracticePath().c_str(), text.data(), text.size()))
-            practiceForeign = false;
+        ReplaceFileContents(PracticePath().c_str(), text.data(), text.size());
     }
     UnlockFile(&lock);
 }
