@@ -17,6 +17,7 @@
 #include "presentation/text.h"
 #include "records/clockrecords.h"
 #include "records/dialogs.h"
+#include "records/practicerecords.h"
 #include "records/progress.h"
 #include "records/settings.h"
 #include "story/graph.h"
@@ -153,8 +154,7 @@ static Scene *ChoiceMenu(const Scene *scene, bool afterLetter)
     return selection == 1 ? scene->next1 : scene->next2;
 }
 
-// The aids the player chose in the settings.
-static TypingAids ChosenTypingAids()
+TypingAids ChosenTypingAids()
 {
     TypingAids aids;
     aids.underlineMistakes = Setting(SETTING_MISTAKES) == MISTAKES_UNDERLINED;
@@ -180,9 +180,7 @@ static void ReleaseSceneFont()
     sceneFont = nullptr;
 }
 
-// The clock the player chose, as it stands when the letter begins: "Your
-// pace" from the history as it is now.
-static ClockRules ChosenClock()
+ClockRules ChosenClock()
 {
     ClockKind kind = ClockKind(Setting(SETTING_CLOCK));
     double wpm = PACE_DEFAULT_WPM, accuracy = PACE_DEFAULT_ACCURACY;
@@ -196,14 +194,21 @@ static ClockRules ChosenClock()
 // "Continue Playing" neither types it again nor counts it twice.
 static SceneEnd PlayLetter(Scene *scene)
 {
+    // From its page on, practice offers the letter.
+    LetterReached(scene);
+    const int letter = LetterOfScene(scene);
+    TypingAids aids = ChosenTypingAids();
+    if (Setting(SETTING_PACE_MARKER) && letter >= 0 && PracticeData.best[letter].kept)
+        aids.pace = &PracticeData.best[letter].keyMs;
     const ClockRules rules = ChosenClock();
-    LetterResult result = typeLetter(scene, sceneFont, page, frame, rules, ChosenTypingAids());
+    LetterResult result = typeLetter(scene, sceneFont, page, frame, rules, aids);
     KeepAwakeWhileTyping(false);   // however the page ended
     if (result.outcome == LETTER_LEFT)
         return SCENE_LEFT;
     if (result.outcome == LETTER_TIMED_OUT)
         return SCENE_TIMED_OUT;
     LetterFinished(scene, result.counted, result.figures);
+    LetterRunFinished(letter, result.figures, result.keyMs, false);
     FinishedLetterPage(scene, sceneFont, page, rules, result);
     return SCENE_LETTER_DONE;
 }

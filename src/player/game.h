@@ -3,7 +3,15 @@
 #ifndef PAPERLUNE_PLAYER_GAME_H
 #define PAPERLUNE_PLAYER_GAME_H
 
+#include "player/typing.h"
+
 void game(int entry);
+
+// The aids the player chose in the settings.
+TypingAids ChosenTypingAids();
+// The clock the player chose, as it stands when a letter begins: "Your
+// pace" from the history as it is now.
+ClockRules ChosenClock();
 
 // How long the time-out picture stands before a key counts.
 const int TIMEOUT_HOLD_MS = 2000;

@@ -31,4 +31,19 @@ std::string CardDuration(double seconds);
 // Draws the card into the page in the letter's font.
 void DrawLetterCard(BITMAP *page, ALFONT_FONT *font, const LetterFigures &figures);
 
+// A letter typed in practice: its card sets this run beside the best kept
+// before it, on a wider slip (the letter's lines end at x 340).
+const int TYPE_PRACTICE_CARD_LEFT = 348;
+struct PracticeComparison {
+    bool hadBest = false;      // a best was kept before this run
+    double bestWpm = 0, bestAccuracy = 0, bestSeconds = 0;
+    bool newBest = false;      // this run is kept as the best from now on
+};
+// Rows of three cells: the header ("", "This run", "Best"), then Speed,
+// Accuracy and Time, the best's cells "-" when none was kept.
+std::vector<std::vector<std::string>> PracticeCardRows(const LetterFigures &figures, const PracticeComparison &c);
+// The card's last line: "A new best, kept." or "Your best still stands."
+const char *PracticeVerdict(const PracticeComparison &c);
+void DrawPracticeCard(BITMAP *page, ALFONT_FONT *font, const LetterFigures &figures, const PracticeComparison &c);
+
 #endif

@@ -28,6 +28,10 @@ static const int TYPE_CURSOR_COLOR = 0xFF0000;
 static const int TYPE_CURSOR_ALPHA = 100;
 static const int TYPE_CURSOR_LEFT = 1;           // the box starts one pixel left of the character
 static const int TYPE_CURSOR_RIGHT = 2;          // and ends two right of its half width
+// The pace marker: the cursor's box, fainter, in ink blue, so that it is
+// never taken for the cursor or for a mistake.
+static const int TYPE_PACE_COLOR = 0x2A5DB0;
+static const int TYPE_PACE_ALPHA = 80;
 static const char TYPE_MISTAKE_MARK = '_';
 static const int TIMER_SPRITE_X = 380;
 static const int TIMER_SPRITE_Y = 42;
@@ -207,6 +211,28 @@ void TypingPagePreview(const Scene *scene, ALFONT_FONT *font, BITMAP *page)
     }
 }
 
+// Pixels from the left edge to character `pos` of the line.
+static int OffsetOf(ALFONT_FONT *font, const char *line, int pos)
+{
+    int x = 0;
+    for (int i = 0; i < pos && line[i]; i++)
+        x += CharWidth(font, line[i]);
+    return x;
+}
+
+void TypingPaceMarker(BITMAP *frame, const Scene *scene, ALFONT_FONT *font, int line, int pos)
+{
+    const int y = TYPE_AREA_Y + TYPE_SIZE * line;
+    const int x = OffsetOf(font, scene->text[line], pos);
+    const int w = CharWidth(font, scene->text[line][pos]);
+    drawing_mode(DRAW_MODE_TRANS, nullptr, 0, 0);
+    set_trans_blender(0, 0, 0, TYPE_PACE_ALPHA);
+    rectfill(frame, TYPE_AREA_X + x - TYPE_CURSOR_LEFT, y, TYPE_AREA_X + x + w / 2 + TYPE_CURSOR_RIGHT, y + TYPE_SIZE,
+             TYPE_PACE_COLOR);
+    set_trans_blender(0, 0, 0, TYPE_FULL_OPACITY);
+    solid_mode();
+}
+
 void TypingCursorAndSprites(BITMAP *frame, const Scene *scene, ALFONT_FONT *font, int line, int pos, int x,
                             int count, int limit)
 {
@@ -258,11 +284,13 @@ struct TypingState {
     bool firstFrame;
     bool dirty;           // the frame on screen no longer shows the page's state
     int drawnCount;       // the count the sprites on screen show
+    int drawnPace;        // the pace marker's keys on screen, -1 for none
     unsigned focusLosses; // the window's losses of the keyboard seen so far
     bool backspaceNote;   // the line under the letter that Backspace is not needed
     KeyboardHints hints;
     LetterClock clock;
     LetterFigures figures;
+    KeyTimes keyMs;
 };
 
 // What a key or a look at the keys came to.
@@ -316,7 +344,15 @@ static void JudgeTypedKey(TypingState &t, int pressed)
         ClockAddPenaltyMs(t.clock, LetterPenaltyMs(*t.rules, t.scene->difficulty));
     // The penalties are summed once, from the clock, when the letter ends.
     CountKey(t.figures, current[t.pos], j.mistake, 0);
+    t.keyMs.push_back(KeyTimeNow(t.clock));
     t.pos++;
+}
+
+// The question Escape asks: the story's quit dialog unless the page was
+// given another.
+static bool AskToLeave(const TypingState &t)
+{
+    return t.aids.askToLeave ? t.aids.askToLeave() : quitWnd();
 }
 
 // One key from the queue, in the order it was typed.
@@ -330,7 +366,7 @@ static TypingStep TakeKey(TypingState &t, int pressed)
         return TYPING_GOES_ON;
     }
     if (scancode == KEY_ESC)
-        return quitWnd() ? TYPING_LEFT : TYPING_GOES_ON;
+        return AskToLeave(t) ? TYPING_LEFT : TYPING_GOES_ON;
     if (t.paused) {
         // The first key after F12 is let go ends the pause and is not typed.
         if (!KeyDown(KEY_F12)) {
@@ -371,7 +407,7 @@ static TypingStep LookAround(TypingState &t)
     // the queue comes to it; held on, it opens again after "No". The
     // clock runs on under the dialog.
     if (KeyDown(KEY_ESC) && !KeyWaiting()) {
-        if (quitWnd())
+        if (AskToLeave(t))
             return TYPING_LEFT;
         t.dirty = true;   // the dialog drew over the page
     }
@@ -396,6 +432,19 @@ static TypingStep LookAround(TypingState &t)
     return TYPING_GOES_ON;
 }
 
+// The pace marker's keys now, or -1 without one.
+static int PaceKeys(const TypingState &t)
+{
+    return t.aids.pace ? PaceKeysDone(*t.aids.pace, KeyTimeNow(t.clock)) : -1;
+}
+
+static void DrawPace(TypingState &t)
+{
+    int line, pos;
+    if (t.drawnPace >= 0 && JudgedKeyPlace(t.scene->text, t.drawnPace, &line, &pos))
+        TypingPaceMarker(t.frame, t.scene, t.font, line, pos);
+}
+
 std::string ClockNoteText(const ClockRules &rules)
 {
     if (rules.kind == CLOCK_NONE)
@@ -418,15 +467,17 @@ static void DrawClockNote(BITMAP *frame, ALFONT_FONT *font, const ClockRules &ru
 
 static void PresentFrame(TypingState &t)
 {
-    if (!t.paused && Count(t) != t.drawnCount)
-        t.dirty = true;   // the timer sprites follow the whole seconds
+    if (!t.paused && (Count(t) != t.drawnCount || PaceKeys(t) != t.drawnPace))
+        t.dirty = true;   // the timer sprites follow the whole seconds, the marker its keys
     if (!t.dirty)
         return;
     blit(t.page, t.frame, 0, 0, 0, 0, GAME_W, GAME_H);
     t.drawnCount = Count(t);
+    t.drawnPace = PaceKeys(t);
     if (t.paused) {
         DrawPauseOverlay(t.frame, t.scene, t.font);
     } else {
+        DrawPace(t);
         TypingCursorAndSprites(t.frame, t.scene, t.font, t.line, t.pos, t.x, SpriteCount(*t.rules, t.drawnCount),
                                t.limit);
         if (t.aids.timeLeft && t.rules->limited)
@@ -447,11 +498,17 @@ static void PresentFrame(TypingState &t)
     t.dirty = false;
 }
 
-// Sleeps until a key, or until the count next grows, so that the sprites
-// and the time-out follow the clock to the frame.
+// Sleeps until a key, or until the count next grows or the marker next
+// moves, so that the sprites, the time-out and the marker follow the clock
+// to the frame.
 static void WaitForChange(const TypingState &t)
 {
     int ms = ClockMsToNextSecond(t.clock);
+    if (ms >= 0 && t.aids.pace) {
+        int move = PaceMsToNextMove(*t.aids.pace, KeyTimeNow(t.clock));
+        if (move >= 0 && move < ms)
+            ms = move + 1;   // the clock's whole milliseconds: a little past the key's
+    }
     DisplayWait(ms >= 0 && ms < DISPLAY_IDLE_MS ? ms : DISPLAY_IDLE_MS);
 }
 
@@ -463,6 +520,7 @@ static void StartLetter(TypingState &t)
     t.paused = t.timedOut = false;
     t.firstFrame = t.dirty = true;
     t.drawnCount = -1;
+    t.drawnPace = -1;
     KeyboardHintsStart(&t.hints);
     t.focusLosses = WindowFocusLosses();
     static bool backspaceTold = false;
@@ -496,7 +554,7 @@ LetterResult typeLetter(Scene *scene, ALFONT_FONT *font, BITMAP *page, BITMAP *f
             if (TakeKey(t, ReadKey()) == TYPING_LEFT)
                 return result;
         // Closed with the letter unfinished: saved where it stood.
-        if (look == TYPING_CLOSING && t.line <= TYPE_LAST_LINE && quitWnd())
+        if (look == TYPING_CLOSING && t.line <= TYPE_LAST_LINE && AskToLeave(t))
             return result;
         // No screen saver over a letter being typed; a pause or the last
         // line typed lets it come again.
@@ -515,6 +573,7 @@ LetterResult typeLetter(Scene *scene, ALFONT_FONT *font, BITMAP *page, BITMAP *f
     ClockPause(t.clock);
     result.counted = Count(t);
     result.figures = t.figures;
+    result.keyMs = t.keyMs;
     result.figures.typingSeconds = ClockRunningSeconds(t.clock);
     result.figures.penaltySeconds = int((t.clock.penaltyMs + MS_HALF_SECOND) / MS_PER_SECOND);
     result.figures.clock = rules.kind;
@@ -523,13 +582,16 @@ LetterResult typeLetter(Scene *scene, ALFONT_FONT *font, BITMAP *page, BITMAP *f
 }
 
 void FinishedLetterPage(const Scene *scene, ALFONT_FONT *font, BITMAP *page, const ClockRules &rules,
-                        const LetterResult &result)
+                        const LetterResult &result, const PracticeComparison *practice)
 {
     DrawSprites(page, scene, SpriteCount(rules, result.counted), LetterLimit(rules, scene->text, scene->difficulty));
     set_trans_blender(0, 0, 0, TYPE_FULL_OPACITY);
     solid_mode();
     // Into the page, so that it stands from the first frame of the rest.
-    DrawLetterCard(page, font, result.figures);
+    if (practice)
+        DrawPracticeCard(page, font, result.figures, *practice);
+    else
+        DrawLetterCard(page, font, result.figures);
     DisplayPresent(page);
     DisplayRest(TYPE_DONE_HOLD_MS);
     ClearState();

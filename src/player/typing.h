@@ -8,6 +8,8 @@
 
 #include "player/clock.h"
 #include "player/figures.h"
+#include "player/lettercard.h"
+#include "player/pace.h"
 #include "presentation/alfont.h"
 #include "story/scene.h"
 
@@ -23,6 +25,7 @@ struct LetterResult {
     LetterOutcome outcome = LETTER_LEFT;
     int32_t counted = 0;     // the clock's whole seconds plus penalties at the end
     LetterFigures figures;   // keys, mistakes, penalties, typing time; whole once completed
+    KeyTimes keyMs;          // when each judged key came: the run a pace marker can follow
 };
 
 // What the player chose to have on the page besides the letter.
@@ -30,6 +33,9 @@ struct TypingAids {
     bool underlineMistakes = false;   // a wrong key underlined too, not only red
     bool timeLeft = false;            // the seconds left shown as "m:ss"
     bool pauseOnFocusLoss = false;    // the window losing the focus pauses as F12 does
+    const KeyTimes *pace = nullptr;   // a run a faint second cursor follows, or none
+    // What Escape asks; null: the story's quit dialog, which saves.
+    bool (*askToLeave)() = nullptr;
 };
 
 // Types one letter on the page under the clock's rules, from its fade-in
@@ -39,8 +45,9 @@ LetterResult typeLetter(Scene *scene, ALFONT_FONT *font, BITMAP *page, BITMAP *f
 // The finished page: the letter with its marks, the timer sprites at the
 // final count and the results card; it stands for TYPE_DONE_HOLD_MS, then
 // waits for a key or a click.
+// In practice, the card compares the run with the best.
 void FinishedLetterPage(const Scene *scene, ALFONT_FONT *font, BITMAP *page, const ClockRules &rules,
-                        const LetterResult &result);
+                        const LetterResult &result, const PracticeComparison *practice = nullptr);
 const int TYPE_DONE_HOLD_MS = 2000;
 
 // What the page's top margin says of the clock: "Set for your pace: 38
@@ -66,6 +73,8 @@ struct KeyJudgement {
 // The two halves of a frame, apart so that they can be measured alone:
 // the grey preview of the whole letter, and the cursor box with the sprites.
 void TypingPagePreview(const Scene *scene, ALFONT_FONT *font, BITMAP *page);
+// The pace marker's box over character `pos` of `line`, drawn beneath the cursor.
+void TypingPaceMarker(BITMAP *frame, const Scene *scene, ALFONT_FONT *font, int line, int pos);
 // `count` is the clock's count, which the sprites follow.
 void TypingCursorAndSprites(BITMAP *frame, const Scene *scene, ALFONT_FONT *font, int line, int pos, int x,
                             int count, int limit);

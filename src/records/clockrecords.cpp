@@ -208,11 +208,15 @@ bool PaceOfHistory(const HistorySummary &history, double *wpm, double *accuracy)
     if (history.recent.empty())
         return false;
     std::vector<double> speeds, accuracies;
-    size_t from = history.recent.size() > size_t(PACE_LETTERS) ? history.recent.size() - PACE_LETTERS : 0;
-    for (size_t i = from; i < history.recent.size(); i++) {
+    // The story's letters only: practice changes nothing of the story.
+    for (size_t i = history.recent.size(); i-- > 0 && speeds.size() < size_t(PACE_LETTERS);) {
+        if (history.recent[i].practice)
+            continue;
         speeds.push_back(history.recent[i].wpmTenths / 10.0);
         accuracies.push_back(history.recent[i].accuracyTenths / 10.0);
     }
+    if (speeds.empty())
+        return false;
     *wpm = Median(speeds);
     *accuracy = Median(accuracies);
     return true;

@@ -9,6 +9,10 @@ void highscoreWnd();
 // written then), false to play on.
 bool quitWnd();
 
+// The same question over a letter typed in practice: true when the player
+// leaves it; nothing is written.
+bool leavePracticeWnd();
+
 // "Start a new story?", asked before a new game replaces a saved place:
 // true when the player answers "Yes".
 bool newGameWnd();

@@ -9,6 +9,7 @@
 #include "platform/files.h"
 #include "records/save.h"
 #include "story/graph.h"
+#include "story/letters.h"
 #include "story/scene.h"
 
 const char HISTORY_FILENAME[] = "history.tsv";
@@ -28,7 +29,7 @@ static const char HISTORY_FAILED_FORMAT[] =
     "The game goes on; the progress is kept.";
 static const char *const HISTORY_FIELDS[] = {
     "date", "scene", "path", "characters", "mistakes", "typing seconds",
-    "penalty seconds", "words per minute", "accuracy", "missed", "clock",
+    "penalty seconds", "words per minute", "accuracy", "missed", "clock", "mode",
 };
 static const int HISTORY_FIELD_COUNT = sizeof HISTORY_FIELDS / sizeof HISTORY_FIELDS[0];
 // Lines of earlier versions end after "missed", or before it.
@@ -38,6 +39,10 @@ static const int HISTORY_FIELDS_WITHOUT_MISSED = HISTORY_MISSED_FIELD;
 // The clocks' words, in ClockKind order.
 static const char *const HISTORY_CLOCKS[] = {"original", "pace", "none"};
 static const int HISTORY_CLOCK_COUNT = sizeof HISTORY_CLOCKS / sizeof HISTORY_CLOCKS[0];
+static const int HISTORY_MODE_FIELD = 11;
+// Where a letter was typed: in the story, or in practice (a drill included).
+static const char HISTORY_STORY[] = "story";
+static const char HISTORY_PRACTICE[] = "practice";
 // A space in the missed field stands for itself as this sign: the
 // entries are separated by spaces.
 static const char HISTORY_SPACE_SIGN[] = "\xE2\x90\xA3";   // U+2423 OPEN BOX
@@ -106,6 +111,7 @@ std::string FormatHistoryLine(const HistoryEntry &e)
         e.when, e.scene, std::to_string(e.path), std::to_string(e.characters), std::to_string(e.mistakes),
         Tenths(e.typingTenths), std::to_string(e.penaltySeconds), Tenths(e.wpmTenths), Tenths(e.accuracyTenths),
         MissedField(e.missed), HISTORY_CLOCKS[e.clock >= 0 && e.clock < HISTORY_CLOCK_COUNT ? e.clock : 0],
+        e.practice ? HISTORY_PRACTICE : HISTORY_STORY,
     };
     return TabLine(fields);
 }
@@ -180,7 +186,17 @@ static bool ValidTime(const std::string &s)
 
 static bool KnownScene(const std::string &name)
 {
-    return StoryIndexNamed(name.c_str()) >= 0;
+    return StoryIndexNamed(name.c_str()) >= 0 || name == DRILL_NAME;
+}
+
+// Only "story" is the story's: a newer version's way of typing counts
+// apart from it, as practice does.
+static bool ParseMode(const std::string &field, bool &practice)
+{
+    if (field.empty())
+        return false;
+    practice = field != HISTORY_STORY;
+    return true;
 }
 
 static bool ParseMissed(const std::string &field, std::map<char, int> &missed)
@@ -287,6 +303,11 @@ bool ParseHistoryLine(const char *line, size_t length, HistoryEntry &entry)
         return false;
     if (fields.size() > size_t(HISTORY_CLOCK_FIELD) && !ParseClock(fields[HISTORY_CLOCK_FIELD], e.clock))
         return false;
+    if (fields.size() > size_t(HISTORY_MODE_FIELD) && !ParseMode(fields[HISTORY_MODE_FIELD], e.practice))
+        return false;
+    // A drill is typed only in practice.
+    if (e.scene == DRILL_NAME && !e.practice)
+        return false;
     if (fields.size() > size_t(HISTORY_MISSED_FIELD)) {
         if (!ParseMissed(fields[HISTORY_MISSED_FIELD], e.missed))
             return false;
@@ -389,12 +410,18 @@ HistorySummary SummariseHistory(const unsigned char *bytes, size_t size, bool wh
             continue;
         }
         summary.letters++;
-        if (!summary.hasFastest || e.wpmTenths > summary.fastest.wpmTenths) {
-            summary.fastest = e;
-            summary.hasFastest = true;
+        summary.characters += e.characters;
+        // The story's fastest and practice's are kept apart.
+        bool &has = e.practice ? summary.hasPracticeFastest : summary.hasFastest;
+        HistoryEntry &fastest = e.practice ? summary.practiceFastest : summary.fastest;
+        if (!has || e.wpmTenths > fastest.wpmTenths) {
+            fastest = e;
+            has = true;
         }
         for (const auto &m : e.missed)
             summary.missed[m.first] += m.second;
+        if (!e.practice)
+            summary.storyScenes.insert(e.scene);
         summary.recent.push_back(e);
         if (summary.recent.size() > HISTORY_RECENT)
             summary.recent.erase(summary.recent.begin());

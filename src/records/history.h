@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <ctime>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,7 @@ struct HistoryEntry {
     int wpmTenths = 0;
     int accuracyTenths = 0;  // per cent x 10
     std::map<char, int> missed;   // expected character -> wrong keys on it
+    bool practice = false;   // typed in practice, not in the story; a line without a mode was the story's
     int clock = 0;           // the ClockKind it was typed on; a line without one was on the original
 };
 
@@ -55,9 +57,13 @@ struct HistorySummary {
     long letters = 0;                    // lines taken
     long skipped = 0;                    // lines passed over: damaged, foreign, cut
     std::vector<HistoryEntry> recent;    // the last HISTORY_RECENT letters, oldest first
+    long characters = 0;                 // keys judged over every line taken
     bool hasFastest = false;
-    HistoryEntry fastest;                // the letter typed fastest, the earliest of equals
+    HistoryEntry fastest;                // the story's letter typed fastest, the earliest of equals
+    bool hasPracticeFastest = false;
+    HistoryEntry practiceFastest;        // the same in practice
     std::map<char, long> missed;         // wrong keys per expected character, summed
+    std::set<std::string> storyScenes;   // the scenes of the story's lines: letters the player reached
 };
 // What the bytes of the file hold. `whole`: they start at the file's start;
 // otherwise their first line is cut by the bound and not counted. Lines are

@@ -20,6 +20,9 @@ static const char QUIT_QUESTION[] = "Quit current game?";
 static const char QUIT_YES[] = "Yes";
 static const char QUIT_NO[] = "No";
 static const char QUIT_COMMENT[] = "Your game will be saved after the last completed letter.";
+// Practice keeps nothing of the story, so leaving it saves nothing.
+static const char QUIT_PRACTICE_QUESTION[] = "Leave this letter?";
+static const char QUIT_PRACTICE_COMMENT[] = "Practice changes nothing of your story.";
 // Asked before "New game" replaces a saved place.
 static const char QUIT_NEW_GAME_QUESTION[] = "Start a new story?";
 static const char QUIT_NEW_GAME_COMMENT[] = "Your place in this one will be lost.";
@@ -176,6 +179,11 @@ bool quitWnd()
         return true;
     }
     return false;
+}
+
+bool leavePracticeWnd()
+{
+    return CloseRequested() || AskYesNo({QUIT_PRACTICE_QUESTION, QUIT_PRACTICE_COMMENT, QUIT_SELECT_YES, false, nullptr});
 }
 
 bool newGameWnd()

@@ -53,6 +53,7 @@ static const SettingRow SETTING_ROWS[SETTING_COUNT] = {
     {"mistakes", KIND_WORDS, MISTAKES_RED, {"red", "underlined"}},
     {"time_left", KIND_WORDS, 0, {"no", "yes"}},
     {"clock", KIND_WORDS, 0, {"original", "pace", "none"}},
+    {"pace_marker_in_story", KIND_WORDS, 0, {"no", "yes"}},
 };
 
 // How many values a choice has.

@@ -15,6 +15,7 @@ enum SettingId {
     SETTING_MISTAKES,              // MISTAKES_RED or MISTAKES_UNDERLINED
     SETTING_TIME_LEFT,             // 0/1: the seconds left shown while typing
     SETTING_CLOCK,                 // a ClockKind: original, pace or none
+    SETTING_PACE_MARKER,           // 0/1: the pace marker in the story too, not only in practice
     SETTING_COUNT
 };
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 #include "presentation/datafile.h"
 #include "presentation/text.h"
@@ -44,6 +45,9 @@ static const char HS2_CHART_WPM[] = "wpm";
 static const char HS2_CHART_ACCURACY[] = "accuracy %";
 static const char HS2_CHART_CAPTION[] = "the last %d letters";
 static const char HS2_CHART_CAPTION_ONE[] = "the last letter";
+// Letters typed in practice are rings on the line, not dots.
+static const char HS2_CHART_PRACTICE[] = ", rings in practice";
+static const int HS2_RING = 3;
 static const int HS2_CHART_CAPTION_Y = 110;
 static const int HS2_CHART_WPM_X = 300;
 static const int HS2_CHART_ACCURACY_RIGHT = 626;
@@ -66,6 +70,9 @@ static const int HS2_FASTEST_Y = 300;
 static const int HS2_MISSED_Y = 326;
 static const int HS2_SKIPPED_Y = 354;
 static const char HS2_FASTEST[] = "Fastest letter: %s, %s wpm, on %s";
+static const char HS2_PRACTICE_FASTEST[] = "Fastest in practice: %s, %s wpm, on %s";
+// With practice's line the facts stand closer.
+static const int HS2_FACTS_PITCH_WITH_PRACTICE = 21;
 static const char HS2_MISSED[] = "Missed most: ";
 static const char HS2_MISSED_NONE[] = "Missed most: none yet";
 static const char HS2_MISSED_SEPARATOR[] = ", ";
@@ -205,11 +212,16 @@ static void DrawChart(BITMAP *buffer, ALFONT_FONT *font, const HistorySummary &h
     }
     ChartAxis wpm = WpmAxis(fastest), accuracy = AccuracyAxis(least);
 
-    char caption[40];
+    char caption[80];
     if (n == 1)
         snprintf(caption, sizeof caption, "%s", HS2_CHART_CAPTION_ONE);
     else
         snprintf(caption, sizeof caption, HS2_CHART_CAPTION, n);
+    bool practice = false;
+    for (const HistoryEntry &e : recent)
+        practice = practice || e.practice;
+    if (practice)
+        snprintf(caption + strlen(caption), sizeof caption - strlen(caption), "%s", HS2_CHART_PRACTICE);
     Textout(buffer, font, HS2_CHART_WPM, HS2_CHART_WPM_X, HS2_CHART_CAPTION_Y, HS2_WPM_COLOR, HS2_SMALL, AA);
     Textout_centre(buffer, font, caption, (HS_CHART_LEFT + HS_CHART_RIGHT) / 2, HS2_CHART_CAPTION_Y, HS2_TEXT_COLOR,
                    HS2_SMALL, AA);
@@ -246,7 +258,12 @@ static void DrawChart(BITMAP *buffer, ALFONT_FONT *font, const HistorySummary &h
             line(buffer, px, py, x, y, HS2_WPM_COLOR);
             line(buffer, px, py + 1, x, y + 1, HS2_WPM_COLOR);
         }
-        circlefill(buffer, x, y, HS2_MARK, HS2_WPM_COLOR);
+        if (recent[i].practice) {
+            circlefill(buffer, x, y, HS2_RING, HS2_GRID_COLOR);
+            circle(buffer, x, y, HS2_RING, HS2_WPM_COLOR);
+        } else {
+            circlefill(buffer, x, y, HS2_MARK, HS2_WPM_COLOR);
+        }
     }
     for (int i = 0; i < n; i++) {
         int x = ChartX(i, n), y = ChartY(recent[i].accuracyTenths / 10.0, accuracy);
@@ -255,13 +272,30 @@ static void DrawChart(BITMAP *buffer, ALFONT_FONT *font, const HistorySummary &h
     }
 }
 
-static void DrawFacts(BITMAP *buffer, ALFONT_FONT *font, const HistorySummary &history)
+static void DrawFastest(BITMAP *buffer, ALFONT_FONT *font, const char *format, const HistoryEntry &f, int y)
 {
     char text[160];
-    const HistoryEntry &f = history.fastest;
-    snprintf(text, sizeof text, HS2_FASTEST, LetterTitle(f.scene.c_str()), OneDecimal(f.wpmTenths / 10.0).c_str(),
+    snprintf(text, sizeof text, format, LetterTitle(f.scene.c_str()), OneDecimal(f.wpmTenths / 10.0).c_str(),
              f.when.substr(0, HS2_DATE_LENGTH).c_str());
-    Textout(buffer, font, text, HS2_FACTS_X, HS2_FASTEST_Y, HS2_TEXT_COLOR, HS2_NORMAL, AA);
+    Textout(buffer, font, text, HS2_FACTS_X, y, HS2_TEXT_COLOR, HS2_NORMAL, AA);
+}
+
+// The story's fastest letter and practice's stand apart; the missed
+// characters count both.
+// Returns where the next line may stand.
+static int DrawFacts(BITMAP *buffer, ALFONT_FONT *font, const HistorySummary &history)
+{
+    int y = HS2_FASTEST_Y, pitch = HS2_MISSED_Y - HS2_FASTEST_Y;
+    if (history.hasPracticeFastest)
+        pitch = HS2_FACTS_PITCH_WITH_PRACTICE;
+    if (history.hasFastest) {
+        DrawFastest(buffer, font, HS2_FASTEST, history.fastest, y);
+        y += pitch;
+    }
+    if (history.hasPracticeFastest) {
+        DrawFastest(buffer, font, HS2_PRACTICE_FASTEST, history.practiceFastest, y);
+        y += pitch;
+    }
     std::vector<std::pair<char, long>> most = MostMissed(history.missed, HS2_MISSED_SHOWN);
     std::string missed = most.empty() ? HS2_MISSED_NONE : HS2_MISSED;
     for (size_t i = 0; i < most.size(); i++) {
@@ -269,10 +303,12 @@ static void DrawFacts(BITMAP *buffer, ALFONT_FONT *font, const HistorySummary &h
             missed += HS2_MISSED_SEPARATOR;
         missed += CharacterName(most[i].first) + HS2_COUNT_OPEN + std::to_string(most[i].second) + HS2_COUNT_CLOSE;
     }
-    Textout(buffer, font, missed.c_str(), HS2_FACTS_X, HS2_MISSED_Y, HS2_TEXT_COLOR, HS2_NORMAL, AA);
+    y = std::max(y, HS2_MISSED_Y);
+    Textout(buffer, font, missed.c_str(), HS2_FACTS_X, y, HS2_TEXT_COLOR, HS2_NORMAL, AA);
+    return std::max(HS2_SKIPPED_Y, y + pitch);
 }
 
-static void DrawSkipped(BITMAP *buffer, ALFONT_FONT *font, long skipped)
+static void DrawSkipped(BITMAP *buffer, ALFONT_FONT *font, long skipped, int y)
 {
     if (skipped <= 0)
         return;
@@ -281,12 +317,13 @@ static void DrawSkipped(BITMAP *buffer, ALFONT_FONT *font, long skipped)
         snprintf(text, sizeof text, "%s", HS2_SKIPPED_ONE);
     else
         snprintf(text, sizeof text, HS2_SKIPPED_MANY, skipped);
-    Textout(buffer, font, text, HS2_FACTS_X, HS2_SKIPPED_Y, HS2_TEXT_COLOR, HS2_SMALL, AA);
+    Textout(buffer, font, text, HS2_FACTS_X, y, HS2_TEXT_COLOR, HS2_SMALL, AA);
 }
 
 void DrawTypingPage(BITMAP *buffer, ALFONT_FONT *font, const HistorySummary &history, const TypingRecord &record,
                     const ClockRecords &clocks)
 {
+    int skippedY = HS2_SKIPPED_Y;
     blit(DataBitmap(HS_BACKGROUND), buffer, 0, 0, 0, 0, buffer->w, buffer->h);
     Textout(buffer, font, HS2_TITLE, HS2_TITLE_X, HS2_TITLE_Y, HS2_TEXT_COLOR, HS2_BIG, AA);
     DrawBests(buffer, font, record, clocks);
@@ -296,9 +333,9 @@ void DrawTypingPage(BITMAP *buffer, ALFONT_FONT *font, const HistorySummary &his
         DrawLines(buffer, font, HS2_EMPTY_LINES, int(sizeof HS2_EMPTY_LINES / sizeof *HS2_EMPTY_LINES));
     } else {
         DrawChart(buffer, font, history);
-        DrawFacts(buffer, font, history);
+        skippedY = DrawFacts(buffer, font, history);
     }
-    DrawSkipped(buffer, font, history.skipped);
+    DrawSkipped(buffer, font, history.skipped, skippedY);
     Textout(buffer, font, HS2_RECORDS, HS2_RECORDS_X, HS2_ITEM_Y, HS2_TEXT_COLOR, HS2_ITEM, AA);
     Textout(buffer, font, HS2_NEXT, HS2_NEXT_X, HS2_ITEM_Y, HS2_TEXT_COLOR, HS2_ITEM, AA);
     // Last, as on the first page: "Back" is measured at this size.

@@ -18,6 +18,7 @@
 #include "records/clockrecords.h"
 #include "records/save.h"
 #include "records/settings.h"
+#include "records/practicerecords.h"
 #include "records/typingrun.h"
 #include "shell/globals.h"
 #include "shell/menu.h"
@@ -91,6 +92,7 @@ static void FinishStartUp()
     if (const char *problem = SaveFileProblem())
         DisplayMessage(problem);
     InitScenes();
+    LoadPracticeData();   // its letters are named by the story's scenes
     QWERTZ = false;
 }
 

@@ -12,10 +12,11 @@
 #include "records/progress.h"
 #include "records/save.h"
 #include "shell/globals.h"
+#include "shell/practicescreen.h"
 #include "shell/settingsscreen.h"
 #include "story/graph.h"
 
-static const int MENU_ITEMS = 5;
+static const int MENU_ITEMS = 6;
 static const int MENU_ACTION = 10;   // an activated item's selection times this is its action code
 static const int MENU_BIG = 60;
 static const int MENU_NORMAL = 40;
@@ -31,6 +32,7 @@ static const int MENU_HIGHLIGHT_COLOR = 0xFF0000;
 
 static const char MENU_NG[] = "New game";
 static const char MENU_LG[] = "Continue Playing";
+static const char MENU_PR[] = "Practice";
 static const char MENU_HS[] = "Hall of Records";
 static const char MENU_SET[] = "Settings";
 static const char MENU_QG[] = "Quit";
@@ -39,7 +41,7 @@ static const char MENU_QG[] = "Quit";
 static const char MENU_NO_SOUND[] = "No sound: no sound device was found";
 static const char MENU_SOUND_BUSY[] = "No sound: another program holds the sound device";
 static const int MENU_NOTICE_X = 80;
-static const int MENU_NOTICE_Y = 432;   // below a sixth item's place
+static const int MENU_NOTICE_Y = 432;   // below the sixth item
 static const int MENU_NOTICE_SIZE = 20;
 static const int MENU_NOTICE_COLOR = 0x8C2B27;
 
@@ -55,14 +57,15 @@ struct MenuItem {
 };
 
 static const MenuItem MENU_LIST[MENU_ITEMS] = {
-    {MENU_NG, 250}, {MENU_LG, 280}, {MENU_HS, 310}, {MENU_SET, 340}, {MENU_QG, 370},
+    {MENU_NG, 250}, {MENU_LG, 280}, {MENU_PR, 310}, {MENU_HS, 340}, {MENU_SET, 370}, {MENU_QG, 400},
 };
 
 static const int ACTION_NEW_GAME = 10;
 static const int ACTION_CONTINUE = 20;
-static const int ACTION_RECORDS  = 30;
-static const int ACTION_SETTINGS = 40;
-static const int ACTION_QUIT     = 50;
+static const int ACTION_PRACTICE = 30;
+static const int ACTION_RECORDS  = 40;
+static const int ACTION_SETTINGS = 50;
+static const int ACTION_QUIT     = 60;
 
 int MenuItemAt(int x, int y)
 {
@@ -179,6 +182,13 @@ void MainMenu(BITMAP *buffer, ALFONT_FONT *font)
             if (SavedPlace())
                 game(SaveData.resumeId);
             selection = ACTION_CONTINUE / MENU_ACTION;
+            menu.fadeIn = true;
+            break;
+        case ACTION_PRACTICE:
+            PlayGameSound(SOUND_BELL);
+            ClearState();
+            practiceWnd();
+            selection = ACTION_PRACTICE / MENU_ACTION;
             menu.fadeIn = true;
             break;
         case ACTION_RECORDS:

@@ -1,4 +1,5 @@
-// The main menu: New game, Continue Playing, Hall of Records, Settings, Quit.
+// The main menu: New game, Continue Playing, Practice, Hall of Records,
+// Settings, Quit.
 #ifndef PAPERLUNE_SHELL_MENU_H
 #define PAPERLUNE_SHELL_MENU_H
 
@@ -13,7 +14,7 @@ struct MenuInput {
     bool click;
 };
 
-// Item 1..5 whose pointer band holds (x, y), or 0.
+// Item 1..6 whose pointer band holds (x, y), or 0.
 int MenuItemAt(int x, int y);
 
 // The keyboard, pointer and click steps of one pass: the new selection (an

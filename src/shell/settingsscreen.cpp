@@ -30,8 +30,9 @@ static const int SETTINGS_LABEL_X = 50;
 static const int SETTINGS_VALUE_X = 375;
 static const int SETTINGS_FIRST_ROW_Y = 125;
 static const int SETTINGS_ROW_PITCH = 30;
-// "Back" stands where the Hall of Records has it.
-static const int SETTINGS_BACK_Y = 390;
+// "Back" below the ninth row, ten pixels under where the Hall of Records
+// has it.
+static const int SETTINGS_BACK_Y = 400;
 static const int SETTINGS_BACK_SIZE = 30;
 static const int SETTINGS_HINT_Y = 436;
 static const int SETTINGS_HINT_SIZE = 18;
@@ -62,6 +63,7 @@ static const SettingsRowText SETTINGS_LIST[SETTINGS_ROWS] = {
     {"Mistakes", SETTING_MISTAKES, {"In red", "In red and underlined"}},
     {"Time left", SETTING_TIME_LEFT, {SETTINGS_NO, SETTINGS_YES}},
     {"Clock", SETTING_CLOCK, {"Original", "Your pace", "No clock"}},
+    {"Pace marker in the story", SETTING_PACE_MARKER, {SETTINGS_NO, SETTINGS_YES}},
 };
 
 static int RowY(int row)

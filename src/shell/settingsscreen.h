@@ -17,7 +17,7 @@ void ToggleMute();
 void settingsWnd();
 
 // Pure rules of the screen, callable without a window.
-const int SETTINGS_ROWS = 8;                       // the settings shown, Back not counted
+const int SETTINGS_ROWS = 9;                       // the settings shown, Back not counted
 const int SETTINGS_BACK = SETTINGS_ROWS + 1;       // selection of "Back"
 // The row 1..SETTINGS_BACK whose band holds (x, y), or 0.
 int SettingsItemAt(int x, int y);

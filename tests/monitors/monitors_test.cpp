@@ -144,16 +144,18 @@ std::string Text(Display *d, Window w, const char *name, const char *typeName)
 // own font layer from its own data.
 Image ExpectedMenu(int highlighted)
 {
-    const std::vector<std::string> items = {"New game", "Continue Playing", "Hall of Records", "Settings", "Quit"};
+    const std::vector<std::string> items = {"New game", "Continue Playing", "Practice", "Hall of Records", "Settings",
+                                            "Quit"};
     const char credit[] = "A story in letters by the Paperlune team";
     return Compose(MENU_BACKGROUND, {{credit, 40, 50, 0, 25},
                                      {credit, 40, 50, 0, 25},
                                      {"Paperlune", 80, 150, 0, 60},
                                      {"New game", 80, 250, 0, 40},
                                      {"Continue Playing", 80, 280, 0, 40},
-                                     {"Hall of Records", 80, 310, 0, 40},
-                                     {"Settings", 80, 340, 0, 40},
-                                     {"Quit", 80, 370, 0, 40},
+                                     {"Practice", 80, 310, 0, 40},
+                                     {"Hall of Records", 80, 340, 0, 40},
+                                     {"Settings", 80, 370, 0, 40},
+                                     {"Quit", 80, 400, 0, 40},
                                      {items[highlighted - 1], 80, 220 + 30 * highlighted, 0xFF0000, 40}});
 }
 

@@ -39,8 +39,9 @@ std::string Letter(double wpm, double accuracy, const char *clock = "original")
     e.wpmTenths = int(std::lround(wpm * 10));
     e.accuracyTenths = int(std::lround(accuracy * 10));
     std::string line = FormatHistoryLine(e);
-    // The clock's word, as the file holds it.
-    return line.substr(0, line.rfind('\t') + 1) + clock + "\n";
+    // The clock's word, as the file holds it, before the mode.
+    size_t mode = line.rfind('\t');
+    return line.substr(0, line.rfind('\t', mode - 1) + 1) + clock + line.substr(mode);
 }
 
 struct Pace {
@@ -142,7 +143,7 @@ TEST(HistoryClock, ALineWithItsClockAndOneWithout)
     EXPECT_EQ(e.clock, CLOCK_PACE);
     EXPECT_EQ(FormatHistoryLine(e), pace) << "written back as it was";
     // An earlier version's line has no clock: it was on the original.
-    std::string older = pace.substr(0, pace.rfind('\t'));
+    std::string older = pace.substr(0, pace.rfind('\t', pace.rfind('\t') - 1));
     ASSERT_TRUE(ParseHistoryLine(older.data(), older.size(), e));
     EXPECT_EQ(e.clock, CLOCK_ORIGINAL);
     std::string none = Letter(30, 95, "none");
@@ -158,7 +159,7 @@ TEST(HistoryClock, ALineWithItsClockAndOneWithout)
     // A file begun by an earlier version, its header without "clock", holds
     // letters of both kinds and no damaged line.
     std::string header = HistoryHeader();
-    std::string oldHeader = header.substr(0, header.rfind('\t')) + "\n";
+    std::string oldHeader = header.substr(0, header.rfind('\t', header.rfind('\t') - 1)) + "\n";
     std::string file = oldHeader + older + "\n" + pace;
     HistorySummary s = SummariseHistory(reinterpret_cast<const unsigned char *>(file.data()), file.size(), true);
     EXPECT_EQ(s.letters, 2);
@@ -169,7 +170,7 @@ TEST(HistoryClock, ALineWithItsClockAndOneWithout)
     f.typingSeconds = 4;
     f.clock = CLOCK_NONE;
     std::string line = FormatHistoryLine(HistoryEntryFor(f, "Scene14", 0));
-    EXPECT_EQ(line.substr(line.size() - 6), "\tnone\n");
+    EXPECT_EQ(line.substr(line.size() - 12), "\tnone\tstory\n");
 }
 
 TEST(ClockTables, ARunGoesToTheTableOfTheGentlestClockOfItsLetters)
@@ -296,4 +297,19 @@ TEST(ClockTables, TheFileKeepsWhatItDoesNotKnowAndSavesKeepTheBetterRecords)
     EXPECT_EQ(mine.records[CLOCK_PACE][3].bestTime, 800);
     EXPECT_EQ(mine.bests[CLOCK_NONE][1].wpmTenths, 410);
     EXPECT_EQ(mine.bests[CLOCK_NONE][1].accuracyTenths, 955);
+}
+
+TEST(YourPace, PracticeChangesNothingOfTheStorysPace)
+{
+    std::string header = HistoryHeader();
+    auto practice = [](double wpm) {
+        std::string line = Letter(wpm, 99);
+        return line.substr(0, line.rfind('\t') + 1) + "practice\n";
+    };
+    // The story's last five letters, practice's between and after them left out.
+    Pace p = PaceOf(header + Letter(30, 99) + practice(200) + Letter(32, 99) + Letter(34, 99) + practice(200) +
+                    Letter(36, 99) + Letter(38, 99) + practice(200) + practice(200));
+    EXPECT_TRUE(p.known);
+    EXPECT_EQ(p.wpm, 34);
+    EXPECT_FALSE(PaceOf(header + practice(90)).known) << "practice alone makes no pace";
 }

@@ -162,13 +162,13 @@ TEST(HistoryLine, WrittenInTheFieldsOrderAndReadBackExactly)
 {
     // GOOD is a line as earlier versions wrote it; this one adds the clock.
     std::string line = FormatHistoryLine(Sample());
-    EXPECT_EQ(line, std::string(GOOD) + "\toriginal\n");
+    EXPECT_EQ(line, std::string(GOOD) + "\toriginal\tstory\n");
     HistoryEntry back;
     ASSERT_TRUE(ParseHistoryLine(line.data(), line.size() - 1, back));
     EXPECT_TRUE(Same(back, Sample()));
     EXPECT_EQ(FormatHistoryLine(back), line);
     EXPECT_EQ(HistoryHeader(), "date\tscene\tpath\tcharacters\tmistakes\ttyping seconds\tpenalty seconds\t"
-                               "words per minute\taccuracy\tmissed\tclock\n");
+                               "words per minute\taccuracy\tmissed\tclock\tmode\n");
     // A letter without mistakes has an empty tenth field; a spreadsheet
     // may drop it, and whole numbers may lose their ".0".
     HistoryEntry clean = Sample();
@@ -179,9 +179,9 @@ TEST(HistoryLine, WrittenInTheFieldsOrderAndReadBackExactly)
     clean.typingTenths = 950;
     clean.wpmTenths = 520;
     std::string cleanLine = FormatHistoryLine(clean);
-    EXPECT_EQ(cleanLine.substr(cleanLine.size() - 17), "\t100.0\t\toriginal\n");
-    // Such a line of an earlier version, without the clock.
-    cleanLine = cleanLine.substr(0, cleanLine.size() - 9) + "\n";
+    EXPECT_EQ(cleanLine.substr(cleanLine.size() - 23), "\t100.0\t\toriginal\tstory\n");
+    // Such a line of an earlier version, without the clock and the mode.
+    cleanLine = cleanLine.substr(0, cleanLine.size() - 15) + "\n";
     EXPECT_TRUE(Parses(cleanLine.substr(0, cleanLine.size() - 2)));
     EXPECT_TRUE(Parses(WithField(5, "95")));
     // Mistakes whose characters the field does not name: it names fewer, or none.

@@ -95,9 +95,9 @@ TEST(Menu, EachPassAppliesKeysThenPointerThenClick)
 
     EXPECT_EQ(MenuNextSelection(1, up, &sounds), 1);
     EXPECT_EQ(sounds, 1) << "Up on the first item still sounds";
-    EXPECT_EQ(MenuNextSelection(5, down, &sounds), 5);
+    EXPECT_EQ(MenuNextSelection(6, down, &sounds), 6);
     EXPECT_EQ(sounds, 1);
-    EXPECT_EQ(MenuNextSelection(4, down, &sounds), 5) << "Settings, then Quit";
+    EXPECT_EQ(MenuNextSelection(5, down, &sounds), 6) << "Settings, then Quit";
     EXPECT_EQ(MenuNextSelection(2, down, &sounds), 3);
     EXPECT_EQ(MenuNextSelection(3, enter, &sounds), 30) << "Enter away from the bands activates";
     MenuInput stale = up;
@@ -119,7 +119,9 @@ TEST(Menu, EachPassAppliesKeysThenPointerThenClick)
     click.click = true;
     click.pointerX = 100;
     click.pointerY = 345;
-    EXPECT_EQ(MenuNextSelection(1, click, &sounds), 40);
+    EXPECT_EQ(MenuNextSelection(1, click, &sounds), 40) << "Hall of Records, below Practice";
+    click.pointerY = 315;
+    EXPECT_EQ(MenuNextSelection(1, click, &sounds), 30) << "Practice, after Continue Playing";
     click.pointerY = 275;   // between two bands
     EXPECT_EQ(MenuNextSelection(1, click, &sounds), 1);
     click.pointerX = 80;    // left of the bands
@@ -140,6 +142,9 @@ TEST(Menu, PointerBandsAreInclusive)
     EXPECT_EQ(MenuItemAt(100, 360), 0);
     EXPECT_EQ(MenuItemAt(100, 389), 5);
     EXPECT_EQ(MenuItemAt(100, 390), 0);
+    EXPECT_EQ(MenuItemAt(100, 401), 6);
+    EXPECT_EQ(MenuItemAt(249, 419), 6);
+    EXPECT_EQ(MenuItemAt(100, 420), 0);
 }
 
 // The screens that answer the pointer: a choice's centred line, a settings
@@ -160,12 +165,14 @@ TEST(Menu, ChoicesAndSettingsAnswerThePointerOverTheirOwnText)
     EXPECT_EQ(SettingOfRow(1), SETTING_MUSIC);
     EXPECT_EQ(SettingsItemAt(60, 125 + 30 * 6 + 10), 7);
     EXPECT_EQ(SettingOfRow(7), SETTING_TIME_LEFT);
-    // The clock's row, the last, and nothing between it and "Back".
-    EXPECT_EQ(SettingsItemAt(60, 125 + 30 * 7 + 10), SETTINGS_ROWS);
-    EXPECT_EQ(SettingOfRow(SETTINGS_ROWS), SETTING_CLOCK);
-    EXPECT_EQ(SettingsItemAt(60, 125 + 30 * 8 + 10), 0);
-    EXPECT_EQ(SettingsItemAt(520, 402), SETTINGS_BACK);
-    EXPECT_EQ(SettingsItemAt(100, 402), 0);
+    EXPECT_EQ(SettingOfRow(8), SETTING_CLOCK);
+    // The pace marker's row, the last, and nothing between it and "Back".
+    EXPECT_EQ(SettingsItemAt(60, 125 + 30 * 8 + 10), SETTINGS_ROWS);
+    EXPECT_EQ(SettingOfRow(SETTINGS_ROWS), SETTING_PACE_MARKER);
+    EXPECT_EQ(SettingsItemAt(60, 125 + 30 * 9 + 5), 0);
+    EXPECT_EQ(SettingsItemAt(520, 390), SETTINGS_ROWS) << "Back is clear of the ninth row";
+    EXPECT_EQ(SettingsItemAt(520, 412), SETTINGS_BACK);
+    EXPECT_EQ(SettingsItemAt(100, 412), 0);
     EXPECT_EQ(SettingsValueText(SETTING_MUSIC, 40), "40%");
     EXPECT_EQ(SettingsValueText(SETTING_PICTURE, PICTURE_FILL), "Fill the screen");
     EXPECT_EQ(SettingsValueText(SETTING_PAUSE_ON_FOCUS_LOSS, 0), "No");

@@ -159,7 +159,8 @@ TEST(Clocks, AThirtyWpmTypistFinishesOnYourPace)
     ASSERT_TRUE(WaitFor(FinishedPageShown, PAGE_MS));
     SavePng(Screenshot(), ShotPath("clock-pace-finished"));
     std::vector<std::string> f = LastHistoryFields(run);
-    ASSERT_EQ(f.size(), 11u);
+    ASSERT_EQ(f.size(), 12u);
+    EXPECT_EQ(f[11], "story");
     EXPECT_EQ(f[10], "pace");
     EXPECT_EQ(f[1], "Scene14");
     EXPECT_GE(std::stoi(f[4]), 15) << "one key in twenty wrong";
@@ -231,7 +232,8 @@ TEST(Clocks, TheSameTypistTimesOutOnTheOriginalAndNeverWithNoClock)
     ASSERT_TRUE(WaitFor(FinishedPageShown, PAGE_MS)) << "no finished page";
     SavePng(Screenshot(), ShotPath("clock-none-finished"));
     std::vector<std::string> f = LastHistoryFields(run);
-    ASSERT_EQ(f.size(), 11u);
+    ASSERT_EQ(f.size(), 12u);
+    EXPECT_EQ(f[11], "story");
     EXPECT_EQ(f[10], "none");
     EXPECT_EQ(std::stoi(f[4]), wrong) << "every wrong key counted";
     EXPECT_GT(wrong * 8, LetterLimit(ORIGINAL_CLOCK, letter->text, letter->difficulty));
@@ -291,7 +293,8 @@ TEST(Clocks, BackspaceIsNoMistakeAndThePauseCoversTheLetter)
             TypeBurst(std::string(letter->text[l], n - 1) + " ");
     ASSERT_TRUE(WaitFor(FinishedPageShown, PAGE_MS));
     std::vector<std::string> f = LastHistoryFields(run);
-    ASSERT_EQ(f.size(), 11u);
+    ASSERT_EQ(f.size(), 12u);
+    EXPECT_EQ(f[11], "story");
     EXPECT_EQ(f[4], "1") << "Backspace counted as a mistake";
     EXPECT_EQ(f[10], "original");
     Kill(run);

@@ -161,8 +161,9 @@ TEST(Feedback, ALetterAtAKnownPaceIsCardedRecordedAndCharted)
     ASSERT_FALSE(added.empty());
     EXPECT_EQ(added.find('\n'), added.size() - 1) << "one line: " << added;
     std::vector<std::string> f = Split(added.substr(0, added.size() - 1), '\t');
-    ASSERT_EQ(f.size(), 11u) << added;
+    ASSERT_EQ(f.size(), 12u) << added;
     EXPECT_EQ(f[10], "original") << "the clock it was typed on";
+    EXPECT_EQ(f[11], "story");
     EXPECT_EQ(f[0].size(), 25u) << "ISO 8601 with its offset: " << f[0];
     EXPECT_EQ(f[1], LETTER);
     EXPECT_EQ(f[2], "1");

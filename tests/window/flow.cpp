@@ -7,7 +7,7 @@ namespace harness {
 
 static const int PARK_X = 620;   // a pointer position away from every item
 static const int PARK_Y = 20;
-static const int MENU_ITEM_Y[MENU_ITEM_COUNT] = {250, 280, 310, 340, 370};
+static const int MENU_ITEM_Y[MENU_ITEM_COUNT] = {250, 280, 310, 340, 370, 400};
 static const int START_MS = 20000;
 
 bool MenuShown()

@@ -220,10 +220,11 @@ bool ContinueFrom(GameRun &run, const char *name, const std::vector<int32_t> &wo
 // The menu's items, top to bottom.
 const int MENU_NEW_GAME = 1;
 const int MENU_CONTINUE = 2;
-const int MENU_RECORDS = 3;
-const int MENU_SETTINGS = 4;
-const int MENU_QUIT = 5;
-const int MENU_ITEM_COUNT = 5;
+const int MENU_PRACTICE = 3;
+const int MENU_RECORDS = 4;
+const int MENU_SETTINGS = 5;
+const int MENU_QUIT = 6;
+const int MENU_ITEM_COUNT = 6;
 // The menu item (1..MENU_ITEM_COUNT) drawn in red, or 0.
 int MenuHighlight();
 // Picks a menu item with the keys, the pointer parked away from the items.

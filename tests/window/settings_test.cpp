@@ -19,8 +19,8 @@ const int EXIT_MS = 10000;
 const int PAGE_MS = 8000;
 
 const char *const LABELS[] = {"Music", "Key sounds", "Pause when the window loses focus", "Full screen at start",
-                              "Picture", "Mistakes", "Time left", "Clock"};
-const int ROWS = 8;
+                              "Picture", "Mistakes", "Time left", "Clock", "Pace marker in the story"};
+const int ROWS = 9;
 
 // The settings screen as it must look with these values and row `selected`
 // (1..ROWS, ROWS + 1 for "Back") in red.
@@ -32,7 +32,7 @@ Image SettingsScreen(const std::vector<std::string> &values, int selected)
         items.push_back({LABELS[i], 50, 125 + 30 * i, colour, 22});
         items.push_back({values[i], 375, 125 + 30 * i, colour, 22});
     }
-    items.push_back({"Back", 500, 390, selected == ROWS + 1 ? 0xFF0000u : 0u, 30});
+    items.push_back({"Back", 500, 400, selected == ROWS + 1 ? 0xFF0000u : 0u, 30});
     items.push_back({"Up and Down choose, Left and Right change. F9 mutes all sound.", 50, 436, 0x8C2B27, 18});
     return Compose(HS_BACKGROUND, items);
 }
@@ -59,7 +59,8 @@ std::string FileText(const std::string &path)
     return std::string(bytes.begin(), bytes.end());
 }
 
-const std::vector<std::string> DEFAULTS = {"100%", "100%", "Yes", "Yes", "Whole pixels", "In red", "No", "Original"};
+const std::vector<std::string> DEFAULTS = {"100%", "100%", "Yes", "Yes", "Whole pixels", "In red", "No", "Original",
+                                           "No"};
 
 }  // namespace
 
@@ -99,6 +100,11 @@ TEST(Settings, AChangeIsShownKeptAndReadAtTheNextStart)
     ASSERT_TRUE(WaitFor([&] { return SettingsShown(changed, 8); }, PAGE_MS));
     SavePng(Screenshot(), ShotPath("settings-clock"));
     EXPECT_NE(FileText(SettingsFilePath(run)).find("clock = pace\n"), std::string::npos);
+    // And the pace marker in the story, the last row, clear of "Back".
+    changed[8] = "Yes";
+    Click(400, 125 + 30 * 8 + 12);
+    ASSERT_TRUE(WaitFor([&] { return SettingsShown(changed, 9); }, PAGE_MS));
+    EXPECT_NE(FileText(SettingsFilePath(run)).find("pace_marker_in_story = yes\n"), std::string::npos);
     PressKey(XK_Escape, 60);
     ASSERT_TRUE(WaitFor(MenuShown, PAGE_MS));
     ASSERT_TRUE(QuitFromMenu(run));
@@ -113,7 +119,7 @@ TEST(Settings, AChangeIsShownKeptAndReadAtTheNextStart)
     changed[0] = "90%";
     ASSERT_TRUE(WaitFor([&] { return SettingsShown(changed, 1); }, PAGE_MS));
     EXPECT_NE(FileText(SettingsFilePath(run)).find("# my note\n"), std::string::npos);
-    Click(520, 402);   // "Back"
+    Click(520, 412);   // "Back"
     ASSERT_TRUE(WaitFor(MenuShown, PAGE_MS));
     ASSERT_TRUE(QuitFromMenu(run));
 }
