@@ -343,9 +343,11 @@ TEST(PracticeScreen, ALetterNotReachedShowsNothingOfItselfAndCannotBeChosen)
     std::string shown = hidden.title + hidden.paths + hidden.wpm + hidden.accuracy;
     EXPECT_EQ(shown.find(StoryLetterAt(8).title), std::string::npos);
     EXPECT_EQ(shown.find("Tovanne"), std::string::npos);
-    for (int l = 0; l < SCENE_TEXT_LINES; l++)
-        if (strlen(scene->text[l]) > 4)
+    for (int l = 0; l < SCENE_TEXT_LINES; l++) {
+        if (strlen(scene->text[l]) > 4) {
             EXPECT_EQ(shown.find(scene->text[l]), std::string::npos);
+        }
+    }
     EXPECT_EQ(hidden.paths, "Paths 3-5");
     EXPECT_EQ(hidden.wpm, "") << "not even a best";
 

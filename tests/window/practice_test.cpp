@@ -308,8 +308,9 @@ TEST(Practice, ASlowerRunSeesTheMarkerAheadAndTheBestStands)
         int next = l + 1;
         while (next < 25 && scene->text[next][0] == 0)
             next++;
-        if (next < 25)
+        if (next < 25) {
             ASSERT_TRUE(WaitFor([&] { return CursorAt(next, 0); }, KEY_MS)) << "line " << next;
+        }
     }
     ASSERT_TRUE(WaitFor([] { return Difference(Screenshot(), Verdict("Your best still stands."), VERDICT_X, VERDICT_Y, 200, 16) < 4.0; },
                         PAGE_MS))
@@ -372,8 +373,9 @@ TEST(Practice, TheMarkerInTheStoryAndAStoryRunKeptAsTheBest)
         int next = l + 1;
         while (next < 25 && scene->text[next][0] == 0)
             next++;
-        if (next < 25)
+        if (next < 25) {
             ASSERT_TRUE(WaitFor([&] { return CursorAt(next, 0); }, KEY_MS)) << "line " << next;
+        }
     }
     ASSERT_TRUE(WaitFor([&] { return Text(ReadFile(PlayerFile(run, "practice.dat"))).find(slow) == std::string::npos; },
                         PAGE_MS))
