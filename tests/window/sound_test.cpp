@@ -56,10 +56,13 @@ TEST(Sound, ArrowsAtTheEndsOfTheMenuStillSoundTheKey)
     EXPECT_TRUE(WaitFor([] { return MenuHighlight() == MENU_QUIT; }, 2000));
     EXPECT_EQ(FindSample(CapturedSince(run, before), key).size(), size_t(MENU_ITEM_COUNT));
 
-    // "Hall of Records" rings the bell.
-    for (int item = MENU_QUIT - 1; item >= MENU_RECORDS; item--) {
+    // "Hall of Records" rings the bell; each Up's key sound is heard out
+    // first, as the Downs' were, so that none of them lies under the bell.
+    before = Captured(run);
+    for (int item = MENU_QUIT - 1, ups = 1; item >= MENU_RECORDS; item--, ups++) {
         PressKey(XK_Up, 60);
         ASSERT_TRUE(WaitFor([&] { return MenuHighlight() == item; }, 2000));
+        ASSERT_TRUE(WaitForSamples(run, before, key, ups, SOUND_MS)) << "Up " << ups;
     }
     before = Captured(run);
     PressKey(XK_Return, 60);
