@@ -221,14 +221,14 @@ struct TimeOutScreen {
 
 static void DrawTimeOut(BITMAP *buffer, int selection, void *state)
 {
-    const TimeOutScreen *screen = static_cast<const TimeOutScreen *>(state);
+    const TimeOutScreen *timeOut = static_cast<const TimeOutScreen *>(state);
     blit(DataBitmap(TIMEOUT_IMAGE), buffer, 0, 0, 0, 0, GAME_W, GAME_H);
     const char *choices[TIMEOUT_CHOICES] = {TIMEOUT_RETRY, TIMEOUT_MENU};
     for (int i = 0; i < TIMEOUT_CHOICES; i++)
-        Textout_centre(buffer, screen->font, choices[i], GAME_W / 2, TIMEOUT_FIRST_Y + i * TIMEOUT_CHOICE_SIZE,
+        Textout_centre(buffer, timeOut->font, choices[i], GAME_W / 2, TIMEOUT_FIRST_Y + i * TIMEOUT_CHOICE_SIZE,
                        selection == i + 1 ? TIMEOUT_SELECTED_COLOR : TIMEOUT_OTHER_COLOR, TIMEOUT_CHOICE_SIZE, AA);
-    if (screen->gentler)
-        Textout_centre(buffer, screen->font, TIMEOUT_GENTLER, GAME_W / 2, TIMEOUT_GENTLER_Y, TIMEOUT_GENTLER_COLOR,
+    if (timeOut->gentler)
+        Textout_centre(buffer, timeOut->font, TIMEOUT_GENTLER, GAME_W / 2, TIMEOUT_GENTLER_Y, TIMEOUT_GENTLER_COLOR,
                        TIMEOUT_GENTLER_SIZE, AA);
 }
 
@@ -249,9 +249,9 @@ static bool TimeOutChoice()
     ClearState();
     // Said on the first time-out of a run only: a reminder, not a nag.
     static bool gentlerTold = false;
-    TimeOutScreen screen = {LoadFontOrDie(MENU_FONT), !gentlerTold};
+    TimeOutScreen timeOut = {LoadFontOrDie(MENU_FONT), !gentlerTold};
     gentlerTold = true;
-    MenuScreen menu = MenuScreenFor(page, DrawTimeOut, &screen, true, false);
+    MenuScreen menu = MenuScreenFor(page, DrawTimeOut, &timeOut, true, false);
     int selection = TIMEOUT_RETRY_CHOICE;
     bool chosen = false;
     while (!chosen && !CloseRequested()) {
@@ -270,7 +270,7 @@ static bool TimeOutChoice()
         }
         int x, y;
         PointerPosition(&x, &y);
-        int pointed = PointedTimeOutChoice(screen.font, x, y);
+        int pointed = PointedTimeOutChoice(timeOut.font, x, y);
         if (pointed && (x != menu.drawnX || y != menu.drawnY))
             selection = pointed;
         if (!chosen && PointerClicked() && pointed) {
@@ -280,7 +280,7 @@ static bool TimeOutChoice()
         if (!chosen)
             MenuStep(menu, selection);
     }
-    alfont_destroy_font(screen.font);
+    alfont_destroy_font(timeOut.font);
     ClearState();
     return chosen && selection == TIMEOUT_RETRY_CHOICE;
 }

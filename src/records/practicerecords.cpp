@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "platform/files.h"
+#include "records/recordtext.h"
 #include "story/graph.h"
 
 const char PRACTICE_FILENAME[] = "practice.dat";
@@ -41,20 +42,6 @@ static std::vector<std::string> Split(const std::string &text, char separator)
     }
 }
 
-// Whole numbers only, in [low, high].
-static bool Number(const std::string &word, long long low, long long high, long long &value)
-{
-    if (word.empty() || word.size() > 12 || word[0] == '+' || word[0] == ' ')
-        return false;
-    errno = 0;
-    char *end = nullptr;
-    long long v = strtoll(word.c_str(), &end, 10);
-    if (errno || *end || v < low || v > high)
-        return false;
-    value = v;
-    return true;
-}
-
 static bool DecodeKeys(const std::string &word, int32_t typingMs, KeyTimes &keys)
 {
     keys.clear();
@@ -64,7 +51,7 @@ static bool DecodeKeys(const std::string &word, int32_t typingMs, KeyTimes &keys
     for (const std::string &k : Split(word, PRACTICE_KEY_SEPARATOR)) {
         long long ms;
         // In the order typed, none after the run's end.
-        if (!Number(k, last, typingMs, ms) || keys.size() >= size_t(PRACTICE_MAX_KEYS))
+        if (!RecordNumber(k, last, typingMs, ms) || keys.size() >= size_t(PRACTICE_MAX_KEYS))
             return false;
         keys.push_back(int32_t(ms));
         last = ms;
@@ -81,8 +68,8 @@ static int DecodeBest(const std::vector<std::string> &w, BestRun &run)
         return -1;
     if (w[2] != PRACTICE_FROM_STORY && w[2] != PRACTICE_FROM_PRACTICE)
         return -1;
-    if (!Number(w[3], 1, PRACTICE_MAX_KEYS, characters) || !Number(w[4], 0, characters, mistakes) ||
-        !Number(w[5], 0, PRACTICE_MAX_MS, ms))
+    if (!RecordNumber(w[3], 1, PRACTICE_MAX_KEYS, characters) || !RecordNumber(w[4], 0, characters, mistakes) ||
+        !RecordNumber(w[5], 0, PRACTICE_MAX_MS, ms))
         return -1;
     BestRun r;
     if (!DecodeKeys(w[6], int32_t(ms), r.keyMs) || r.keyMs.size() != size_t(characters))

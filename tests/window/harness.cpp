@@ -96,8 +96,10 @@ bool StartDisplay()
         dup2(devnull, 1);
         dup2(devnull, 2);
         std::string fd = std::to_string(fds[1]);
+        // No repeat of its own: a server held up under load past the repeat
+        // delay between a key's press and its release would type it twice.
         execl(XVFB, XVFB, "-displayfd", fd.c_str(), "-screen", "0", screenSize.c_str(), "-nolisten", "tcp",
-              "-noreset", (char *)nullptr);
+              "-noreset", "-r", (char *)nullptr);
         _exit(127);
     }
     close(fds[1]);

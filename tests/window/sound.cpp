@@ -12,6 +12,10 @@ static const double FULL_SCALE = 32768.0;
 static const size_t ONSET_WINDOW = 256;     // samples per energy step when looking for onsets
 static const double SILENCE_RMS = 0.002;
 static const int SEARCH_LAG = 2048;         // how far around an onset the sample may start
+// The least of a sample compared before it counts as found: a bell's tail
+// rings with the partials of its head, and a few hundred samples of it at
+// the end of what was captured so far would pass for a second bell.
+static const size_t MIN_MATCH = 8192;
 static const size_t QUIET_TAIL = 882;       // 20 ms: what was played last has ended
 static const int SOUND_POLL_MS = 50;
 
@@ -110,7 +114,8 @@ std::vector<size_t> FindSample(const std::vector<float> &sound, const std::vecto
             size_t from = w > size_t(SEARCH_LAG) ? w - SEARCH_LAG : 0;
             double best = 0;
             size_t bestAt = 0;
-            for (size_t at = from; at < w + ONSET_WINDOW && at < sound.size(); at++) {
+            size_t least = std::min(sample.size(), MIN_MATCH);
+            for (size_t at = from; at < w + ONSET_WINDOW && at + least <= sound.size(); at++) {
                 double c = Correlation(sound, at, sample);
                 if (c > best) {
                     best = c;

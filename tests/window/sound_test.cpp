@@ -67,7 +67,15 @@ TEST(Sound, ArrowsAtTheEndsOfTheMenuStillSoundTheKey)
     before = Captured(run);
     PressKey(XK_Return, 60);
     EXPECT_TRUE(WaitForSamples(run, before, bell, 1, SOUND_MS));
-    EXPECT_EQ(FindSample(CapturedSince(run, before), bell).size(), 1u) << "the bell marks an activated item";
+    {
+        std::vector<float> h = CapturedSince(run, before);
+        std::vector<size_t> at = FindSample(h, bell);
+        std::vector<size_t> keys = FindSample(h, key);
+        std::string where;
+        for (size_t a : at) where += " bell@" + std::to_string(a);
+        for (size_t a : keys) where += " key@" + std::to_string(a);
+        EXPECT_EQ(at.size(), 1u) << "the bell marks an activated item:" << where << " of " << h.size();
+    }
     PressKey(XK_Return, 60);
     ASSERT_TRUE(WaitFor(MenuShown, PAGE_MS));
     ChooseMenuItem(MENU_QUIT);
