@@ -173,6 +173,26 @@ std::vector<std::string> LastFields(const std::string &text)
     return fields;
 }
 
+// The rest of a letter whose first line has `typed` characters typed, a
+// line at a time; false when a line's end was not seen taken.
+bool TypeRestOfLetter(const Scene *scene, int typed)
+{
+    for (int l = 0; l < 25; l++) {
+        int length = strlen(scene->text[l]);
+        if (length == 0)
+            continue;
+        int from = l == 0 ? typed : 0;
+        TypeBurst(std::string(scene->text[l] + from, length - 1 - from));
+        TypeChar(' ');
+        int next = l + 1;
+        while (next < 25 && scene->text[next][0] == 0)
+            next++;
+        if (next < 25 && !WaitFor([&] { return CursorAt(next, 0); }, KEY_MS))
+            return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 // Only the first letter reached: the others show nothing of themselves and
@@ -296,22 +316,7 @@ TEST(Practice, ASlowerRunSeesTheMarkerAheadAndTheBestStands)
     }
 
     // The rest of the letter, a line at a time.
-    for (int l = 0; l < 25; l++) {
-        int length = strlen(scene->text[l]);
-        if (length == 0)
-            continue;
-        if (l > 0)
-            TypeBurst(std::string(scene->text[l], length - 1));
-        else
-            TypeBurst(std::string(first + typed, length - 1 - typed));
-        TypeChar(' ');
-        int next = l + 1;
-        while (next < 25 && scene->text[next][0] == 0)
-            next++;
-        if (next < 25) {
-            ASSERT_TRUE(WaitFor([&] { return CursorAt(next, 0); }, KEY_MS)) << "line " << next;
-        }
-    }
+    ASSERT_TRUE(TypeRestOfLetter(scene, typed));
     ASSERT_TRUE(WaitFor([] { return Difference(Screenshot(), Verdict("Your best still stands."), VERDICT_X, VERDICT_Y, 200, 16) < 4.0; },
                         PAGE_MS))
         << "the card does not say the best stands";
@@ -364,19 +369,7 @@ TEST(Practice, TheMarkerInTheStoryAndAStoryRunKeptAsTheBest)
     std::string reached = Text(ReadFile(PlayerFile(run, "practice.dat")));
     EXPECT_NE(reached.find("\nreached\tScene04e1\n"), std::string::npos) << reached;
 
-    for (int l = 0; l < 25; l++) {
-        int length = strlen(scene->text[l]);
-        if (length == 0)
-            continue;
-        TypeBurst(l ? std::string(scene->text[l], length - 1) : std::string(first + 6, length - 7));
-        TypeChar(' ');
-        int next = l + 1;
-        while (next < 25 && scene->text[next][0] == 0)
-            next++;
-        if (next < 25) {
-            ASSERT_TRUE(WaitFor([&] { return CursorAt(next, 0); }, KEY_MS)) << "line " << next;
-        }
-    }
+    ASSERT_TRUE(TypeRestOfLetter(scene, 6));
     ASSERT_TRUE(WaitFor([&] { return Text(ReadFile(PlayerFile(run, "practice.dat"))).find(slow) == std::string::npos; },
                         PAGE_MS))
         << "the faster story run was not kept";
